@@ -1,0 +1,153 @@
+#include "dump_options.h"
+
+#include <cwctype>
+#include <limits>
+
+#include "common/wide_text.h"
+#include "viewer/file/code_tables.h"
+#include "viewer/file/formatter.h"
+
+namespace zorvo {
+
+const char kDumpUsage[] =
+    "usage: zorvo-dump [options] FILE\n"
+    "Prints the display lines the viewer assembles for FILE, one per line.\n"
+    "  --format text|hex|raw     display format (text)\n"
+    "  --code ansi|ascii|ebcdic  character code of the file (ansi)\n"
+    "  --length N                line length (4096)\n"
+    "  --wrap                    continue long lines on the next line\n"
+    "  --expand-tabs N           expand tabs to multiples of N\n"
+    "  --offset N                start at this byte (decimal, or hex with 0x)\n"
+    "  --backward                assemble backward from the offset\n"
+    "  --lines N                 print at most N lines\n"
+    "  --show-offsets            prefix each line with its offset and flags\n"
+    "  --bytes                   write display characters unchanged\n";
+
+uint32_t DumpOptions::OptionsWord() const {
+  uint32_t word = 0;
+  if (wrap) word |= kOptWrap;
+  if (tabLength > 0) word |= kOptExpandTabs;
+  if (code == kAscii) word |= kOptAscii;
+  if (code == kEbcdic) word |= kOptEbcdic;
+  // The Text word always treats a form feed at the start of a line as a page break.
+  if (format == kFormatText) word |= kOptFormFeedPage;
+  return word;
+}
+
+namespace {
+
+// Decimal, or hexadecimal after 0x; nothing else, and nothing that overflows.
+bool ParseNumber(const std::wstring& text, int64_t& value) {
+  size_t i = 0;
+  int base = 10;
+  if (text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X')) {
+    base = 16;
+    i = 2;
+  }
+  if (i >= text.size()) return false;
+  uint64_t v = 0;
+  for (; i < text.size(); ++i) {
+    const wchar_t c = text[i];
+    int digit;
+    if (c >= L'0' && c <= L'9') {
+      digit = c - L'0';
+    } else if (base == 16 && c >= L'a' && c <= L'f') {
+      digit = c - L'a' + 10;
+    } else if (base == 16 && c >= L'A' && c <= L'F') {
+      digit = c - L'A' + 10;
+    } else {
+      return false;
+    }
+    if (v > (static_cast<uint64_t>(std::numeric_limits<int64_t>::max()) - digit) / base) {
+      return false;
+    }
+    v = v * base + digit;
+  }
+  value = static_cast<int64_t>(v);
+  return true;
+}
+
+bool Choose(const std::wstring& text, std::initializer_list<const wchar_t*> names, int& value) {
+  int i = 0;
+  for (const wchar_t* name : names) {
+    if (text == name) {
+      value = i;
+      return true;
+    }
+    ++i;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ParseDumpOptions(const std::vector<std::wstring>& args, DumpOptions& options,
+                      std::string& error) {
+  auto fail = [&](const std::string& message) {
+    error = message;
+    return false;
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::wstring& arg = args[i];
+    const std::string name = Utf8FromWide(arg);
+    auto value = [&](std::wstring& out) {
+      if (i + 1 >= args.size()) return false;
+      out = args[++i];
+      return true;
+    };
+    auto number = [&](int64_t low, int64_t high, int64_t& out) {
+      std::wstring text;
+      if (!value(text)) return fail(name + " needs a value");
+      if (!ParseNumber(text, out) || out < low || out > high) {
+        return fail("bad value for " + name + ": " + Utf8FromWide(text));
+      }
+      return true;
+    };
+    std::wstring text;
+    int64_t n = 0;
+    if (arg == L"--format") {
+      if (!value(text)) return fail("--format needs a value");
+      if (!Choose(text, {L"text", L"hex", L"raw"}, options.format)) {
+        return fail("unknown format: " + Utf8FromWide(text));
+      }
+    } else if (arg == L"--code") {
+      if (!value(text)) return fail("--code needs a value");
+      if (!Choose(text, {L"ansi", L"ascii", L"ebcdic"}, options.code)) {
+        return fail("unknown character code: " + Utf8FromWide(text));
+      }
+    } else if (arg == L"--length") {
+      if (!number(1, 1 << 20, n)) return false;
+      options.lineLength = static_cast<int32_t>(n);
+    } else if (arg == L"--expand-tabs") {
+      if (!number(1, 255, n)) return false;
+      options.tabLength = static_cast<int32_t>(n);
+    } else if (arg == L"--offset") {
+      if (!number(0, std::numeric_limits<int64_t>::max(), options.offset)) return false;
+    } else if (arg == L"--lines") {
+      if (!number(0, std::numeric_limits<int64_t>::max(), options.lines)) return false;
+    } else if (arg == L"--wrap") {
+      options.wrap = true;
+    } else if (arg == L"--backward") {
+      options.backward = true;
+    } else if (arg == L"--show-offsets") {
+      options.showOffsets = true;
+    } else if (arg == L"--bytes") {
+      options.bytes = true;
+    } else if (arg == L"--help" || arg == L"-h") {
+      options.help = true;
+    } else if (arg.size() > 1 && arg[0] == L'-' && arg != L"--") {
+      return fail("unknown option: " + name);
+    } else {
+      if (arg == L"--") {
+        if (i + 1 >= args.size()) break;
+        ++i;
+      }
+      if (!options.file.empty()) return fail("only one file can be shown");
+      options.file = args[i];
+    }
+  }
+  if (options.file.empty() && !options.help) return fail("no file given");
+  return true;
+}
+
+}  // namespace zorvo

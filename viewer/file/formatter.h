@@ -1,0 +1,85 @@
+// The three formatters that turn a block of file bytes into display lines,
+// forward (toward the end of the file) or backward (toward its start).
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "viewer/file/line_table.h"
+
+namespace zorvo {
+
+enum DisplayFormat : int { kFormatText = 0, kFormatHex = 1, kFormatRaw = 2 };
+enum class Direction : int { kForward = 1, kBackward = 2 };
+
+// Options-word bits read by the formatters.
+enum FormatBits : uint32_t {
+  kOptWrap = 0x1,
+  kOptFixedLength = 0x10,
+  kOptExpandTabs = 0x20,
+  kOptFormFeedPage = 0x200,  // a form feed at the start of a line is a page break
+  kOptPageGaps = 0x800,
+  kOptPagePadding = 0x1000,
+  kOptCarriageControl = 0x2000,
+  kOptCcAsa = 0x10000000,
+  kOptCcIbm = 0x20000000,
+  kOptCcUser = 0x40000000,
+};
+
+// Formatter status bits.
+enum FormatStatus : unsigned {
+  kStatusIncomplete = 0x2,
+  kStatusTruncated = 0x4,
+  kStatusFailed = 0x100,
+  kStatusLineTooShort = 0x110,
+};
+
+// Carriage control: lines to move for each control character.
+using SkipCounts = std::array<unsigned char, 256>;
+const SkipCounts& PlainSkipCounts();
+
+// The bytes read for a pass.
+struct Block {
+  const unsigned char* data = nullptr;
+  int64_t count = 0;
+  int64_t start = 0;  // index of the byte at which to start
+};
+
+// Where the formatter writes lines: forward from `index` upward, leaving it on
+// the end entry it writes; backward downward from just below `index`, leaving
+// it on the lowest line written.
+struct LineCursor {
+  LineEntry* entries = nullptr;
+  int32_t count = 0;
+  int32_t index = 0;
+};
+
+// Where the characters go: appended at `end`, never past `capacity`.
+struct TextCursor {
+  char* chars = nullptr;
+  int32_t capacity = 0;
+  int32_t end = 0;
+};
+
+struct FormatParams {
+  uint32_t options = 0;
+  int32_t lineLength = 4096;
+  int32_t tabLength = 8;
+  const SkipCounts* skipCounts = nullptr;  // null: the plain table
+};
+
+using Formatter = unsigned (*)(const Block& block, LineCursor& lines, TextCursor& text,
+                               int64_t fileOffset, Direction direction,
+                               const FormatParams& params);
+
+unsigned FormatText(const Block&, LineCursor&, TextCursor&, int64_t, Direction,
+                    const FormatParams&);
+unsigned FormatHex(const Block&, LineCursor&, TextCursor&, int64_t, Direction,
+                   const FormatParams&);
+unsigned FormatRaw(const Block&, LineCursor&, TextCursor&, int64_t, Direction,
+                   const FormatParams&);
+
+// The formatter of a display format; values outside 0-2 are clamped.
+Formatter FormatterFor(int displayFormat);
+
+}  // namespace zorvo

@@ -1,0 +1,353 @@
+// The Text formatter: cuts a block at its line ends into display lines, with
+// wrapping or truncation at the line length, tab expansion, form-feed page
+// breaks and carriage control.
+//
+// Both directions share one routine that lays out a single input line (the
+// bytes between two line ends) as a sequence of display lines, so lines
+// assembled backward are the very lines a forward pass makes.
+#include <algorithm>
+#include <vector>
+
+#include "viewer/file/byte_scan.h"
+#include "viewer/file/code_tables.h"
+#include "viewer/file/formatter.h"
+
+namespace zorvo {
+
+const SkipCounts& PlainSkipCounts() {
+  static const SkipCounts table = [] {
+    SkipCounts t;
+    t.fill(1);
+    return t;
+  }();
+  return table;
+}
+
+namespace {
+
+constexpr unsigned char kFormFeed = 12;
+constexpr unsigned char kCtrlZ = 26;
+constexpr int kNewPage = 255;
+
+// A display line before its characters are written: the block bytes
+// [from, to) are shown from column 0.
+struct Piece {
+  int64_t offset;
+  uint32_t flags;
+  int64_t from;
+  int64_t to;
+};
+
+class TextAssembler {
+ public:
+  TextAssembler(const Block& block, int64_t fileOffset, const FormatParams& params)
+      : d_(block.data),
+        base_(fileOffset - block.start),
+        code_(CodeTableFor(params.options)),
+        skip_(params.skipCounts ? *params.skipCounts : PlainSkipCounts()),
+        lineLength_(std::max(params.lineLength, 1)),
+        tabLength_(std::clamp(params.tabLength, 1, 255)),
+        wrap_(params.options & kOptWrap),
+        expandTabs_(params.options & kOptExpandTabs),
+        carriageControl_(params.options & kOptCarriageControl),
+        formFeedPage_(params.options & kOptFormFeedPage),
+        pageGaps_(params.options & kOptPageGaps) {}
+
+  int64_t OffsetOf(int64_t index) const { return base_ + index; }
+
+  // Lays out the input line [s, e) as display lines and hands each to
+  // `emit(piece)`, which returns false to stop. `lineEnded` says whether a
+  // line end follows e; without one, a last line that is not full is
+  // incomplete. Returns false when `emit` stopped the walk.
+  template <typename Emit>
+  bool LayOut(int64_t s, int64_t e, bool lineEnded, unsigned& status, Emit&& emit) const {
+    int64_t p = s;
+    int64_t offset = OffsetOf(s);
+    uint32_t flags = 0;
+    if (carriageControl_ && p < e) {
+      // The control byte is consumed, never shown. An empty line has none:
+      // taking its line end as the control byte would merge it with the next.
+      const int count = skip_[d_[p]];
+      ++p;
+      if (count >= 2 && count < kNewPage) {
+        // count - 1 spacing lines precede the text; all but the first take
+        // offsets counting up from just past the control byte.
+        const int64_t past = OffsetOf(p);
+        if (!emit(Piece{offset, 0, p, p})) return false;
+        for (int j = 1; j <= count - 2; ++j) {
+          if (!emit(Piece{past + j, 0, p, p})) return false;
+        }
+        offset = past + (count - 1);
+      } else if (count == kNewPage) {
+        if (pageGaps_) {
+          // The new page shows as an empty gap line; the rest of the input
+          // line is text, never read as a second control byte.
+          if (!emit(Piece{offset, kPageGap, p, p})) return false;
+          offset = std::max(OffsetOf(p), offset + 1);
+        } else {
+          flags |= kPageBreak;
+        }
+      }
+    }
+    if (formFeedPage_ && p < e && d_[p] == kFormFeed) {
+      ++p;
+      if (pageGaps_) {
+        if (!emit(Piece{offset, flags | kPageGap, p, p})) return false;
+        offset = std::max(OffsetOf(p), offset + 1);
+        flags = 0;
+      } else {
+        flags |= kPageBreak;
+      }
+    }
+    // The text, one display line at a time.
+    int64_t t = p;
+    for (;;) {
+      int64_t renderEnd;
+      bool full;
+      Measure(t, e, renderEnd, full);
+      uint32_t lineFlags = flags;
+      int64_t next = e;
+      if (renderEnd < e) {
+        // More bytes than fit: they start the next display line, or are
+        // skipped up to the line end.
+        if (wrap_) {
+          next = renderEnd;
+        } else {
+          lineFlags |= kTruncated;
+          status |= kStatusTruncated;
+        }
+      }
+      const bool last = next >= e;
+      if (last && !lineEnded && !full) {
+        lineFlags |= kIncomplete;
+        status |= kStatusIncomplete;
+      }
+      if (!emit(Piece{offset, lineFlags, t, renderEnd})) return false;
+      if (last) return true;
+      t = next;
+      offset = OffsetOf(t);
+      flags = 0;
+    }
+  }
+
+  // How many of the bytes from t fit on one display line of the line length:
+  // they are [t, renderEnd). `full` says whether the line reached the line
+  // length. A tab on a full line does not fit, like any other byte.
+  void Measure(int64_t t, int64_t e, int64_t& renderEnd, bool& full) const {
+    if (!expandTabs_) {
+      const int64_t fit = std::min<int64_t>(e - t, lineLength_);
+      renderEnd = t + fit;
+      full = fit == lineLength_;
+      return;
+    }
+    int64_t col = 0;
+    int64_t i = t;
+    while (i < e) {
+      if (col >= lineLength_) break;
+      const int64_t tab = FindTab(d_, i, std::min<int64_t>(e, i + (lineLength_ - col)));
+      col += tab - i;
+      i = tab;
+      if (i >= e || col >= lineLength_ || d_[i] != '\t') continue;
+      col = std::min<int64_t>(lineLength_, (col / tabLength_ + 1) * tabLength_);
+      ++i;
+    }
+    renderEnd = i;
+    full = col >= lineLength_;
+  }
+
+  // Writes the characters of a piece into `out` (room for `room` bytes);
+  // returns how many were written. `stoppedAt` receives the index of the
+  // first byte not shown.
+  int32_t Render(const Piece& piece, char* out, int32_t room, int64_t& stoppedAt) const {
+    int32_t col = 0;
+    int64_t i = piece.from;
+    if (!expandTabs_) {
+      const int64_t n = std::min<int64_t>(piece.to - piece.from, room);
+      const unsigned char* src = d_ + piece.from;
+      for (int64_t k = 0; k < n; ++k) out[k] = static_cast<char>(code_[src[k]]);
+      stoppedAt = piece.from + n;
+      return static_cast<int32_t>(n);
+    }
+    for (; i < piece.to; ++i) {
+      const unsigned char c = d_[i];
+      if (c == '\t') {
+        const int32_t stop = std::min<int32_t>(lineLength_, (col / tabLength_ + 1) * tabLength_);
+        if (stop - col > room - col) break;
+        while (col < stop) out[col++] = ' ';
+      } else {
+        if (col >= room) break;
+        out[col++] = static_cast<char>(code_[c]);
+      }
+    }
+    stoppedAt = i;
+    return col;
+  }
+
+  const unsigned char* data() const { return d_; }
+
+ private:
+  const unsigned char* d_;
+  int64_t base_;  // file offset of block index 0
+  CodeTable code_;
+  const SkipCounts& skip_;
+  int32_t lineLength_;
+  int32_t tabLength_;
+  bool wrap_;
+  bool expandTabs_;
+  bool carriageControl_;
+  bool formFeedPage_;
+  bool pageGaps_;
+};
+
+void WriteEndEntry(LineEntry& entry, int64_t offset) {
+  entry = LineEntry{offset, 0, -1, 0, 0};
+}
+
+unsigned Forward(const Block& block, LineCursor& lines, TextCursor& text, int64_t fileOffset,
+                 const FormatParams& params) {
+  const TextAssembler as(block, fileOffset, params);
+  const unsigned char* d = block.data;
+  const int64_t n = block.count;
+  unsigned status = 0;
+  int64_t i = block.start;
+  int64_t endOffset = as.OffsetOf(i);
+  bool stopped = false;
+
+  auto emit = [&](const Piece& piece) {
+    if (lines.index >= lines.count - 1 || text.end >= text.capacity) {
+      endOffset = piece.offset;
+      stopped = true;
+      return false;
+    }
+    LineEntry& entry = lines.entries[lines.index];
+    const int32_t room = text.capacity - text.end;
+    int64_t stoppedAt;
+    const int32_t written = as.Render(piece, text.chars + text.end, room, stoppedAt);
+    entry = LineEntry{piece.offset, static_cast<uint32_t>(text.end), written, 0, piece.flags};
+    text.end += written;
+    ++lines.index;
+    if (stoppedAt < piece.to) {
+      // The text buffer filled inside this line.
+      entry.flags |= kIncomplete;
+      status |= kStatusIncomplete;
+      endOffset = as.OffsetOf(stoppedAt);
+      stopped = true;
+      return false;
+    }
+    return true;
+  };
+
+  while (i < n && !stopped) {
+    if (lines.index >= lines.count - 1 || text.end >= text.capacity) break;
+    const int64_t e = FindLineEnd(d, i, n);
+    int64_t next = e;
+    if (e < n) {
+      next = e + 1;
+      if (next < n && IsLineEnd(d[next]) && d[next] != d[e]) ++next;  // CR LF or LF CR
+      if (next == n - 1 && d[next] == kCtrlZ) ++next;
+    }
+    if (!as.LayOut(i, e, e < n, status, emit)) break;
+    i = next;
+    endOffset = as.OffsetOf(i);
+  }
+  if (lines.index < lines.count) WriteEndEntry(lines.entries[lines.index], endOffset);
+  return status;
+}
+
+// Finds the line ends before a position the way a forward pass pairs them:
+// inside a run of CR and LF bytes, a boundary always lies between two equal
+// bytes, so only the alternating tail of the run decides the pairing.
+class LineEndPairing {
+ public:
+  explicit LineEndPairing(const unsigned char* d) : d_(d) {}
+
+  // Length (0, 1 or 2) of the line end that ends just before p.
+  int LengthBefore(int64_t p) {
+    if (p <= 0 || !IsLineEnd(d_[p - 1])) return 0;
+    if (!(p > tailStart_ && p <= tailEnd_)) {
+      int64_t q = p - 1;
+      while (q > 0 && IsLineEnd(d_[q - 1]) && d_[q - 1] != d_[q]) --q;
+      tailStart_ = q;
+      tailEnd_ = p;
+    }
+    return ((p - tailStart_) % 2 == 1) ? 1 : 2;
+  }
+
+ private:
+  const unsigned char* d_;
+  int64_t tailStart_ = -1;
+  int64_t tailEnd_ = -1;
+};
+
+unsigned Backward(const Block& block, LineCursor& lines, TextCursor& text, int64_t fileOffset,
+                  const FormatParams& params) {
+  const TextAssembler as(block, fileOffset, params);
+  const unsigned char* d = block.data;
+  unsigned status = 0;
+  int64_t p = block.start;  // the block ends here for a backward pass
+  if (p >= 2 && d[p - 1] == kCtrlZ && IsLineEnd(d[p - 2])) --p;
+
+  LineEndPairing pairing(d);
+  std::vector<Piece> pieces;  // the display lines of one input line, kept up to the free slots
+  int64_t made = 0;           // display lines the input line yields in all
+  bool stop = false;
+  while (!stop && lines.index > 0 && text.end < text.capacity) {
+    const int64_t e = p - pairing.LengthBefore(p);
+    const int64_t s = FindLineStartBefore(d, 0, e);
+    if (s == p) break;
+
+    // Keep the display lines nearest the lines already made: the last
+    // `room` of them, in file order, in a ring.
+    const int64_t room = lines.index;
+    pieces.clear();
+    made = 0;
+    unsigned lineStatus = 0;
+    as.LayOut(s, e, e < p, lineStatus, [&](const Piece& piece) {
+      if (static_cast<int64_t>(pieces.size()) < room) {
+        pieces.push_back(piece);
+      } else {
+        pieces[made % room] = piece;
+      }
+      ++made;
+      return true;
+    });
+    const int64_t kept = static_cast<int64_t>(pieces.size());
+    const int64_t first = made > room ? made % room : 0;  // ring position of the earliest kept
+    if (made > room) stop = true;                          // the earliest lines had no slot
+    status |= lineStatus;
+
+    // Characters are written last line first, so that a text buffer that
+    // fills leaves the lines next to the ones already made.
+    int64_t placed = 0;
+    for (int64_t k = kept - 1; k >= 0; --k) {
+      const Piece& piece = pieces[(first + k) % kept];
+      LineEntry& entry = lines.entries[lines.index - 1 - placed];
+      const int32_t roomText = text.capacity - text.end;
+      int64_t stoppedAt;
+      const int32_t written = as.Render(piece, text.chars + text.end, roomText, stoppedAt);
+      entry = LineEntry{piece.offset, static_cast<uint32_t>(text.end), written, 0, piece.flags};
+      text.end += written;
+      ++placed;
+      if (stoppedAt < piece.to) {
+        // The text buffer filled inside this line: the pass ends with it.
+        entry.flags = kIncomplete;
+        status |= kStatusIncomplete;
+        stop = true;
+        break;
+      }
+    }
+    lines.index -= static_cast<int32_t>(placed);
+    p = s;
+  }
+  return status;
+}
+
+}  // namespace
+
+unsigned FormatText(const Block& block, LineCursor& lines, TextCursor& text, int64_t fileOffset,
+                    Direction direction, const FormatParams& params) {
+  return direction == Direction::kForward ? Forward(block, lines, text, fileOffset, params)
+                                          : Backward(block, lines, text, fileOffset, params);
+}
+
+}  // namespace zorvo
