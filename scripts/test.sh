@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Runs every test: the native core tests (also under ASan and UBSan), the
+# same core tests cross-built and run under Wine, the Windows-only tests,
+# and the end-to-end tests of the real programs.
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+"$root/scripts/deps.sh" || exit 1
+
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+failed_steps=()
+
+step() {  # step NAME COMMAND...
+  local name=$1; shift
+  echo "== $name"
+  if ! "$@" 2>&1 | tee -a "$log"; then failed_steps+=("$name"); fi
+}
+suite() {  # suite PRESET: build it and run its tests
+  scripts/build.sh "$1" >/dev/null && ctest --preset "$1" -j2 --timeout 900
+}
+
+step "native" suite native
+step "native under ASan and UBSan" suite native-asan
+step "Windows build under Wine" suite mingw
+step "end to end" tests/e2e/run.sh
+
+# ctest prints "... tests failed out of N"; the end-to-end runner prints
+# "N passed, M failed". Add them up for one closing line.
+passed=0; failed=0
+while read -r p f n; do
+  passed=$((passed + n - f)); failed=$((failed + f))
+done < <(sed -nE 's/^[0-9]+% tests passed, ([0-9]+) tests failed out of ([0-9]+).*/x \1 \2/p' "$log")
+while read -r p f; do
+  passed=$((passed + p)); failed=$((failed + f))
+done < <(sed -nE 's/^e2e: ([0-9]+) passed, ([0-9]+) failed$/\1 \2/p' "$log")
+
+if [ ${#failed_steps[@]} -gt 0 ]; then
+  echo "failed: ${failed_steps[*]}"
+  [ "$failed" -gt 0 ] || failed=1
+fi
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
