@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (the clang "fuzz" preset) and runs each one for
+# a while, keeping its corpus between runs so every run starts where the last
+# one stopped.
+#
+#   scripts/fuzz.sh [SECONDS] [TARGET...]    SECONDS per target, default 60
+#
+# ZORVO_FUZZ_BUILD picks another build directory (default build/fuzz).
+# A crash leaves its input in <build>/artifacts/ and makes the script fail.
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+shift || true
+build=${ZORVO_FUZZ_BUILD:-build/fuzz}
+jobs=${ZORVO_JOBS:-2}
+
+if [[ $build == build/fuzz ]]; then
+  cmake --preset fuzz >/dev/null
+else
+  cmake --preset fuzz -B "$build" >/dev/null
+fi
+cmake --build "$build" -j "$jobs"
+
+targets=("$@")
+if [[ ${#targets[@]} -eq 0 ]]; then
+  targets=(text_formatter_fuzz hex_raw_formatter_fuzz command_line_fuzz)
+fi
+
+mkdir -p "$build/artifacts"
+failed=0
+for target in "${targets[@]}"; do
+  corpus="$build/corpus/$target"
+  mkdir -p "$corpus"
+  seeds=()
+  # The formatters start from real files; the command line from nothing.
+  [[ $target == *formatter* ]] && seeds=(tests/data)
+  log="$build/artifacts/$target.log"
+  echo "== $target: ${seconds}s"
+  if "$build/bin/$target" "$corpus" "${seeds[@]}" -max_total_time="$seconds" -max_len=4096 \
+      -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" >"$log" 2>&1; then
+    grep -E '^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::average_exec_per_sec)' "$log" || true
+  else
+    failed=1
+    echo "$target FAILED; see $log"
+    grep -E 'ERROR|invariant broken|SUMMARY|Test unit written' "$log" || tail -20 "$log"
+  fi
+done
+exit "$failed"
