@@ -1,0 +1,148 @@
+// The profile operations over any backend: integer text, capacities, key
+// lists and 8-bit texts behave the same whichever store holds the values.
+#include "viewer/settings/profile_store.h"
+
+#include <algorithm>
+#include <cwctype>
+
+#include "viewer/settings/ansi_code_page.h"
+
+namespace zorvo {
+
+namespace {
+
+constexpr size_t kIntegerText = 31;  // longer integer texts count as missing
+
+std::wstring Cut(std::wstring_view text, size_t capacity) {
+  if (capacity == 0) return std::wstring();
+  return std::wstring(text.substr(0, std::min(text.size(), capacity - 1)));
+}
+
+// Leading white space, a sign, then digits of the base the prefix names.
+int32_t ParseIntegerText(std::wstring_view text) {
+  size_t i = 0;
+  while (i < text.size() && std::iswspace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
+  unsigned base = 10;
+  if (i < text.size() && text[i] == L'0') {
+    if (i + 1 < text.size() && (text[i + 1] == L'x' || text[i + 1] == L'X')) {
+      base = 16;
+      i += 2;
+    } else {
+      base = 8;
+    }
+  }
+  uint32_t value = 0;  // wraps like the C library's conversion to a 32-bit int
+  for (; i < text.size(); ++i) {
+    const wchar_t c = text[i];
+    unsigned digit;
+    if (c >= L'0' && c <= L'9') {
+      digit = c - L'0';
+    } else if (c >= L'a' && c <= L'f') {
+      digit = c - L'a' + 10;
+    } else if (c >= L'A' && c <= L'F') {
+      digit = c - L'A' + 10;
+    } else {
+      break;
+    }
+    if (digit >= base) break;
+    value = value * base + digit;
+  }
+  return static_cast<int32_t>(negative ? 0u - value : value);
+}
+
+}  // namespace
+
+bool SameProfileName(std::wstring_view a, std::wstring_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
+    return x == y || std::towupper(x) == std::towupper(y);
+  });
+}
+
+ProfileStore::ProfileStore(std::unique_ptr<ProfileBackend> backend, int readOnly,
+                           std::wstring path)
+    : backend_(std::move(backend)), readOnly_(readOnly), path_(std::move(path)) {}
+
+int32_t ProfileStore::GetInt(std::wstring_view section, std::wstring_view key, int32_t def) {
+  const std::optional<std::wstring> text = backend_->Read(section, key);
+  if (!text || text->size() > kIntegerText) return def;
+  return ParseIntegerText(*text);
+}
+
+std::wstring ProfileStore::GetText(std::wstring_view section, std::wstring_view key,
+                                   std::wstring_view def, size_t capacity) {
+  const std::optional<std::wstring> text = backend_->Read(section, key);
+  return Cut(text ? std::wstring_view(*text) : def, capacity);
+}
+
+std::wstring ProfileStore::GetKeyList(std::wstring_view section, size_t capacity) {
+  std::wstring list;
+  for (const std::wstring& key : backend_->Keys(section)) {
+    list += key;
+    list.push_back(L'\0');
+  }
+  list.push_back(L'\0');
+  if (capacity < 2) return std::wstring(capacity, L'\0');
+  if (list.size() > capacity) {
+    // Like the system's own listing: cut, and close with two nulls.
+    list.resize(capacity);
+    list[capacity - 2] = L'\0';
+    list[capacity - 1] = L'\0';
+  }
+  return list;
+}
+
+bool ProfileStore::WriteText(std::wstring_view section, const wchar_t* key, const wchar_t* text) {
+  if (key == nullptr) return backend_->DeleteSection(section);
+  if (text == nullptr) return backend_->DeleteKey(section, key);
+  return backend_->Write(section, key, text);
+}
+
+bool ProfileStore::WriteInt(std::wstring_view section, std::wstring_view key, int32_t value) {
+  const std::wstring text = std::to_wstring(value);
+  return backend_->Write(section, key, text);
+}
+
+bool ProfileStore::WriteUnsigned(std::wstring_view section, std::wstring_view key,
+                                 uint32_t value) {
+  const std::wstring text = std::to_wstring(value);
+  return backend_->Write(section, key, text);
+}
+
+std::string ProfileStore::GetTextNarrow(std::wstring_view section, std::wstring_view key,
+                                        size_t capacity) {
+  const std::wstring wide = GetText(section, key, L"", capacity);
+  std::string narrow = NarrowFromWide(wide);
+  if (capacity == 0) return std::string();
+  if (narrow.size() > capacity - 1) narrow.resize(capacity - 1);
+  return narrow;
+}
+
+void ProfileStore::WriteTextNarrow(std::wstring_view section, const wchar_t* key,
+                                   const char* text) {
+  if (text == nullptr) {
+    WriteText(section, key, nullptr);
+    return;
+  }
+  const std::wstring wide = WideFromNarrow(text);
+  WriteText(section, key, wide.c_str());
+}
+
+namespace {
+std::unique_ptr<ProfileStore>& CurrentStore() {
+  static std::unique_ptr<ProfileStore> store;
+  return store;
+}
+}  // namespace
+
+ProfileStore& Profile() {
+  std::unique_ptr<ProfileStore>& store = CurrentStore();
+  // Until a profile is chosen nothing is kept.
+  if (!store) store = std::make_unique<ProfileStore>(MakeMemoryBackend());
+  return *store;
+}
+
+void SetProfile(std::unique_ptr<ProfileStore> store) { CurrentStore() = std::move(store); }
+
+}  // namespace zorvo

@@ -1,0 +1,114 @@
+// An INI file through the Windows private-profile functions. A bare file
+// name is looked for by them in the Windows directory, which is how the
+// shared profile is found; the path is passed on untouched.
+#include <windows.h>
+
+#include <vector>
+
+#include "viewer/settings/profile_store.h"
+
+namespace zorvo {
+
+namespace {
+
+// The default text of a read: a value is one line of the file, so a text
+// with line breaks in it can only be this default, never a stored value.
+constexpr wchar_t kMissing[] = L"\n\x01zorvo:missing\x01\n";
+constexpr DWORD kLargest = 1u << 24;  // characters; no profile value comes near
+
+bool HasLineBreak(std::wstring_view text) { return text.find_first_of(L"\r\n") != text.npos; }
+
+// Narrow texts arrive widened byte by byte, so bytes 0x80-0x9F come as C1
+// controls, which an ANSI file cannot hold (they would turn into '?'); the
+// code page's own characters for those bytes go to the file and narrow back
+// to the same bytes.
+std::wstring ForAnsiFile(std::wstring_view text) {
+  std::wstring out(text);
+  for (wchar_t& c : out) {
+    if (c < 0x80 || c > 0x9F) continue;
+    const char byte = static_cast<char>(c);
+    wchar_t wide;
+    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &byte, 1, &wide, 1) == 1) c = wide;
+  }
+  return out;
+}
+
+class IniBackendWin32 : public ProfileBackend {
+ public:
+  explicit IniBackendWin32(std::wstring path) : path_(std::move(path)) {}
+
+  std::optional<std::wstring> Read(std::wstring_view section, std::wstring_view key) override {
+    // An empty key name reads nothing and leaves the buffer untouched.
+    if (section.empty() || key.empty()) return std::nullopt;
+    const std::wstring s(section), k(key);
+    std::vector<wchar_t> buffer(256);
+    for (;;) {
+      const DWORD size = static_cast<DWORD>(buffer.size());
+      const DWORD got =
+          GetPrivateProfileStringW(s.c_str(), k.c_str(), kMissing, buffer.data(), size, path_.c_str());
+      // A full buffer (size - 1 characters) may mean a cut value.
+      if (got + 1 < size || size >= kLargest) {
+        std::wstring value(buffer.data(), got);
+        if (value == kMissing) return std::nullopt;
+        return value;
+      }
+      buffer.resize(size * 2);
+    }
+  }
+
+  std::vector<std::wstring> Keys(std::wstring_view section) override {
+    std::vector<std::wstring> keys;
+    if (section.empty()) return keys;
+    const std::wstring s(section);
+    std::vector<wchar_t> buffer(1024);
+    DWORD got;
+    for (;;) {
+      const DWORD size = static_cast<DWORD>(buffer.size());
+      // A missing section gives the default, so that must be empty.
+      got = GetPrivateProfileStringW(s.c_str(), nullptr, L"", buffer.data(), size, path_.c_str());
+      // A list that does not fit comes back as size - 2 characters.
+      if (got + 2 < size || size >= kLargest) break;
+      buffer.resize(size * 2);
+    }
+    for (DWORD i = 0; i < got && buffer[i] != L'\0';) {
+      std::wstring name(buffer.data() + i);
+      i += static_cast<DWORD>(name.size()) + 1;
+      keys.push_back(std::move(name));
+    }
+    return keys;
+  }
+
+  bool Write(std::wstring_view section, std::wstring_view key, std::wstring_view text) override {
+    if (section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key) ||
+        key.find(L'=') != key.npos) {
+      return false;
+    }
+    // A value is one line; what follows a break would come back as a key.
+    const std::wstring value = ForAnsiFile(text.substr(0, text.find_first_of(L"\r\n")));
+    const std::wstring s(section), k(key);
+    return WritePrivateProfileStringW(s.c_str(), k.c_str(), value.c_str(), path_.c_str()) != FALSE;
+  }
+
+  bool DeleteKey(std::wstring_view section, std::wstring_view key) override {
+    if (section.empty() || key.empty()) return true;
+    const std::wstring s(section), k(key);
+    return WritePrivateProfileStringW(s.c_str(), k.c_str(), nullptr, path_.c_str()) != FALSE;
+  }
+
+  bool DeleteSection(std::wstring_view section) override {
+    if (section.empty()) return true;
+    const std::wstring s(section);
+    return WritePrivateProfileStringW(s.c_str(), nullptr, nullptr, path_.c_str()) != FALSE;
+  }
+
+ private:
+  std::wstring path_;
+};
+
+}  // namespace
+
+std::unique_ptr<ProfileBackend> MakeIniBackend(const std::wstring& path) {
+  return std::make_unique<IniBackendWin32>(path);
+}
+
+}  // namespace zorvo
