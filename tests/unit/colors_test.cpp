@@ -1,0 +1,137 @@
+#include "viewer/settings/colors.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "viewer/settings/profile_store.h"
+
+namespace zorvo {
+namespace {
+
+constexpr wchar_t kSection[] = L"Zorvo Colors";
+
+class ColorsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetProfile(std::make_unique<ProfileStore>(MakeMemoryBackend()));
+    Colors() = DefaultColors();
+  }
+  void TearDown() override { SetProfile(nullptr); }
+  std::vector<std::wstring> Keys() { return Profile().backend().Keys(kSection); }
+  void Put(const wchar_t* key, const wchar_t* text) { ProfileWriteText(kSection, key, text); }
+};
+
+TEST_F(ColorsTest, DefaultsFollowTheSystemColours) {
+  const ColorTable d = DefaultColors();
+  EXPECT_EQ(d[kTagBgnd], SystemColor(13));
+  EXPECT_EQ(d[kBackground], SystemColor(12));
+  EXPECT_EQ(d[kMessageBgnd], 0x0000FFu);
+  EXPECT_EQ(d[kPrintTagB], 0xC0C0C0u);
+#ifndef _WIN32
+  EXPECT_EQ(d[kTagBgnd], 0x800000u);  // navy, stored blue-green-red
+#endif
+}
+
+TEST_F(ColorsTest, SavingOnlyWritesWhatDiffersFromTheDefaults) {
+  SaveScreenColors(kSection);
+  SavePrintShades(kSection);
+  EXPECT_TRUE(Keys().empty());
+
+  Colors()[kMessageBgnd] = 0xFF0000;  // blue
+  SaveScreenColors(kSection);
+  SavePrintShades(kSection);
+  EXPECT_EQ(Keys(), std::vector<std::wstring>{L"MessageBgnd"});
+  EXPECT_EQ(ProfileGetText(kSection, L"MessageBgnd", L"", 32), L"16711680");
+}
+
+TEST_F(ColorsTest, AKeyBackAtItsDefaultIsDeleted) {
+  Put(L"CommentBgnd", L"255");
+  Put(L"PrintBgnd", L"0");
+  LoadScreenColors(kSection);
+  LoadPrintShades(kSection);
+  EXPECT_EQ(Colors()[kCommentBgnd], 255u);
+  Colors()[kCommentBgnd] = 0x00FF00;
+  Colors()[kPrintBgnd] = 0xE0E0E0;
+  SaveScreenColors(kSection);
+  SavePrintShades(kSection);
+  EXPECT_TRUE(Keys().empty());
+}
+
+TEST_F(ColorsTest, LoadingReadsPlainDecimal) {
+  struct Case {
+    const wchar_t* text;
+    ColorRef color;
+  };
+  const Case cases[] = {
+      {L"", 0},                   // present but empty
+      {L"8421504", 0x808080},
+      {L"-1", 0xFFFFFFFF},        // written from a negative long
+      {L"+16", 16},
+      {L"0x10", 0},               // no hex prefix, unlike integer keys
+      {L"010", 10},               // and no octal
+      {L"12abc", 12},
+      {L"99999999999", 1215752191},  // unbounded, wraps like a 32-bit long
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
+    Put(L"WindowText", c.text);
+    LoadScreenColors(kSection);
+    EXPECT_EQ(Colors()[kWindowText], c.color);
+  }
+}
+
+TEST_F(ColorsTest, MissingKeysLoadTheirDefaults) {
+  Colors().fill(0x123456);
+  Put(L"PrintTagB", L"8421504");
+  LoadScreenColors(kSection);
+  LoadPrintShades(kSection);
+  ColorTable expected = DefaultColors();
+  expected[kPrintTagB] = 0x808080;
+  EXPECT_EQ(Colors(), expected);
+  EXPECT_EQ(ColorToShade(Colors()[kPrintTagB]), 4);
+}
+
+TEST_F(ColorsTest, ResetTouchesOnlyTheChosenEntries) {
+  ColorTable table;
+  table.fill(0x010203);
+  ResetColorDefaults(-1, table);
+  const ColorTable d = DefaultColors();
+  for (int i = 0; i < kColorCount; ++i) {
+    EXPECT_EQ(table[i], i <= kBackground ? d[i] : 0x010203u) << i;
+  }
+
+  table.fill(0x010203);
+  ResetColorDefaults(-2, table);
+  for (int i = 0; i < kColorCount; ++i) {
+    EXPECT_EQ(table[i], i >= kPrintText ? d[i] : 0x010203u) << i;
+  }
+
+  table.fill(0x010203);
+  ResetColorDefaults(kMessageBgnd, table);
+  EXPECT_EQ(table[kMessageBgnd], 0x0000FFu);
+  EXPECT_EQ(table[kMessageText], 0x010203u);
+}
+
+TEST(ColorShades, ConvertBothWays) {
+  EXPECT_EQ(ShadeToColor(0), 0xFFFFFFu);
+  EXPECT_EQ(ShadeToColor(1), 0xE0E0E0u);
+  EXPECT_EQ(ShadeToColor(4), 0x808080u);
+  EXPECT_EQ(ShadeToColor(8), 0u);
+  EXPECT_EQ(ShadeToColor(-3), 0xFFFFFFu);
+  EXPECT_EQ(ShadeToColor(12), 0u);
+
+  EXPECT_EQ(ColorToShade(0xFFFFFF), 0);
+  EXPECT_EQ(ColorToShade(0xE0E0E0), 1);
+  EXPECT_EQ(ColorToShade(0xC0C0C0), 2);
+  EXPECT_EQ(ColorToShade(0x808080), 4);
+  EXPECT_EQ(ColorToShade(0), 8);
+  EXPECT_EQ(ColorToShade(0x0000FF), 0);  // red only: pure red reads as white
+  EXPECT_EQ(ColorToShade(0xFFFF00), 8);
+  for (int s = 0; s <= 8; ++s) EXPECT_EQ(ColorToShade(ShadeToColor(s)), s) << s;
+}
+
+}  // namespace
+}  // namespace zorvo

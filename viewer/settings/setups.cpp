@@ -1,0 +1,120 @@
+#include "viewer/settings/setups.h"
+
+#include <cwctype>
+
+#include "viewer/settings/colors.h"
+#include "viewer/settings/printer_settings.h"
+#include "viewer/settings/profile_store.h"
+
+namespace zorvo {
+
+SetupState& Setups() {
+  static SetupState state;
+  return state;
+}
+
+namespace {
+
+bool SameNoCase(std::wstring_view a, std::wstring_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::towupper(a[i]) != std::towupper(b[i])) return false;
+  }
+  return true;
+}
+
+std::wstring SetupKey(int n) { return L"Setup" + std::to_wstring(n); }
+
+constexpr size_t kPrefixLength = sizeof(kSetupPrefix) / sizeof(wchar_t) - 1;
+
+}  // namespace
+
+std::vector<std::wstring> SetupList() {
+  std::vector<std::wstring> names;
+  for (int n = 1;; ++n) {
+    std::wstring name = ProfileGetText(kSetupListSection, SetupKey(n), L"", 256);
+    if (name.empty()) break;
+    names.push_back(std::move(name));
+  }
+  return names;
+}
+
+std::wstring CheckSetupName(std::wstring_view name) {
+  if (name.empty()) return L"You must select a name.";
+  if (static_cast<unsigned>(name[0]) <= 32 || name[0] == 0x7F) return L"The setup name must not begin with a space.";
+  if (kPrefixLength + name.size() >= kSetupSectionLimit) {
+    return L"The selected setup name is too long.";
+  }
+  return L"";
+}
+
+uint32_t SetupKindsOf(std::wstring_view section) {
+  const uint32_t kinds = static_cast<uint32_t>(ProfileGetInt(section, L"SaveOptions", 0));
+  return kinds == 0 ? kKindAll : kinds;
+}
+
+void SaveSetupSection(const WindowRect* window, const LineTable* titles) {
+  const SetupState& setup = Setups();
+  const std::wstring& section = setup.CurrentSetup;
+  if (section.empty()) return;
+  const uint32_t kinds = setup.SetupKinds;
+  ProfileWriteText(section, nullptr, nullptr);  // always rewritten from scratch
+  if (kinds & kKindFormat) SaveFormatOptions(section, window);
+  if (kinds & kKindPageSetup) SavePageSetup(section);
+  if (kinds & kKindPrinter) SavePrinterSettings(section);
+  if (kinds & kKindScreenColors) SaveScreenColors(section);
+  if (kinds & kKindPrintShades) SavePrintShades(section);
+  if (kinds & kKindTitles) SaveTitles(section, titles);
+  ProfileWriteUnsigned(section, L"SaveOptions", kinds);
+
+  if (section.size() < kPrefixLength ||
+      !SameNoCase(std::wstring_view(section).substr(0, kPrefixLength), kSetupPrefix)) {
+    return;
+  }
+  const std::wstring_view name = std::wstring_view(section).substr(kPrefixLength);
+  for (int n = 1;; ++n) {
+    const std::wstring listed = ProfileGetText(kSetupListSection, SetupKey(n), L"", 256);
+    if (listed.empty()) {
+      const std::wstring text(name);
+      ProfileWriteText(kSetupListSection, SetupKey(n).c_str(), text.c_str());
+      return;
+    }
+    if (SameNoCase(listed, name)) return;
+  }
+}
+
+int ReloadSetup(LineTable* titles) {
+  SetupState& setup = Setups();
+  if (setup.CurrentSetup.empty()) return 0;
+  setup.SetupKinds = SetupKindsOf(setup.CurrentSetup);
+  LoadOptions(setup.CurrentSetup, setup.SetupKinds);
+  if (setup.SetupKinds & kKindScreenColors) LoadScreenColors(setup.CurrentSetup);
+  if (setup.SetupKinds & kKindPrintShades) LoadPrintShades(setup.CurrentSetup);
+  if (setup.SetupKinds & kKindTitles) LoadTitles(setup.CurrentSetup, titles);
+  return 1;
+}
+
+void SaveOptionsCommand(uint32_t kinds, uint32_t grey, const WindowRect* window,
+                        const LineTable* titles) {
+  static constexpr struct {
+    uint32_t kind;
+    const wchar_t* section;
+  } kSections[] = {{kKindFormat, kOptionsSection},     {kKindTitles, kTitlesSection},
+                   {kKindPageSetup, kPageSetupSection}, {kKindPrinter, kPrintSetupSection},
+                   {kKindColors, kColorsSection}};
+  // Unchecked kinds go back to their defaults.
+  for (const auto& item : kSections) {
+    if (!(kinds & item.kind)) ProfileWriteText(item.section, nullptr, nullptr);
+  }
+  const uint32_t write = kinds & ~grey;
+  if (write & kKindFormat) SaveFormatOptions(kOptionsSection, window);
+  if (write & kKindTitles) SaveTitles(kTitlesSection, titles);
+  if (write & kKindPageSetup) SavePageSetup(kPageSetupSection);
+  if (write & kKindPrinter) SavePrinterSettings(kPrintSetupSection);
+  if (write & kKindColors) {
+    SaveScreenColors(kColorsSection);
+    SavePrintShades(kColorsSection);
+  }
+}
+
+}  // namespace zorvo
