@@ -5,33 +5,38 @@
 
 #include "common/wide_text.h"
 #include "viewer/file/code_tables.h"
-#include "viewer/file/formatter.h"
 
 namespace zorvo {
 
 const char kDumpUsage[] =
     "usage: zorvo-dump [options] FILE\n"
     "Prints the display lines the viewer assembles for FILE, one per line.\n"
-    "  --format text|hex|raw     display format (text)\n"
-    "  --code ansi|ascii|ebcdic  character code of the file (ansi)\n"
-    "  --length N                line length (4096)\n"
-    "  --wrap                    continue long lines on the next line\n"
-    "  --expand-tabs N           expand tabs to multiples of N\n"
+    "Display options start from the viewer's profile; these override them:\n"
+    "  --format text|hex|raw     display format\n"
+    "  --code ansi|ascii|ebcdic  character code of the file\n"
+    "  --length N                line length\n"
+    "  --wrap, --no-wrap         continue long lines on the next line, or cut them\n"
+    "  --expand-tabs N           expand tabs to multiples of N (0: show tabs)\n"
+    "  --profile PATH            read the options from this INI file\n"
+    "  --setup NAME              load this named setup over the main options\n"
+    "  --show-options            print the options in force and stop\n"
     "  --offset N                start at this byte (decimal, or hex with 0x)\n"
     "  --backward                assemble backward from the offset\n"
     "  --lines N                 print at most N lines\n"
     "  --show-offsets            prefix each line with its offset and flags\n"
     "  --bytes                   write display characters unchanged\n";
 
-uint32_t DumpOptions::OptionsWord() const {
-  uint32_t word = 0;
-  if (wrap) word |= kOptWrap;
-  if (tabLength > 0) word |= kOptExpandTabs;
-  if (code == kAscii) word |= kOptAscii;
-  if (code == kEbcdic) word |= kOptEbcdic;
-  // The Text word always treats a form feed at the start of a line as a page break.
-  if (format == kFormatText) word |= kOptFormFeedPage;
-  return word;
+CommandLine DumpOptions::AsSwitches() const {
+  CommandLine switches;
+  auto set = [&](char letter) { switches.switches[(letter | 0x20) - 'a'] = letter; };
+  if (format) set("THR"[*format]);
+  if (wrap) set(*wrap ? 'W' : 'w');
+  if (tabLength) set(*tabLength > 0 ? 'E' : 'e');
+  if (!setup.empty()) {
+    set('v');  // the main sections first, then the setup over them
+    switches.CurrentSetup = L"Setup: " + setup;
+  }
+  return switches;
 }
 
 namespace {
@@ -105,22 +110,35 @@ bool ParseDumpOptions(const std::vector<std::wstring>& args, DumpOptions& option
     };
     std::wstring text;
     int64_t n = 0;
+    int choice = 0;
     if (arg == L"--format") {
       if (!value(text)) return fail("--format needs a value");
-      if (!Choose(text, {L"text", L"hex", L"raw"}, options.format)) {
+      if (!Choose(text, {L"text", L"hex", L"raw"}, choice)) {
         return fail("unknown format: " + Utf8FromWide(text));
       }
+      options.format = choice;
     } else if (arg == L"--code") {
       if (!value(text)) return fail("--code needs a value");
-      if (!Choose(text, {L"ansi", L"ascii", L"ebcdic"}, options.code)) {
+      if (!Choose(text, {L"ansi", L"ascii", L"ebcdic"}, choice)) {
         return fail("unknown character code: " + Utf8FromWide(text));
       }
+      options.code = choice;
     } else if (arg == L"--length") {
       if (!number(1, 1 << 20, n)) return false;
       options.lineLength = static_cast<int32_t>(n);
     } else if (arg == L"--expand-tabs") {
-      if (!number(1, 255, n)) return false;
+      if (!number(0, 255, n)) return false;
       options.tabLength = static_cast<int32_t>(n);
+    } else if (arg == L"--no-wrap") {
+      options.wrap = false;
+    } else if (arg == L"--profile") {
+      if (!value(options.profile) || options.profile.empty()) return fail("--profile needs a file");
+    } else if (arg == L"--setup") {
+      if (!value(options.setup) || options.setup.empty()) return fail("--setup needs a name");
+      // The section name "Setup: " + name stays below 64 characters.
+      if (options.setup.size() > 56) return fail("the setup name is too long");
+    } else if (arg == L"--show-options") {
+      options.showOptions = true;
     } else if (arg == L"--offset") {
       if (!number(0, std::numeric_limits<int64_t>::max(), options.offset)) return false;
     } else if (arg == L"--lines") {
@@ -146,7 +164,7 @@ bool ParseDumpOptions(const std::vector<std::wstring>& args, DumpOptions& option
       options.file = args[i];
     }
   }
-  if (options.file.empty() && !options.help) return fail("no file given");
+  if (options.file.empty() && !options.help && !options.showOptions) return fail("no file given");
   return true;
 }
 

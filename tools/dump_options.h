@@ -2,27 +2,35 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "viewer/frame/command_line.h"
+
 namespace zorvo {
 
+// What the command line asks for. The display options start from the
+// profile; those given here override them, as the viewer's switches do.
 struct DumpOptions {
-  int format = 0;            // 0 text, 1 hex, 2 raw
-  int code = 0;              // 0 ansi, 1 ascii, 2 ebcdic
-  int32_t lineLength = 4096;
-  bool wrap = false;
-  int32_t tabLength = 0;     // 0: tabs are not expanded
+  std::optional<int> format;         // 0 text, 1 hex, 2 raw
+  std::optional<int> code;           // 0 ansi, 1 ascii, 2 ebcdic
+  std::optional<int32_t> lineLength;
+  std::optional<bool> wrap;
+  std::optional<int32_t> tabLength;  // 0: tabs are not expanded
+  std::wstring profile;              // an INI file to read instead of the chosen profile
+  std::wstring setup;                // a named setup, loaded over the main sections
   int64_t offset = 0;
   bool backward = false;
-  int64_t lines = -1;        // -1: no limit
+  int64_t lines = -1;                // -1: no limit
   bool showOffsets = false;
-  bool bytes = false;        // display characters unchanged, not as UTF-8
+  bool bytes = false;                // display characters unchanged, not as UTF-8
+  bool showOptions = false;
   bool help = false;
   std::wstring file;
 
-  // The formatter options word these choices make.
-  uint32_t OptionsWord() const;
+  // The viewer's switch letters and setup that stand for these choices.
+  CommandLine AsSwitches() const;
 };
 
 // Parses the arguments after the program name. On a bad argument returns

@@ -7,12 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "common/program_path.h"
 #include "common/wide_text.h"
 #include "dump_options.h"
 #include "viewer/file/byte_scan.h"
 #include "viewer/file/file_reader.h"
 #include "viewer/file/formatter.h"
 #include "viewer/file/line_table.h"
+#include "viewer/settings/format_options.h"
+#include "viewer/settings/profile_store.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -81,19 +84,49 @@ class Printer {
   bool failed_ = false;
 };
 
-FormatParams ParamsOf(const DumpOptions& options) {
+// The display options in force: the profile's, then the command line's.
+struct Settings {
+  int format = kFormatText;
   FormatParams params;
-  params.options = options.OptionsWord();
-  params.lineLength = options.lineLength;
-  params.tabLength = options.tabLength > 0 ? options.tabLength : 8;
-  return params;
+};
+
+Settings LoadSettings(const DumpOptions& options) {
+  if (!options.profile.empty()) {
+    SetProfile(std::make_unique<ProfileStore>(MakeIniBackend(options.profile), 0, options.profile));
+  } else {
+    std::wstring path = BesideProgram(L"ZORVO.INI");
+    ChooseProfile(path);
+  }
+  LoadStartupSettings(options.AsSwitches());
+  FormatOptions& view = ViewOptions();
+  if (options.code) {
+    // ANSI has no switch letter of its own.
+    view.CharCode = *options.code;
+    DeriveCodeBits();
+  }
+  if (options.lineLength) view.MaxLineLength = *options.lineLength;
+  if (options.tabLength && *options.tabLength > 0) view.TabLength = *options.tabLength;
+  Settings settings;
+  settings.format = view.Format;
+  settings.params.options = view.CurrentOptions;
+  settings.params.lineLength = view.MaxLineLength;
+  settings.params.tabLength = view.TabLength;
+  return settings;
+}
+
+void ShowOptions() {
+  const FormatOptions& view = ViewOptions();
+  for (int i = 0; i < 3; ++i) std::printf("Options%d=%u\n", i, static_cast<unsigned>(view.Options[i]));
+  std::printf("CurrentOptions=%u\n", static_cast<unsigned>(view.CurrentOptions));
+  std::printf("Format=%d\nCharCode=%d\nCCChar=%d\nMaxLineLength=%d\nTabLength=%d\n", view.Format,
+              view.CharCode, view.CCChar, view.MaxLineLength, view.TabLength);
 }
 
 // The end of the last whole display line in [start, count), so that no line
 // is cut where the block happens to end; `count` when there is none.
-int64_t CleanEnd(const DumpOptions& options, const unsigned char* d, int64_t start, int64_t count,
+int64_t CleanEnd(const Settings& settings, const unsigned char* d, int64_t start, int64_t count,
                  int64_t fileOffset) {
-  if (options.format == kFormatText) {
+  if (settings.format == kFormatText) {
     // After a line end that a text byte follows, the pairing of CR and LF is
     // settled and no Ctrl-Z rule applies.
     for (int64_t k = count - 3; k >= start; --k) {
@@ -101,11 +134,12 @@ int64_t CleanEnd(const DumpOptions& options, const unsigned char* d, int64_t sta
     }
     return count;
   }
-  int64_t perLine = options.lineLength;
-  if (options.format == kFormatHex) {
+  const int32_t length = settings.params.lineLength;
+  int64_t perLine = length;
+  if (settings.format == kFormatHex) {
     const int address = fileOffset <= 0x7FFFFFFF ? 10 : 12;
     int groups = 16;
-    while (groups > 1 && 13 * groups >= options.lineLength - address) groups /= 2;
+    while (groups > 1 && 13 * groups >= length - address) groups /= 2;
     perLine = 4 * groups;
   }
   const int64_t whole = (count - start) / perLine * perLine;
@@ -117,12 +151,12 @@ int Fail(const char* message) {
   return 1;
 }
 
-int DumpForward(const DumpOptions& options, Notifier& notifier) {
+int DumpForward(const DumpOptions& options, const Settings& settings, Notifier& notifier) {
   FileRecord file{options.offset, 0, options.file};
   std::unique_ptr<unsigned char[]> buffer(new unsigned char[kChunk]);
   LineTable table(kStreamSlots, kStreamText);
-  const FormatParams params = ParamsOf(options);
-  const Formatter format = FormatterFor(options.format);
+  const FormatParams& params = settings.params;
+  const Formatter format = FormatterFor(settings.format);
   Printer printer(options);
   int64_t remaining = options.lines;
   int64_t position = options.offset;
@@ -137,7 +171,7 @@ int DumpForward(const DumpOptions& options, Notifier& notifier) {
     const int64_t blockStart = file.Fcur - result.back;
     const bool atEnd = blockStart + result.size >= file.Flen;
     Block block{buffer.get(), result.size, result.back};
-    if (!atEnd) block.count = CleanEnd(options, buffer.get(), block.start, block.count, position);
+    if (!atEnd) block.count = CleanEnd(settings, buffer.get(), block.start, block.count, position);
 
     LineCursor lines{table.entries(), table.Acnt, 0};
     TextCursor text{table.chars(), table.Tlen, 0};
@@ -156,7 +190,7 @@ int DumpForward(const DumpOptions& options, Notifier& notifier) {
   return 0;
 }
 
-int DumpBackward(const DumpOptions& options, Notifier& notifier) {
+int DumpBackward(const DumpOptions& options, const Settings& settings, Notifier& notifier) {
   const int32_t wanted =
       options.lines >= 0 && options.lines < kScreenLines ? static_cast<int32_t>(options.lines)
                                                          : kScreenLines - 1;
@@ -172,8 +206,8 @@ int DumpBackward(const DumpOptions& options, Notifier& notifier) {
   LineCursor lines{table.entries(), table.Acnt, wanted};
   TextCursor text{table.chars(), table.Tlen, 0};
   const unsigned formatted =
-      FormatterFor(options.format)(block, lines, text, file.Fcur, Direction::kBackward,
-                                   ParamsOf(options));
+      FormatterFor(settings.format)(block, lines, text, file.Fcur, Direction::kBackward,
+                                    settings.params);
   if (formatted & kStatusFailed) return Fail("the line length is too short for a hex dump");
   Printer printer(options);
   for (int32_t i = lines.index; i < wanted; ++i) printer.Line(table, i);
@@ -192,8 +226,14 @@ int Run(const std::vector<std::wstring>& args) {
     std::fputs(kDumpUsage, stdout);
     return 0;
   }
+  const Settings settings = LoadSettings(options);
+  if (options.showOptions) {
+    ShowOptions();
+    return 0;
+  }
   StderrNotifier notifier;
-  return options.backward ? DumpBackward(options, notifier) : DumpForward(options, notifier);
+  return options.backward ? DumpBackward(options, settings, notifier)
+                          : DumpForward(options, settings, notifier);
 }
 
 }  // namespace

@@ -3,15 +3,17 @@
 printf 'alpha\r\nbeta\n\tgamma\rdelta' >t.txt
 
 [ "$(dump --lines 2 t.txt)" = $'alpha\nbeta' ] || fail "--lines"
-[ "$(dump --show-offsets --bytes t.txt | cat -v)" = \
+[ "$(dump --show-offsets --bytes --expand-tabs 0 t.txt | cat -v)" = \
   $'0\t0\talpha\n7\t0\tbeta\n12\t0\tM-$gamma\n19\t200\tdelta' ] || fail "--show-offsets"
+# Text expands tabs to 8 unless the profile says otherwise.
+[ "$(dump --offset 12 --lines 1 t.txt)" = "        gamma" ] || fail "default tab expansion"
 [ "$(dump --offset 0x7 --lines 1 t.txt)" = "beta" ] || fail "--offset in hex"
 [ "$(dump --expand-tabs 4 --offset 12 --lines 1 t.txt)" = "    gamma" ] || fail "--expand-tabs"
 [ "$(dump --wrap --length 3 --lines 2 t.txt)" = $'alp\nha' ] || fail "--wrap"
 [ "$(dump --backward --offset 12 t.txt)" = $'alpha\nbeta' ] || fail "--backward"
 [ "$(dump --backward --offset 12 --lines 1 t.txt)" = "beta" ] || fail "--backward --lines"
 # Display characters are UTF-8 for a terminal unless --bytes.
-[ "$(dump --offset 12 --lines 1 t.txt)" = "¤gamma" ] || fail "UTF-8 output"
+[ "$(dump --expand-tabs 0 --offset 12 --lines 1 t.txt)" = "¤gamma" ] || fail "UTF-8 output"
 
 # Errors: a message on standard error and a non-zero exit.
 if dump missing.txt 2>err.txt; then fail "missing file succeeded"; fi

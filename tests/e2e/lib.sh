@@ -1,5 +1,7 @@
 # Shared helpers of the end-to-end tests.
 set -euo pipefail
+# The native tools read the user's own settings otherwise.
+export XDG_CONFIG_HOME=$PWD/config
 dump() { "$NATIVE_BIN/zorvo-dump" "$@"; }
 dump_exe() { "$WINE_RUN" "$MINGW_BIN/zorvo-dump.exe" "$@"; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
