@@ -24,6 +24,8 @@ if [[ ! -f $build/build.ninja ]]; then
 fi
 cmake --build "$build" -j "$jobs" >"$data/build.log" 2>&1 || { cat "$data/build.log"; exit 1; }
 dump=$build/bin/zorvo-dump
+# The tools read the user's profile otherwise: measure the default options.
+export XDG_CONFIG_HOME=$data/config
 bench=$build/bin/formatter_bench
 [[ -x $dump ]] || { echo "no $dump" >&2; exit 1; }
 
@@ -95,6 +97,18 @@ measure "zorvo-dump --format hex --length 80 --bytes" "$small" "$small_bytes" \
   "$dump" --format hex --length 80 --bytes
 measure "xxd" "$small" "$small_bytes" xxd
 echo "(hex dumps on the 256 MiB file: xxd is too slow for 1 GiB; GB/s are 10^9 bytes a second)"
+
+# -- rebuild latency around random offsets of a 4 GiB file ---------------------
+huge=$data/log-4g.txt
+if [[ ! -f $huge ]]; then
+  echo "making $huge ..."
+  for _ in 1 2 3 4; do cat "$big"; done >"$huge.tmp"
+  mv "$huge.tmp" "$huge"
+fi
+cat "$huge" >/dev/null
+echo
+"$build/bin/rebuild_bench" "$huge" 300
+[[ -x $build/bin/tag_list_bench ]] && { echo; "$build/bin/tag_list_bench"; }
 
 # -- formatter and reader benchmarks ----------------------------------------------
 if [[ -x $bench ]]; then

@@ -24,7 +24,7 @@ cmake --build "$build" -j "$jobs"
 
 targets=("$@")
 if [[ ${#targets[@]} -eq 0 ]]; then
-  targets=(text_formatter_fuzz hex_raw_formatter_fuzz command_line_fuzz)
+  for src in tests/fuzz/*_fuzz.cpp; do targets+=("$(basename "$src" .cpp)"); done
 fi
 
 mkdir -p "$build/artifacts"
@@ -33,8 +33,8 @@ for target in "${targets[@]}"; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   seeds=()
-  # The formatters start from real files; the command line from nothing.
-  [[ $target == *formatter* ]] && seeds=(tests/data)
+  # Targets that read files start from real ones; the command line from nothing.
+  [[ $target != command_line_fuzz ]] && seeds=(tests/data)
   log="$build/artifacts/$target.log"
   echo "== $target: ${seconds}s"
   if "$build/bin/$target" "$corpus" "${seeds[@]}" -max_total_time="$seconds" -max_len=4096 \

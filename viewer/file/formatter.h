@@ -79,6 +79,11 @@ unsigned FormatHex(const Block&, LineCursor&, TextCursor&, int64_t, Direction,
 unsigned FormatRaw(const Block&, LineCursor&, TextCursor&, int64_t, Direction,
                    const FormatParams&);
 
+// The index of the first byte of the input line (the bytes between two line
+// ends, as a forward pass pairs them) that holds byte `index` of `data`,
+// looking back no further than index 0. `data[index]` must exist.
+int64_t TextLineStart(const unsigned char* data, int64_t index);
+
 // The formatter of a display format; values outside 0-2 are clamped.
 Formatter FormatterFor(int displayFormat);
 

@@ -344,6 +344,20 @@ unsigned Backward(const Block& block, LineCursor& lines, TextCursor& text, int64
 
 }  // namespace
 
+int64_t TextLineStart(const unsigned char* d, int64_t p) {
+  if (p <= 0) return 0;
+  if (!IsLineEnd(d[p - 1])) return FindLineStartBefore(d, 0, p);
+  if (IsLineEnd(d[p]) && d[p] != d[p - 1]) {
+    // Inside a run of alternating CR and LF bytes the pairs start at the
+    // run's first byte: p may be the second byte of a pair, and then it
+    // belongs to the line that pair ends.
+    int64_t q = p - 1;
+    while (q > 0 && IsLineEnd(d[q - 1]) && d[q - 1] != d[q]) --q;
+    if ((p - q) % 2 == 1) return FindLineStartBefore(d, 0, p - 1);
+  }
+  return p;
+}
+
 unsigned FormatText(const Block& block, LineCursor& lines, TextCursor& text, int64_t fileOffset,
                     Direction direction, const FormatParams& params) {
   return direction == Direction::kForward ? Forward(block, lines, text, fileOffset, params)

@@ -1,0 +1,64 @@
+// Latency of rebuilding the screen table around random offsets of a large
+// file, as a go-to or a thumb drag does, in each display format.
+//   rebuild_bench FILE [COUNT]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "common/wide_text.h"
+#include "viewer/frame/positioning.h"
+
+int main(int argc, char** argv) {
+  using namespace zorvo;
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: rebuild_bench FILE [COUNT]\n");
+    return 2;
+  }
+  const int count = argc > 2 ? std::atoi(argv[2]) : 300;
+  RecordingNotifier notifier;
+  FileRecord file{0, 0, WideFromUtf8(argv[1])};
+  ReadRequest probe{nullptr, 0, 0};
+  ReadRequest result;
+  if (ReadBlock(file, probe, result, notifier) & kReadFailed) {
+    std::fprintf(stderr, "cannot open %s\n", argv[1]);
+    return 1;
+  }
+  std::printf("%-10s %8s %10s %10s %10s  (%d rebuilds of a %.2f GiB file)\n", "format",
+              "lines", "median ms", "p99 ms", "max ms", count,
+              static_cast<double>(file.Flen) / (1 << 30));
+  const char* names[] = {"text", "hex", "raw"};
+  for (int format = 0; format < 3; ++format) {
+    LineTable table(kScreenLines, kScreenText);
+    table[0] = LineEntry{0, 0, -1, 0, 0};
+    RebuildContext context(file, notifier);
+    FormatParams params;
+    params.options = format == 0 ? 0x220u : format == 1 ? 0x3u : 0x1u;  // the default words
+    params.lineLength = format == 0 ? 4096 : 80;
+    ViewPosition view{context, table, format, params, 50, 0, false};
+    std::mt19937_64 rng(7 + format);
+    std::vector<double> ms;
+    int64_t lines = 0;
+    for (int i = 0; i < count; ++i) {
+      const int64_t target = static_cast<int64_t>(rng() % static_cast<uint64_t>(file.Flen));
+      const auto t0 = std::chrono::steady_clock::now();
+      const PositionOutcome outcome =
+          Position(view, PositionMessage{PositionKind::kGotoOffsetReload, target});
+      const auto t1 = std::chrono::steady_clock::now();
+      if (outcome.errorReport) {
+        std::fprintf(stderr, "rebuild failed at %lld\n", static_cast<long long>(target));
+        return 1;
+      }
+      lines += table.Alast - table.Afirst;
+      ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    std::printf("%-10s %8lld %10.2f %10.2f %10.2f\n", names[format],
+                static_cast<long long>(lines / count), ms[ms.size() / 2],
+                ms[std::min(ms.size() - 1, ms.size() * 99 / 100)], ms.back());
+  }
+  return 0;
+}

@@ -1,0 +1,95 @@
+#include "viewer/frame/positioning.h"
+
+#include <algorithm>
+
+#include "viewer/frame/error_report.h"
+
+namespace zorvo {
+
+PositionOutcome Position(ViewPosition& view, const PositionMessage& message) {
+  PositionOutcome outcome;
+  LineTable& table = view.table;
+  FileRecord& file = view.rebuild.file;
+  int32_t lineDelta = 0;
+  int64_t target = -1;
+  switch (message.kind) {
+    case PositionKind::kScrollLines:
+      lineDelta = static_cast<int32_t>(message.value);
+      break;
+    case PositionKind::kGotoOffset:
+    case PositionKind::kGotoOffsetReload:
+      target = message.value;
+      break;
+    case PositionKind::kReload:
+      target = message.value == 0 ? 0 : -1;
+      break;
+  }
+  if (file.path.empty()) return outcome;
+  const bool reload =
+      message.kind == PositionKind::kReload || message.kind == PositionKind::kGotoOffsetReload;
+  const int64_t firstOffset = table[table.Afirst].offset;
+  const int64_t endOffset = table[table.Alast].offset;
+  const bool relative =
+      message.kind == PositionKind::kScrollLines || message.kind == PositionKind::kGotoOffset;
+  const int64_t previousTop = relative ? table[table.Acur].offset : -1;
+
+  // A target inside the table is a move of one line from the line before
+  // the one that holds it.
+  if (message.kind != PositionKind::kGotoOffsetReload && table.Alast >= table.Afirst &&
+      target >= firstOffset && target <= endOffset) {
+    int32_t i = table.Alast;
+    while (i > table.Afirst && table[i].offset > target) --i;
+    lineDelta = 1;
+    target = -1;
+    table.Acur = i - 1;
+  }
+
+  bool rebuild = target >= 0;
+  if (!rebuild) {
+    int32_t n = table.Acur + lineDelta;
+    if (n < table.Afirst && firstOffset == 0) n = table.Afirst;
+    if (n >= table.Alast && endOffset == file.Flen) {
+      n = table.Alast > table.Afirst ? table.Alast - 1 : table.Afirst;
+    }
+    table.Acur = n;
+    if (n < table.Afirst) {
+      rebuild = lineDelta != 0;
+    } else if (n + view.linesPerPage < table.Alast || endOffset == file.Flen) {
+      lineDelta = 0;  // the table holds enough lines
+    } else {
+      rebuild = lineDelta != 0;
+    }
+    rebuild = rebuild || reload;
+  }
+
+  if (rebuild) {
+    RebuildRequest request;
+    request.target = target;
+    request.rows = view.linesPerPage;
+    request.format = std::clamp(view.format, 0, 2);
+    request.params = view.params;
+    outcome.rebuilt = true;
+    outcome.status = Rebuild(view.rebuild, table, request);
+    if ((outcome.status & kStatusFailed) || table.Acur < table.Afirst ||
+        table.Acur > table.Alast) {
+      ShowProgramError(outcome.status, file, table);
+      outcome.errorReport = true;
+    } else if (view.padPageLength > 0) {
+      PadPages(table, view.padPageLength, file.Flen);
+      outcome.padded = true;
+    }
+  }
+
+  // A move of exactly one line shifts the pixels and paints one row.
+  outcome.repaint = Repaint::kFull;
+  if (previousTop >= 0 && !view.paintPending && !outcome.padded) {
+    if (table.Acur > table.Afirst && table[table.Acur - 1].offset == previousTop) {
+      outcome.repaint = Repaint::kScrollUp;
+    } else if (table.Acur < table.Alast - 1 && table[table.Acur + 1].offset == previousTop) {
+      outcome.repaint = Repaint::kScrollDown;
+    }
+  }
+  return outcome;
+}
+
+}  // namespace zorvo
