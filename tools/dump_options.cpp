@@ -17,12 +17,17 @@ const char kDumpUsage[] =
     "  --length N                line length\n"
     "  --wrap, --no-wrap         continue long lines on the next line, or cut them\n"
     "  --expand-tabs N           expand tabs to multiples of N (0: show tabs)\n"
+    "  --cc none|asa|ibm|NAME    carriage control in column 1 (NAME: a user table)\n"
+    "  --page-gaps               show page breaks as empty gap lines\n"
+    "  --pad N                   pad every page to N lines (0: no padding)\n"
     "  --profile PATH            read the options from this INI file\n"
     "  --setup NAME              load this named setup over the main options\n"
     "  --show-options            print the options in force and stop\n"
     "  --offset N                start at this byte (decimal, or hex with 0x)\n"
     "  --backward                assemble backward from the offset\n"
     "  --lines N                 print at most N lines\n"
+    "  --around OFFSET           print the screen table rebuilt around OFFSET\n"
+    "  --rows R                  text rows of that screen (25)\n"
     "  --show-offsets            prefix each line with its offset and flags\n"
     "  --bytes                   write display characters unchanged\n";
 
@@ -137,6 +142,26 @@ bool ParseDumpOptions(const std::vector<std::wstring>& args, DumpOptions& option
       if (!value(options.setup) || options.setup.empty()) return fail("--setup needs a name");
       // The section name "Setup: " + name stays below 64 characters.
       if (options.setup.size() > 56) return fail("the setup name is too long");
+    } else if (arg == L"--cc") {
+      if (!value(text) || text.empty()) return fail("--cc needs a value");
+      if (Choose(text, {L"none", L"asa", L"ibm"}, choice)) {
+        options.carriageControl = choice;
+      } else {
+        options.carriageControl = 3;
+        options.userTable = text;
+      }
+    } else if (arg == L"--page-gaps") {
+      options.pageGaps = true;
+    } else if (arg == L"--pad") {
+      if (!number(0, 100000, n)) return false;
+      options.padPageLength = static_cast<int32_t>(n);
+    } else if (arg == L"--around") {
+      int64_t offset = 0;
+      if (!number(0, std::numeric_limits<int64_t>::max(), offset)) return false;
+      options.around = offset;
+    } else if (arg == L"--rows") {
+      if (!number(1, 4000, n)) return false;
+      options.rows = static_cast<int32_t>(n);
     } else if (arg == L"--show-options") {
       options.showOptions = true;
     } else if (arg == L"--offset") {

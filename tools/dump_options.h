@@ -18,6 +18,12 @@ struct DumpOptions {
   std::optional<int32_t> lineLength;
   std::optional<bool> wrap;
   std::optional<int32_t> tabLength;  // 0: tabs are not expanded
+  std::optional<int> carriageControl;  // 0 none, 1 ASA, 2 IBM, 3 the user table
+  std::wstring userTable;            // its name in section "CarriageControl"
+  bool pageGaps = false;
+  std::optional<int32_t> padPageLength;
+  std::optional<int64_t> around;     // rebuild the screen table around this offset
+  int32_t rows = 25;                 // the window's text rows for --around
   std::wstring profile;              // an INI file to read instead of the chosen profile
   std::wstring setup;                // a named setup, loaded over the main sections
   int64_t offset = 0;

@@ -13,7 +13,10 @@
 #include "viewer/file/byte_scan.h"
 #include "viewer/file/file_reader.h"
 #include "viewer/file/formatter.h"
+#include "viewer/file/carriage_control.h"
 #include "viewer/file/line_table.h"
+#include "viewer/file/rebuild.h"
+#include "viewer/frame/positioning.h"
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/profile_store.h"
 
@@ -50,15 +53,13 @@ class Printer {
   explicit Printer(const DumpOptions& options) : options_(options) { out_.reserve(kFlushAt + 8192); }
   ~Printer() { Flush(); }
 
-  void Line(const LineTable& table, int32_t i) {
-    const LineEntry& entry = table[i];
+  void Line(const LineEntry& entry, std::string_view text, bool current = false) {
     if (options_.showOffsets) {
       char prefix[48];
-      const int n = std::snprintf(prefix, sizeof prefix, "%" PRId64 "\t%X\t", entry.offset,
-                                  static_cast<unsigned>(entry.flags));
+      const int n = std::snprintf(prefix, sizeof prefix, "%s%" PRId64 "\t%X\t", current ? ">" : "",
+                                  entry.offset, static_cast<unsigned>(entry.flags));
       out_.append(prefix, static_cast<size_t>(n));
     }
-    std::string_view text(table.TextOf(i), static_cast<size_t>(entry.length));
     if (options_.bytes) {
       out_.append(text);
     } else {
@@ -66,6 +67,10 @@ class Printer {
     }
     out_.push_back('\n');
     if (out_.size() >= kFlushAt) Flush();
+  }
+  void Line(const LineTable& table, int32_t i, bool current = false) {
+    Line(table[i], std::string_view(table.TextOf(i), static_cast<size_t>(table[i].length)),
+         current);
   }
 
   bool Flush() {
@@ -84,10 +89,69 @@ class Printer {
   bool failed_ = false;
 };
 
+// Page padding for a stream of lines, as the viewer pads its table: empty
+// lines before each page start fill the page to the page length, and at the
+// end of the file trailing blank lines give way to a gap line.
+class PagePadder {
+ public:
+  PagePadder(Printer& printer, int32_t pageLength)
+      : printer_(printer), numbering_(pageLength), pad_(pageLength > 0) {}
+
+  // Returns the lines printed, padding included.
+  int64_t Line(const LineEntry& entry, std::string_view text) {
+    if (!pad_) {
+      printer_.Line(entry, text);
+      return 1;
+    }
+    if (IsBlank(text)) {  // kept back until a line that is not blank follows
+      held_.push_back({entry, std::string(text)});
+      return 0;
+    }
+    int64_t printed = 0;
+    for (const Held& line : held_) printed += Emit(line.entry, line.text);
+    held_.clear();
+    return printed + Emit(entry, text);
+  }
+
+  // At the end of the file.
+  int64_t End(int64_t fileLength) {
+    if (!pad_) return 0;
+    held_.clear();
+    return Emit(LineEntry{fileLength - 1, 0, 0, 0, kPageGap}, std::string_view());
+  }
+
+ private:
+  struct Held {
+    LineEntry entry;
+    std::string text;
+  };
+  static bool IsBlank(std::string_view text) {
+    return text.find_first_not_of(" \t\n\v\f\r") == std::string_view::npos;
+  }
+  int64_t Emit(LineEntry entry, std::string_view text) {
+    const int32_t padding = numbering_.PaddingBefore(entry);
+    for (int32_t k = 0; k < padding; ++k) {
+      printer_.Line(LineEntry{++lastOffset_, 0, 0, 0, 0}, std::string_view());
+    }
+    numbering_.AfterPadding(padding);
+    numbering_.Number(entry);
+    printer_.Line(entry, text);
+    lastOffset_ = entry.offset;
+    return padding + 1;
+  }
+
+  Printer& printer_;
+  PageNumbering numbering_;
+  bool pad_;
+  std::vector<Held> held_;
+  int64_t lastOffset_ = -1;
+};
+
 // The display options in force: the profile's, then the command line's.
 struct Settings {
   int format = kFormatText;
   FormatParams params;
+  int32_t padPageLength = 0;
 };
 
 Settings LoadSettings(const DumpOptions& options) {
@@ -102,8 +166,12 @@ Settings LoadSettings(const DumpOptions& options) {
   if (options.code) {
     // ANSI has no switch letter of its own.
     view.CharCode = *options.code;
-    DeriveCodeBits();
   }
+  if (options.carriageControl) {
+    view.CCChar = *options.carriageControl;
+    if (view.CCChar >= 3) view.CCName = options.userTable;
+  }
+  DeriveCodeBits();
   if (options.lineLength) view.MaxLineLength = *options.lineLength;
   if (options.tabLength && *options.tabLength > 0) view.TabLength = *options.tabLength;
   Settings settings;
@@ -111,6 +179,11 @@ Settings LoadSettings(const DumpOptions& options) {
   settings.params.options = view.CurrentOptions;
   settings.params.lineLength = view.MaxLineLength;
   settings.params.tabLength = view.TabLength;
+  settings.params.skipCounts = &SkipCountsFor(view.CurrentOptions, view.CCName);
+  // The run-time bits the viewer adds before every rebuild.
+  settings.padPageLength = options.padPageLength.value_or(Globals().PadPageLength);
+  if (options.pageGaps || Globals().ShowPageGap) settings.params.options |= kOptPageGaps;
+  if (settings.padPageLength > 0) settings.params.options |= kOptPagePadding;
   return settings;
 }
 
@@ -120,6 +193,7 @@ void ShowOptions() {
   std::printf("CurrentOptions=%u\n", static_cast<unsigned>(view.CurrentOptions));
   std::printf("Format=%d\nCharCode=%d\nCCChar=%d\nMaxLineLength=%d\nTabLength=%d\n", view.Format,
               view.CharCode, view.CCChar, view.MaxLineLength, view.TabLength);
+  std::printf("CCName=%s\n", Utf8FromWide(view.CCName).c_str());
 }
 
 // The end of the last whole display line in [start, count), so that no line
@@ -158,6 +232,7 @@ int DumpForward(const DumpOptions& options, const Settings& settings, Notifier& 
   const FormatParams& params = settings.params;
   const Formatter format = FormatterFor(settings.format);
   Printer printer(options);
+  PagePadder padder(printer, settings.padPageLength);
   int64_t remaining = options.lines;
   int64_t position = options.offset;
   for (;;) {
@@ -167,7 +242,10 @@ int DumpForward(const DumpOptions& options, const Settings& settings, Notifier& 
     const unsigned status = ReadBlock(file, request, result, notifier);
     if (status & kReadFailed) return 1;
     position = file.Fcur;  // clamped to the length
-    if (result.size == 0 || result.back >= result.size) break;
+    if (result.size == 0 || result.back >= result.size) {
+      if (remaining != 0) padder.End(file.Flen);
+      break;
+    }
     const int64_t blockStart = file.Fcur - result.back;
     const bool atEnd = blockStart + result.size >= file.Flen;
     Block block{buffer.get(), result.size, result.back};
@@ -178,10 +256,15 @@ int DumpForward(const DumpOptions& options, const Settings& settings, Notifier& 
     const unsigned formatted = format(block, lines, text, position, Direction::kForward, params);
     if (formatted & kStatusFailed) return Fail("the line length is too short for a hex dump");
     for (int32_t i = 0; i < lines.index && remaining != 0; ++i) {
-      printer.Line(table, i);
-      if (remaining > 0) --remaining;
+      const int64_t printed = padder.Line(
+          table[i], std::string_view(table.TextOf(i), static_cast<size_t>(table[i].length)));
+      if (remaining > 0) remaining = std::max<int64_t>(remaining - printed, 0);
     }
     if (remaining == 0) break;
+    if (atEnd && table[lines.index].offset >= file.Flen) {
+      padder.End(file.Flen);
+      break;
+    }
     const int64_t next = table[lines.index].offset;
     if (next <= position) return Fail("cannot make progress in the file");
     position = next;
@@ -215,6 +298,29 @@ int DumpBackward(const DumpOptions& options, const Settings& settings, Notifier&
   return 0;
 }
 
+// The screen table rebuilt around an offset, as the viewer rebuilds it when
+// it goes to that offset, printed whole.
+int DumpAround(const DumpOptions& options, const Settings& settings, Notifier& notifier) {
+  FileRecord file{0, 0, options.file};
+  ReadRequest probe{nullptr, 0, 0};
+  ReadRequest result;
+  if (ReadBlock(file, probe, result, notifier) & kReadFailed) return 1;  // takes the length
+  LineTable table(kScreenLines, kScreenText);
+  table[0] = LineEntry{0, 0, -1, 0, 0};
+  RebuildContext rebuild(file, notifier);
+  ViewPosition view{rebuild, table, settings.format, settings.params, options.rows,
+                    settings.padPageLength, false};
+  const PositionOutcome outcome =
+      Position(view, PositionMessage{PositionKind::kGotoOffsetReload, *options.around});
+  if (outcome.status == kStatusLineTooShort) {
+    return Fail("the line length is too short for a hex dump");
+  }
+  Printer printer(options);
+  for (int32_t i = table.Afirst; i < table.Alast; ++i) printer.Line(table, i, i == table.Acur);
+  if (!printer.Flush() || printer.failed()) return Fail("cannot write the output");
+  return outcome.errorReport ? 1 : 0;
+}
+
 int Run(const std::vector<std::wstring>& args) {
   DumpOptions options;
   std::string error;
@@ -232,6 +338,7 @@ int Run(const std::vector<std::wstring>& args) {
     return 0;
   }
   StderrNotifier notifier;
+  if (options.around) return DumpAround(options, settings, notifier);
   return options.backward ? DumpBackward(options, settings, notifier)
                           : DumpForward(options, settings, notifier);
 }
