@@ -19,11 +19,20 @@ step() {  # step NAME COMMAND...
 suite() {  # suite PRESET: build it and run its tests
   scripts/build.sh "$1" >/dev/null && ctest --preset "$1" -j2 --timeout 900
 }
+fuzz_smoke() {  # each target a few seconds, with ASan and UBSan
+  ZORVO_FUZZ_BUILD=build/fuzz-smoke scripts/fuzz.sh "${FUZZ_SECONDS:-10}" >build/fuzz-smoke.log 2>&1
+  local rc=$?
+  grep -E '^== |FAILED|DONE' build/fuzz-smoke.log
+  local n; n=$(grep -c '^== ' build/fuzz-smoke.log)
+  if [ "$rc" -eq 0 ]; then echo "fuzz: $n passed, 0 failed"; else echo "fuzz: 0 passed, $n failed"; fi
+  return "$rc"
+}
 
 step "native" suite native
 step "native under ASan and UBSan" suite native-asan
 step "Windows build under Wine" suite mingw
 step "end to end" tests/e2e/run.sh
+step "fuzz targets under libFuzzer, briefly" fuzz_smoke
 
 # ctest prints "... tests failed out of N"; the end-to-end runner prints
 # "N passed, M failed". Add them up for one closing line.
@@ -33,7 +42,7 @@ while read -r p f n; do
 done < <(sed -nE 's/^[0-9]+% tests passed, ([0-9]+) tests failed out of ([0-9]+).*/x \1 \2/p' "$log")
 while read -r p f; do
   passed=$((passed + p)); failed=$((failed + f))
-done < <(sed -nE 's/^e2e: ([0-9]+) passed, ([0-9]+) failed$/\1 \2/p' "$log")
+done < <(sed -nE 's/^(e2e|fuzz): ([0-9]+) passed, ([0-9]+) failed$/\2 \3/p' "$log")
 
 if [ ${#failed_steps[@]} -gt 0 ]; then
   echo "failed: ${failed_steps[*]}"
