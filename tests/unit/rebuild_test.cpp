@@ -413,3 +413,29 @@ TEST_F(PositioningTest, WithoutAFileNothingHappens) {
 
 }  // namespace
 }  // namespace zorvo
+
+namespace zorvo {
+namespace {
+
+TEST_F(PositioningTest, MovesLargerThanTheTableGoOnInANewOne) {
+  Open(Numbered(3000), 64);
+  Send(PositionKind::kReload, 0);
+  Send(PositionKind::kScrollLines, 1000);
+  EXPECT_EQ(Top(), "line 1000");
+  Send(PositionKind::kScrollLines, -700);
+  EXPECT_EQ(Top(), "line 300");
+  Send(PositionKind::kScrollLines, 1500);
+  EXPECT_EQ(Top(), "line 1800");
+  Send(PositionKind::kScrollLines, 2000);
+  EXPECT_EQ(Top(), "line 2999") << "stops at the last line";
+  Send(PositionKind::kScrollLines, -1500);
+  EXPECT_EQ(Top(), "line 1499");
+  Send(PositionKind::kScrollLines, 100000);
+  EXPECT_GT(table->Alast, table->Afirst);
+  EXPECT_FALSE(Top().empty() || Top()[0] == '*') << "never the error report";
+  Send(PositionKind::kScrollLines, -100000);
+  EXPECT_FALSE(Top().empty() || Top()[0] == '*');
+}
+
+}  // namespace
+}  // namespace zorvo

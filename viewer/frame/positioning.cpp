@@ -69,7 +69,31 @@ PositionOutcome Position(ViewPosition& view, const PositionMessage& message) {
     request.format = std::clamp(view.format, 0, 2);
     request.params = view.params;
     outcome.rebuilt = true;
-    outcome.status = Rebuild(view.rebuild, table, request);
+    // A move further than the table reaches (a wheel set to scroll pages, a
+    // large count from elsewhere) goes as far as the table allows, rebuilds
+    // there and goes on in the new table.
+    for (int round = 0; round < 64; ++round) {
+      int32_t beyond = 0;
+      if (target < 0 && table.Acur > table.Alast) {
+        beyond = table.Acur - table.Alast;
+        table.Acur = table.Alast;
+      } else if (target < 0 && table.Acur + request.rows < table.Afirst) {
+        beyond = table.Acur + request.rows - table.Afirst;
+        table.Acur = table.Afirst - request.rows;
+      }
+      outcome.status = Rebuild(view.rebuild, table, request);
+      if (beyond == 0 || (outcome.status & kStatusFailed)) break;
+      const int32_t n = table.Acur + beyond;
+      const bool atStart = table[table.Afirst].offset == 0;
+      const bool atEnd = table[table.Alast].offset == file.Flen;
+      // Within this table, at an end of the file, or after enough rounds:
+      // stop here.
+      if (((n >= table.Afirst || atStart) && (n < table.Alast || atEnd)) || round == 63) {
+        table.Acur = std::clamp(n, table.Afirst, std::max(table.Afirst, table.Alast - 1));
+        break;
+      }
+      table.Acur = n;
+    }
     if ((outcome.status & kStatusFailed) || table.Acur < table.Afirst ||
         table.Acur > table.Alast) {
       ShowProgramError(outcome.status, file, table);
