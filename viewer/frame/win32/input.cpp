@@ -1,0 +1,280 @@
+// Scrolling, keys and the mouse. Moves of the view are posted as
+// UM_SCROLL_LINES and UM_GOTO_OFFSET so that the positioning runs in one
+// place; horizontal moves only change the column offset and repaint.
+#include <cstdint>
+
+#include "viewer/frame/selection.h"
+#include "viewer/frame/view_state.h"
+#include "viewer/frame/win32/frame.h"
+#include "viewer/settings/format_options.h"
+
+namespace zorvo {
+
+static_assert(kKeyEscape == VK_ESCAPE && kKeyPageUp == VK_PRIOR && kKeyPageDown == VK_NEXT &&
+              kKeyEnd == VK_END && kKeyHome == VK_HOME && kKeyLeft == VK_LEFT &&
+              kKeyUp == VK_UP && kKeyRight == VK_RIGHT && kKeyDown == VK_DOWN);
+static_assert(kScrollLineBack == SB_LINEUP && kScrollLineForward == SB_LINEDOWN &&
+              kScrollPageBack == SB_PAGEUP && kScrollPageForward == SB_PAGEDOWN &&
+              kScrollThumbPosition == SB_THUMBPOSITION && kScrollThumbTrack == SB_THUMBTRACK &&
+              kScrollFirst == SB_TOP && kScrollLast == SB_BOTTOM && kScrollEnd == SB_ENDSCROLL);
+static_assert(SB_LINELEFT == SB_LINEUP && SB_PAGERIGHT == SB_PAGEDOWN && SB_LEFT == SB_TOP &&
+              SB_RIGHT == SB_BOTTOM);
+static_assert(kTimerAbove == 1 && kTimerBelow == 2);
+
+namespace {
+
+constexpr WPARAM kCommandToggle = 131;
+
+// The pointer may be above or left of the window while captured.
+int32_t PointerY(LPARAM lParam) {
+  return static_cast<int16_t>(HIWORD(static_cast<DWORD>(lParam)));
+}
+
+int32_t TitleBottom() { return TitleCount() * View().lineHeight; }
+
+int32_t EntryUnderPointer(LPARAM lParam) {
+  return Screen().Acur + RowUnderPointer(PointerY(lParam), View().lineHeight, TitleCount());
+}
+
+void PostScrollLines(HWND window, int64_t lines) {
+  PostMessageW(window, UM_SCROLL_LINES, static_cast<WPARAM>(static_cast<intptr_t>(lines)),
+               static_cast<LPARAM>(-1));
+}
+
+void PostGotoOffset(HWND window, int64_t offset) {
+  PostMessageW(window, UM_GOTO_OFFSET, OffsetHigh(offset), OffsetLow(offset));
+}
+
+void Post(HWND window, const VerticalRequest& request) {
+  if (request.kind == VerticalRequest::kLines) PostScrollLines(window, request.value);
+  if (request.kind == VerticalRequest::kOffset) PostGotoOffset(window, request.value);
+}
+
+void InvalidateAll(HWND window) { InvalidateRect(window, nullptr, FALSE); }
+
+void SetHorizontalOffset(HWND window, int32_t offset) {
+  View().horizontalOffset = offset;
+  InvalidateAll(window);
+}
+
+void StopAutoScroll(HWND window) {
+  ViewState& view = View();
+  if (view.autoScrollTimer != 0) KillTimer(window, static_cast<UINT_PTR>(view.autoScrollTimer));
+  view.autoScrollTimer = 0;
+}
+
+void Warn() { MessageBeep(MB_ICONEXCLAMATION); }
+
+// The drag reached the edge zone `zone` describes: the timer restarts with
+// every move so the interval follows the pointer.
+void FollowPointer(HWND window, const AutoScroll& zone) {
+  StopAutoScroll(window);
+  if (zone.timer == 0) return;
+  ViewState& view = View();
+  if (SetTimer(window, static_cast<UINT_PTR>(zone.timer), static_cast<UINT>(zone.interval),
+               nullptr) == 0) {
+    return;
+  }
+  view.autoScrollTimer = zone.timer;
+  view.autoScrollLines = zone.lines;
+}
+
+int32_t WheelNotchLines() {
+  UINT lines = 0;
+  if (!SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0)) return 3;
+  // "One screen at a time" is a page of lines here.
+  if (lines == WHEEL_PAGESCROLL) return LinesPerPage(View(), TitleCount());
+  return static_cast<int32_t>(lines);
+}
+
+bool OnLeftButtonDown(HWND window, WPARAM wParam, LPARAM lParam) {
+  ViewState& view = View();
+  if (view.capturing || PointerY(lParam) < TitleBottom()) return false;
+  if ((wParam & MK_SHIFT) && view.selection.Any()) {
+    SendMessageW(window, UM_SELECT_EXTEND, wParam, lParam);
+  } else if (IsTableLine(Screen(), EntryUnderPointer(lParam))) {
+    SendMessageW(window, UM_SELECT_START, wParam, lParam);
+  } else {
+    Warn();
+    return true;
+  }
+  view.lastMouseW = wParam;
+  view.lastMouseL = static_cast<intptr_t>(lParam);
+  SetCapture(window);
+  view.capturing = true;
+  return true;
+}
+
+bool OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
+  ViewState& view = View();
+  if (!view.capturing) return false;
+  view.lastMouseW = wParam;
+  view.lastMouseL = static_cast<intptr_t>(lParam);
+  SendMessageW(window, UM_SELECT_EXTEND, wParam, lParam);
+  FollowPointer(window, AutoScrollZone(PointerY(lParam), TitleBottom(), view.lineHeight,
+                                       view.clientHeight, Globals()));
+  return true;
+}
+
+}  // namespace
+
+bool OnVScroll(HWND window, WPARAM wParam) {
+  const int code = LOWORD(wParam);
+  const VerticalRequest request =
+      VerticalScroll(code, HIWORD(wParam), LinesPerPage(View(), TitleCount()), OpenFile().Flen);
+  if (request.kind == VerticalRequest::kNone) return false;
+  Post(window, request);
+  return true;
+}
+
+void OnHScroll(HWND window, WPARAM wParam) {
+  const int32_t offset = HorizontalScroll(View(), LOWORD(wParam), HIWORD(wParam));
+  if (offset >= 0) SetHorizontalOffset(window, offset);
+}
+
+bool OnKeyDown(HWND window, WPARAM key) {
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+  const KeyAction action =
+      KeyActionFor(static_cast<int>(key), ctrl, ViewOptions().CuaKeyboard != 0);
+  const int32_t linesPerPage = LinesPerPage(View(), TitleCount());
+  switch (action) {
+    case KeyAction::kNone:
+      return false;
+    case KeyAction::kEscape:
+      if (ViewOptions().EscExit != 0) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+      } else {
+        ShowWindow(window, SW_MINIMIZE);
+      }
+      return true;
+    case KeyAction::kPageUp:
+      PostScrollLines(window, -static_cast<int64_t>(linesPerPage));
+      return true;
+    case KeyAction::kPageDown:
+      PostScrollLines(window, linesPerPage);
+      return true;
+    case KeyAction::kLineUp:
+      PostScrollLines(window, -1);
+      return true;
+    case KeyAction::kLineDown:
+      PostScrollLines(window, 1);
+      return true;
+    case KeyAction::kTopOfFile:
+      PostGotoOffset(window, 0);
+      return true;
+    case KeyAction::kEndOfFile:
+      PostGotoOffset(window, OpenFile().Flen);
+      return true;
+    default:
+      SetHorizontalOffset(window, HorizontalKey(View(), action));
+      return true;
+  }
+}
+
+bool OnMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  ViewState& view = View();
+  switch (message) {
+    case WM_LBUTTONDOWN:
+      return OnLeftButtonDown(window, wParam, lParam);
+    case WM_MOUSEMOVE:
+      return OnMouseMove(window, wParam, lParam);
+    case WM_LBUTTONUP:
+      StopAutoScroll(window);
+      if (!view.capturing) return false;
+      view.capturing = false;
+      ReleaseCapture();
+      return true;
+    case WM_LBUTTONDBLCLK:
+      if (PointerY(lParam) < TitleBottom()) return false;
+      if (IsTableLine(Screen(), EntryUnderPointer(lParam))) {
+        SendMessageW(window, WM_COMMAND, kCommandToggle, 0);
+      } else {
+        Warn();
+      }
+      return true;
+    case WM_RBUTTONDOWN:
+      if (view.selection.Any()) {
+        SendMessageW(window, UM_SELECT_CLEAR, 0, 0);
+        InvalidateAll(window);
+      }
+      return true;
+    case WM_MOUSEWHEEL: {
+      const int32_t delta = static_cast<int16_t>(HIWORD(static_cast<DWORD>(wParam)));
+      const int32_t lines = WheelLines(delta, WheelNotchLines());
+      // A fine-grained wheel sends parts of a notch; nothing to move yet.
+      if (lines != 0) PostScrollLines(window, lines);
+      return false;
+    }
+    default:
+      return false;
+  }
+}
+
+void OnSelect(HWND window, UINT message, WPARAM, LPARAM lParam) {
+  ViewState& view = View();
+  const Selection before = view.selection;
+  switch (message) {
+    case UM_SELECT_START:
+      if (PointerY(lParam) < TitleBottom()) return;
+      if (!SelectStart(view.selection, Screen(), EntryUnderPointer(lParam))) {
+        Warn();
+        return;
+      }
+      break;
+    case UM_SELECT_EXTEND:
+      if (!SelectExtend(view.selection, Screen(), EntryUnderPointer(lParam))) return;
+      break;
+    case UM_SELECT_CLEAR:
+      view.selection.Clear();
+      break;
+    default:
+      return;
+  }
+  InvertSelectionChange(window, before, view.selection);
+}
+
+void OnDragTimer(HWND window, UINT_PTR timer) {
+  ViewState& view = View();
+  if (timer != kTimerAbove && timer != kTimerBelow) return;
+  const int32_t linesPerPage = LinesPerPage(view, TitleCount());
+  if (DragTimerTick(static_cast<int>(timer), view.capturing, Screen(), linesPerPage) ==
+      DragTick::kStop) {
+    KillTimer(window, timer);
+    if (view.autoScrollTimer == static_cast<int>(timer)) view.autoScrollTimer = 0;
+    return;
+  }
+  SendMessageW(window, UM_SCROLL_LINES,
+               static_cast<WPARAM>(static_cast<intptr_t>(view.autoScrollLines)),
+               static_cast<LPARAM>(-1));
+  SendMessageW(window, UM_SELECT_EXTEND, view.lastMouseW, static_cast<LPARAM>(view.lastMouseL));
+}
+
+void SelectAll(HWND window) {
+  if (OpenFile().path.empty()) return;
+  View().selection = SelectAllRange(OpenFile().Flen);
+  InvalidateAll(window);
+}
+
+void InvertSelectionChange(HWND window, const Selection& before, const Selection& after) {
+  const ViewState& view = View();
+  if (view.lineHeight < 1) return;
+  const int32_t titleBottom = TitleBottom();
+  // Rows cut off at the bottom are painted too, so they change colour too.
+  const int32_t rows =
+      view.clientHeight > titleBottom
+          ? (view.clientHeight - titleBottom + view.lineHeight - 1) / view.lineHeight
+          : 0;
+  const LineTable& table = Screen();
+  const std::vector<int32_t> changed = RowsToInvert(before, after, table, table.Acur, rows);
+  if (changed.empty()) return;
+  HDC dc = GetDC(window);
+  if (dc == nullptr) return;
+  for (int32_t row : changed) {
+    const int32_t top = titleBottom + row * view.lineHeight;
+    const RECT rect{0, top, view.clientWidth + 1, top + view.lineHeight};
+    InvertRect(dc, &rect);
+  }
+  ReleaseDC(window, dc);
+}
+
+}  // namespace zorvo
