@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine in the project's private prefix.
+# Runs a Windows program under Wine in the project's private prefix, on the
+# current display or, when there is none, on a virtual one (Xvfb).
 # The prefix lives under build/mingw and is created on first use.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${ZORVO_WINEPREFIX:-$root/build/mingw/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   # Serialise the first start when several tests run at once.

@@ -1,0 +1,170 @@
+// The main window: start-up, opening and closing files, the display format
+// commands, the positioning messages and the error report.
+#include "window_fixture.h"
+
+namespace zorvo {
+namespace {
+
+class MainWindow : public WindowTest {};
+
+TEST_F(MainWindow, StartupSwitchesAndTheSetup) {
+  Start("\"my file.txt\" -w second.txt -Vdaily/W",
+        {{{L"Setup: daily", L"Options0", L"1"}}, {{L"Setup: daily", L"MaxLineLength", L"77"}}},
+        true);
+  const CommandLine& line = StartupState().commandLine;
+  EXPECT_EQ(line.startupFile, L"my file.txt") << "the name keeps its space; a second is ignored";
+  EXPECT_EQ(ViewOptions().MaxLineLength, 77) << "the setup is loaded";
+  EXPECT_EQ(ViewOptions().CurrentOptions & kOptWrap, 0u) << "-w wins, the /W after the name is skipped";
+  EXPECT_EQ(Setups().CurrentSetup, L"Setup: daily");
+
+  Start("-TH", {}, true);
+  EXPECT_EQ(ViewOptions().Format, kFormatHex);
+  Start("-RH", {}, true);
+  EXPECT_EQ(ViewOptions().Format, kFormatRaw);
+}
+
+TEST_F(MainWindow, OpeningAndClosingAFile) {
+  Start();
+  EXPECT_EQ(Title(), L"Tessary");
+  const std::wstring path = MakeFile(100);
+  const auto before = std::filesystem::last_write_time(path);
+  Open(path);
+  const std::wstring name = std::filesystem::path(path).filename().wstring();
+  EXPECT_EQ(Title(), name + L" - Tessary");
+  EXPECT_EQ(Top(), "line 0");
+  EXPECT_EQ(Screen().Alast - Screen().Afirst, 100);
+  EXPECT_EQ(RecentFiles().count, 1);
+  Tags().count = 3;
+
+  Command(IDM_CLOSE);
+  EXPECT_EQ(Title(), L"Tessary");
+  EXPECT_TRUE(OpenFile().path.empty());
+  EXPECT_EQ(Tags().count, 0u) << "closing clears the marks";
+  EXPECT_EQ(std::filesystem::last_write_time(path), before) << "the viewed file is never written";
+}
+
+TEST_F(MainWindow, StartupOpenOfAMissingFileAsksAndCloses) {
+  Start();
+  // With the Open dialog out of the way (a wildcard name is not a file, and
+  // the dialog cannot run here), a failed open without the dialog reports 0.
+  const std::wstring missing = L"C:\\no such folder\\nothing.txt";
+  EXPECT_EQ(SendMessageW(window, UM_OPEN_IF_EXISTS, 0, reinterpret_cast<LPARAM>(missing.c_str())),
+            0);
+  const std::wstring path = MakeFile(3);
+  EXPECT_EQ(SendMessageW(window, UM_OPEN_IF_EXISTS, 0, reinterpret_cast<LPARAM>(path.c_str())), 1);
+  EXPECT_EQ(OpenFile().path, path);
+  // A folder given by path is ignored without the dialog.
+  const std::wstring folder = std::filesystem::temp_directory_path().wstring();
+  SendMessageW(window, UM_OPEN_PATH, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+  EXPECT_EQ(OpenFile().path, path);
+}
+
+TEST_F(MainWindow, EachFormatKeepsItsOwnWrap) {
+  Start();
+  Open(MakeFile(10));
+  Command(IDM_HEX);
+  EXPECT_EQ(ViewOptions().Format, kFormatHex);
+  const uint32_t textWord = ViewOptions().Options[kFormatText];
+  const uint32_t hexWrap = ViewOptions().CurrentOptions & kOptWrap;
+  Command(IDM_WRAP);
+  EXPECT_NE(ViewOptions().CurrentOptions & kOptWrap, hexWrap);
+  EXPECT_EQ(ViewOptions().Options[kFormatHex], ViewOptions().CurrentOptions);
+  EXPECT_EQ(ViewOptions().Options[kFormatText], textWord) << "the Text word is untouched";
+  Command(IDM_TEXT);
+  EXPECT_EQ(ViewOptions().CurrentOptions, textWord);
+  EXPECT_EQ(Top(), "line 0");
+}
+
+TEST_F(MainWindow, LineMovesAtBothEnds) {
+  Start();
+  Open(MakeFile(5000));
+  Scroll(-1);
+  EXPECT_EQ(Top(), "line 0") << "line up at the top does nothing";
+  for (int i = 1; i <= 3000; i += 997) {
+    Scroll(997);
+    EXPECT_EQ(Top(), "line " + std::to_string(i + 996)) << "scrolling past the table continues";
+  }
+  SendMessageW(window, WM_VSCROLL, SB_BOTTOM, 0);
+  Pump();
+  EXPECT_EQ(Top(), "line 4999");
+  const int32_t before = Screen().Acur;
+  Scroll(1);
+  EXPECT_EQ(Top(), "line 4999") << "line down on the last line stays";
+  EXPECT_EQ(Screen().Acur, before);
+}
+
+TEST_F(MainWindow, GoToAnOffset) {
+  Start();
+  const std::wstring path = MakeFile(20000);
+  Open(path);
+  // "line 9\r\n" is 8 bytes, "line 10\r\n" to "line 99\r\n" 9 bytes each.
+  const int64_t line50 = 10 * 8 + 40 * 9;
+  const int64_t table = Screen()[Screen().Alast].offset;
+  PositionOutcome inside = PositionView(window, PositionKind::kGotoOffset, line50 + 3);
+  EXPECT_FALSE(inside.rebuilt) << "inside the table: a move";
+  EXPECT_EQ(Top(), "line 50");
+  PositionOutcome outside = PositionView(window, PositionKind::kGotoOffset, table + 100000);
+  EXPECT_TRUE(outside.rebuilt);
+  EXPECT_LE(Screen()[Screen().Acur].offset, table + 100000);
+  EXPECT_GT(Screen()[Screen().Acur + 1].offset, table + 100000);
+}
+
+TEST_F(MainWindow, OneLineScrollMovesPixelsAPageRepaints) {
+  Start();
+  Open(MakeFile(300));
+  UpdateWindow(window);
+  const PositionOutcome one = PositionView(window, PositionKind::kScrollLines, 1);
+  EXPECT_EQ(one.repaint, Repaint::kScrollUp);
+  UpdateWindow(window);
+  const PositionOutcome back = PositionView(window, PositionKind::kScrollLines, -1);
+  EXPECT_EQ(back.repaint, Repaint::kScrollDown);
+  UpdateWindow(window);
+  const PositionOutcome page = PositionView(window, PositionKind::kScrollLines, 10);
+  EXPECT_EQ(page.repaint, Repaint::kFull);
+}
+
+TEST_F(MainWindow, AFailedReadShowsTheReportAndHomeGoesBack) {
+  Start();
+  const std::wstring path = MakeFile(50);
+  Open(path);
+  // The file disappears; the next rebuild cannot read it.
+  const std::wstring moved = path + L".away";
+  ASSERT_TRUE(MoveFileW(path.c_str(), moved.c_str()));
+  files.push_back(moved);
+  PositionView(window, PositionKind::kGotoOffsetReload, 100);
+  ASSERT_EQ(Screen().Alast, 10) << "ten report lines";
+  EXPECT_EQ(Top(), "*****************************************");
+  ASSERT_EQ(notifier.shown.size(), 1u);
+  EXPECT_NE(notifier.shown[0].text.find(L"Cannot open"), std::wstring::npos);
+  ASSERT_TRUE(MoveFileW(moved.c_str(), path.c_str()));
+  SendMessageW(window, WM_VSCROLL, SB_TOP, 0);
+  Pump();
+  EXPECT_EQ(Top(), "line 0");
+}
+
+TEST_F(MainWindow, DroppedAndRecentFilesOpen) {
+  Start();
+  const std::wstring first = MakeFile(5, "first ");
+  const std::wstring second = MakeFile(5, "second ");
+  Open(first);
+  Open(second);
+  EXPECT_EQ(RecentFiles().count, 2);
+  Command(IDM_RECENT + 1);  // the older of the two
+  EXPECT_EQ(OpenFile().path, first);
+  EXPECT_EQ(Top(), "first 0");
+}
+
+TEST_F(MainWindow, ZoomStepsChangeTheLineHeight) {
+  Start();
+  const int32_t height = View().lineHeight;
+  Command(IDM_ZOOMIN);
+  Command(IDM_ZOOMIN);
+  Command(IDM_ZOOMIN);
+  EXPECT_EQ(View().zoomSteps, 3);
+  EXPECT_GT(View().lineHeight, height);
+  Command(IDM_ZOOMRESET);
+  EXPECT_EQ(View().lineHeight, height);
+}
+
+}  // namespace
+}  // namespace zorvo

@@ -1,0 +1,149 @@
+// In-process window tests: the real main window, made by the viewer's own
+// start-up code over an in-memory profile, driven with messages.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "viewer/frame/view_state.h"
+#include "viewer/frame/win32/frame.h"
+#include "viewer/frame/win32/startup.h"
+#include "viewer/resources/resource.h"
+#include "viewer/settings/colors.h"
+#include "viewer/settings/format_options.h"
+#include "viewer/settings/profile_store.h"
+#include "viewer/settings/recent_lists.h"
+#include "viewer/settings/setups.h"
+
+namespace zorvo {
+
+class WindowTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    SetInstance(GetModuleHandleW(nullptr));
+    RegisterMainClass(Instance());
+  }
+
+  void SetUp() override { SetFrameNotifier(&notifier); }
+
+  void TearDown() override {
+    // The window stays for the next test (making one costs seconds under
+    // Wine); the file is closed and the view reset.
+    if (window) {
+      ReleaseCapture();
+      SendMessageW(window, WM_COMMAND, IDM_CLOSE, 0);
+      KillTimer(window, kTimerAbove);
+      KillTimer(window, kTimerBelow);
+      if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    }
+    Pump();
+    SetFrameNotifier(nullptr);
+    for (const auto& path : files) std::filesystem::remove(path);
+  }
+
+  static void TearDownTestSuite() {
+    if (shared) DestroyWindow(shared);
+    shared = nullptr;
+    Pump();
+  }
+
+  // Settings from `profile` (section, key, value) and `commandLine`, then
+  // the window, shown at 800x600: a new one when `fresh`, else the one the
+  // previous test left, brought up to date.
+  void Start(const char* commandLine = "",
+             std::initializer_list<std::array<const wchar_t*, 3>> profile = {},
+             bool fresh = false) {
+    SetProfile(std::make_unique<ProfileStore>(MakeMemoryBackend()));
+    for (const auto& [section, key, value] : profile) Profile().backend().Write(section, key, value);
+    ViewOptions() = FormatOptions{};
+    Globals() = GlobalSettings{};
+    Setups() = SetupState{};
+    View() = ViewState{};
+    OpenFile() = FileRecord{};
+    RecentFiles() = RecentFileList{};
+    TitleTable().reset();
+    StartupState().commandLine = ParseCommandLine(commandLine);
+    LoadStartupSettings(StartupState().commandLine);
+    if (fresh && shared) {
+      DestroyWindow(shared);
+      shared = nullptr;
+      Pump();
+    }
+    if (shared) {
+      window = shared;
+      View().clientWidth = 0;  // the size below lays the window out again
+      SendMessageW(window, UM_FONT, 0, 0);
+      SetWindowPos(window, nullptr, 0, 0, 700, 500, SWP_NOZORDER | SWP_NOMOVE);
+    } else {
+      window = shared = CreateMainWindow(Instance());
+    }
+    ASSERT_NE(window, nullptr);
+    SetWindowPos(window, nullptr, 0, 0, 800, 600, SWP_NOZORDER | SWP_NOMOVE);
+    ShowWindow(window, SW_SHOWNORMAL);
+    Pump();
+  }
+
+  // Runs what the window has posted to itself.
+  static void Pump() {
+    MSG message;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) break;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+      if (std::chrono::steady_clock::now() > end) break;
+    }
+  }
+
+  // A file of numbered lines in the temporary folder; removed afterwards.
+  std::wstring MakeFile(int lines, const std::string& prefix = "line ",
+                        const std::string& end = "\r\n") {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("zorvo window " + std::to_string(GetCurrentProcessId()) + " " +
+                       std::to_string(files.size()) + ".txt");
+    std::ofstream out(path, std::ios::binary);
+    for (int i = 0; i < lines; ++i) out << prefix << i << end;
+    out.close();
+    files.push_back(path);
+    return path.wstring();
+  }
+
+  void Open(const std::wstring& path) {
+    SendMessageW(window, UM_OPEN_FILE, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    Pump();
+  }
+  void Command(int id) {
+    SendMessageW(window, WM_COMMAND, id, 0);
+    Pump();
+  }
+  void Scroll(int lines) {
+    SendMessageW(window, UM_SCROLL_LINES, static_cast<WPARAM>(lines), -1);
+    Pump();
+  }
+  std::wstring Title() const {
+    wchar_t text[300] = {};
+    GetWindowTextW(window, text, 300);
+    return text;
+  }
+  // The text of the line at the top of the text area.
+  static std::string Top() {
+    const LineTable& table = Screen();
+    if (table.Acur >= table.Alast) return "<none>";
+    return std::string(table.TextOf(table.Acur), static_cast<size_t>(table[table.Acur].length));
+  }
+  static LPARAM Point(int x, int y) { return MAKELPARAM(x, y); }
+  int RowY(int row) const { return row * View().lineHeight + View().lineHeight / 2; }
+
+  HWND window = nullptr;
+  static inline HWND shared = nullptr;
+  RecordingNotifier notifier;
+  std::vector<std::filesystem::path> files;
+};
+
+}  // namespace zorvo

@@ -1,0 +1,57 @@
+#include "viewer/frame/view_state.h"
+
+#include "viewer/settings/format_options.h"
+
+namespace zorvo {
+
+ViewState& View() {
+  static ViewState view;
+  return view;
+}
+
+FileRecord& OpenFile() {
+  static FileRecord file;
+  return file;
+}
+
+LineTable& Screen() {
+  static LineTable table(kScreenLines, kScreenText);
+  return table;
+}
+
+TagList& Tags() {
+  static TagList tags;
+  return tags;
+}
+
+Startup& StartupState() {
+  static Startup startup;
+  return startup;
+}
+
+std::unique_ptr<LineTable>& TitleTable() {
+  static std::unique_ptr<LineTable> titles;
+  return titles;
+}
+
+LineTable& CreateTitleBuffers(bool reset) {
+  std::unique_ptr<LineTable>& titles = TitleTable();
+  const bool fresh = !titles;
+  if (fresh) titles = std::make_unique<LineTable>(kTitleSlots, kTitleText + 1);
+  titles->Tlen = kTitleText;
+  if (fresh || reset) ClearTitles(*titles);
+  return *titles;
+}
+
+int32_t TitleCount() {
+  const std::unique_ptr<LineTable>& titles = TitleTable();
+  return titles ? titles->Alast : 0;
+}
+
+int32_t LinesPerPage(const ViewState& view, int32_t titleCount) {
+  if (view.lineHeight < 1) return 1;
+  const int32_t lines = view.clientHeight / view.lineHeight - titleCount;
+  return lines < 1 ? 1 : lines;
+}
+
+}  // namespace zorvo

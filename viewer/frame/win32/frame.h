@@ -1,0 +1,110 @@
+// The main window and the handlers its window procedure calls, one file per
+// concern: main_window.cpp (messages, commands, opening files), paint.cpp
+// (font, layout, painting, scroll bars), input.cpp (scrolling, keys, mouse),
+// menus.cpp (trimming and menu state).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "common/notifier.h"
+#include "viewer/frame/positioning.h"
+#include "viewer/frame/view_state.h"
+
+namespace zorvo {
+
+// Private messages of the main window.
+enum : UINT {
+  UM_RELOAD = WM_USER + 1,
+  UM_LAYOUT = WM_USER + 3,
+  UM_FONT = WM_USER + 4,
+  UM_OPEN_IF_EXISTS = WM_USER + 5,
+  UM_OPEN_PATH = WM_USER + 6,
+  UM_OPEN_FILE = WM_USER + 7,   // lParam: the name, owned by the sender
+  UM_OPEN_FILE2 = WM_USER + 8,  // posted: a new std::wstring the handler frees; sent with wParam 1: as above
+  UM_STARTUP_OPEN = WM_USER + 9,
+  UM_SELECT_START = WM_USER + 10,
+  UM_SELECT_EXTEND = WM_USER + 11,
+  UM_SELECT_CLEAR = WM_USER + 12,
+  PG_START = WM_USER + 13,
+  PG_CONT = WM_USER + 14,
+  PG_CANCEL = WM_USER + 15,
+  PG_END = WM_USER + 16,
+  UM_GOTO_OFFSET_RELOAD = WM_USER + 17,
+  UM_SCROLL_LINES = WM_USER + 21,
+  UM_GOTO_OFFSET = WM_USER + 22,
+};
+
+inline constexpr wchar_t kWindowClass[] = L"ZORVO";
+inline constexpr UINT_PTR kTimerAbove = 1;
+inline constexpr UINT_PTR kTimerBelow = 2;
+inline constexpr UINT_PTR kTimerPageIndex = 3;
+
+// An offset travels split: the high 32 bits in wParam, the low in lParam.
+inline WPARAM OffsetHigh(int64_t offset) {
+  return static_cast<WPARAM>(static_cast<uint64_t>(offset) >> 32);
+}
+inline LPARAM OffsetLow(int64_t offset) {
+  return static_cast<LPARAM>(static_cast<uint32_t>(static_cast<uint64_t>(offset)));
+}
+inline int64_t OffsetOf(WPARAM high, LPARAM low) {
+  return static_cast<int64_t>((static_cast<uint64_t>(high) << 32) |
+                              static_cast<uint32_t>(static_cast<uintptr_t>(low)));
+}
+
+// main_window.cpp
+// Messages about the file go through this notifier: message boxes in the
+// program, a recorder in the window tests.
+Notifier& FrameNotifier();
+void SetFrameNotifier(Notifier* notifier);  // null: the platform's
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+HINSTANCE Instance();
+void SetInstance(HINSTANCE instance);
+// The options word with the run-time bits, and the layout width, that the
+// line model gets.
+FormatParams CurrentParams();
+// Runs the positioning protocol for one of the four positioning messages
+// and repaints as it says.
+PositionOutcome PositionView(HWND window, PositionKind kind, int64_t value);
+// Shows the wait cursor until destroyed.
+class WaitCursor {
+ public:
+  WaitCursor();
+  ~WaitCursor();
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  HCURSOR previous_;
+};
+
+// paint.cpp
+void OnFont(HWND window);                                   // UM_FONT
+void OnLayout(HWND window, LPARAM lParam, bool sizeReason);  // UM_LAYOUT, WM_SIZE
+void OnPaint(HWND window);                                  // WM_PAINT
+void FitFontSize(HWND window);                              // command 168
+void DestroyScreenFont();
+// The text area: the client area below the title rows.
+RECT TextArea(HWND window);
+
+// input.cpp
+// false: a code the viewer leaves to the default procedure.
+bool OnVScroll(HWND window, WPARAM wParam);
+void OnHScroll(HWND window, WPARAM wParam);
+bool OnKeyDown(HWND window, WPARAM key);  // false: not one of the viewer's keys
+// Mouse messages; false: hand the message to the default procedure.
+bool OnMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void OnSelect(HWND window, UINT message, WPARAM wParam, LPARAM lParam);  // UM_SELECT_*
+void OnDragTimer(HWND window, UINT_PTR timer);
+void SelectAll(HWND window);
+// Inverts the rows whose selected state differs between two selections.
+void InvertSelectionChange(HWND window, const Selection& before, const Selection& after);
+
+// menus.cpp
+void TrimMenus(HWND window);
+void UpdateMenuState(HWND window, HMENU popup, int position);
+void AppendRecentSeparator(HWND window);
+
+}  // namespace zorvo

@@ -1,0 +1,538 @@
+// The main window's procedure: creation and destruction, the private
+// messages, opening and closing files, and the command table.
+#include <windows.h>
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "common/notifier.h"
+#include "common/program_path.h"
+#include "viewer/file/carriage_control.h"
+#include "viewer/frame/view_state.h"
+#include "viewer/frame/win32/frame.h"
+#include "viewer/frame/win32/startup.h"
+#include "viewer/resources/resource.h"
+#include "viewer/settings/format_options.h"
+#include "viewer/settings/recent_lists.h"
+#include "viewer/settings/setups.h"
+
+namespace zorvo {
+
+namespace {
+
+HINSTANCE instance = nullptr;
+Notifier* frameNotifier = nullptr;
+
+// Hands every message to the frame's notifier of the moment.
+class FrameMessages : public Notifier {
+ public:
+  int Message(const std::wstring& text, const std::wstring& caption, uint32_t style,
+              uintptr_t owner) override {
+    return FrameNotifier().Message(text, caption, style, owner);
+  }
+  void Beep(uint32_t style) override { FrameNotifier().Beep(style); }
+};
+
+RebuildContext& Rebuilder() {
+  static FrameMessages messages;
+  static RebuildContext context(OpenFile(), messages, &Tags());
+  return context;
+}
+
+// The name part of a path: the text after its last backslash.
+std::wstring NamePart(const std::wstring& path) {
+  const size_t cut = path.find_last_of(L"\\/");
+  return cut == std::wstring::npos ? path : path.substr(cut + 1);
+}
+
+void Repaint(HWND window) { InvalidateRect(window, nullptr, FALSE); }
+
+// Posts UM_OPEN_FILE with a copy of `name` that the handler frees.
+void PostOpenFile(HWND window, const std::wstring& name) {
+  auto* copy = new (std::nothrow) std::wstring(name.substr(0, MAX_PATH - 1));
+  if (!copy) return;
+  if (!PostMessageW(window, UM_OPEN_FILE2, 0, reinterpret_cast<LPARAM>(copy))) delete copy;
+}
+
+void ClearTags() { Tags().count = 0; }
+
+void ResetTable() {
+  LineTable& table = Screen();
+  table.Acur = table.Afirst = table.Alast = 0;
+  table.Tend = 0;
+  table[0] = LineEntry{0, 0, -1, 0, 0};
+}
+
+// The Open dialog: returns 1 when a file was chosen (UM_OPEN_FILE posted).
+LRESULT OpenDialog(HWND window) {
+  std::wstring& startup = StartupState().commandLine.startupFile;
+  std::wstring name = NamePart(startup);
+  const size_t cut = startup.find_last_of(L"\\/");
+  std::wstring directory;
+  if (cut != std::wstring::npos) {
+    directory = startup.substr(0, cut);
+    startup = name;  // later dialogs start in the dialog's own current folder
+  }
+  // "Any File (*.*)" and a "Default (name)" entry whose pattern is the name.
+  std::wstring filter = L"Any File (*.*)";
+  filter.push_back(L'\0');
+  filter += L"*.*";
+  filter.push_back(L'\0');
+  filter += L"Default (" + name + L")";
+  filter.push_back(L'\0');
+  filter += name;
+  filter.push_back(L'\0');
+  wchar_t file[MAX_PATH] = {};
+  name.copy(file, MAX_PATH - 1);
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = window;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = name.find_first_of(L"*?") != std::wstring::npos ? 2 : 1;
+  dialog.lpstrFile = file;
+  dialog.nMaxFile = MAX_PATH;
+  dialog.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
+  dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+  if (!GetOpenFileNameW(&dialog)) return 0;
+  PostOpenFile(window, file);
+  return 1;
+}
+
+void OpenFileNamed(HWND window, const std::wstring& name) {
+  ViewState& view = View();
+  FileRecord& file = OpenFile();
+  SendMessageW(window, PG_CANCEL, 0, 0);
+  file.path = name.substr(0, 261);
+  view.horizontalOffset = 0;
+  SendMessageW(window, UM_SELECT_CLEAR, 0, 0);
+  AddRecentFile(file.path);  // may take the listed spelling
+  // Only the length: the reader opens the file again for every block.
+  file.Flen = 0;
+  file.Fcur = 0;
+  HANDLE handle = CreateFileW(file.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) {
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(handle, &size)) file.Flen = size.QuadPart;
+    CloseHandle(handle);
+  }
+  ClearTags();
+  ResetTable();
+  view.caption = NamePart(file.path) + L" - " + kAppTitle;
+  SetWindowTextW(window, view.caption.c_str());
+  if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+  InvalidateRect(window, nullptr, FALSE);
+  SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetFocus(window);
+  PostMessageW(window, UM_RELOAD, 0, 0);
+  PostMessageW(window, PG_START, 0, 0);
+}
+
+void CloseFile(HWND window) {
+  ViewState& view = View();
+  view.horizontalOffset = 0;
+  SendMessageW(window, PG_CANCEL, 0, 0);
+  SendMessageW(window, UM_SELECT_CLEAR, 0, 0);
+  view.caption = kAppTitle;
+  SetWindowTextW(window, kAppTitle);
+  OpenFile().path.clear();
+  OpenFile().Flen = 0;
+  ClearTags();
+  ResetTable();
+  InvalidateRect(window, nullptr, TRUE);
+}
+
+LRESULT OpenIfExists(HWND window, WPARAM offerDialog, const wchar_t* name) {
+  if (name) {
+    HANDLE handle =
+        CreateFileW(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+      CloseHandle(handle);
+      std::wstring copy = std::wstring(name).substr(0, MAX_PATH - 1);
+      SendMessageW(window, UM_OPEN_FILE, 0, reinterpret_cast<LPARAM>(copy.c_str()));
+      return 1;
+    }
+  }
+  return offerDialog == 1 ? OpenDialog(window) : 0;
+}
+
+LRESULT OpenPath(HWND window, WPARAM offerDialog, const wchar_t* path) {
+  if (!path) return 0;
+  const DWORD attributes = GetFileAttributesW(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    std::wstring copy = std::wstring(path).substr(0, MAX_PATH - 1);
+    SendMessageW(window, UM_OPEN_FILE2, 1, reinterpret_cast<LPARAM>(copy.c_str()));
+    return 1;
+  }
+  return offerDialog == 1 ? OpenDialog(window) : 0;
+}
+
+// Switching format keeps each format's own options word.
+void SetDisplayFormat(HWND window, int format) {
+  FormatOptions& options = ViewOptions();
+  options.Options[std::clamp(options.Format, 0, 2)] = options.CurrentOptions;
+  options.Format = format;
+  options.CurrentOptions = options.Options[format];
+  SendMessageW(window, UM_LAYOUT, 0, -2);
+}
+
+void ToggleWrap(HWND window) {
+  FormatOptions& options = ViewOptions();
+  options.CurrentOptions ^= 0x1;
+  options.Options[std::clamp(options.Format, 0, 2)] = options.CurrentOptions;
+  SendMessageW(window, UM_LAYOUT, 0, -2);
+}
+
+void SetAlwaysOnTop(HWND window, bool on) {
+  View().alwaysOnTop = on;
+  if (!SetWindowPos(window, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                    SWP_NOMOVE | SWP_NOSIZE)) {
+    MessageBeep(MB_ICONEXCLAMATION);
+  }
+}
+
+void Zoom(HWND window, int steps, bool reset) {
+  View().zoomSteps = reset ? 0 : View().zoomSteps + steps;
+  SendMessageW(window, UM_FONT, 0, 0);
+  View().layoutWidth = -1;
+  SendMessageW(window, UM_LAYOUT, 0, -2);
+  Repaint(window);
+}
+
+// Command 167: the setup named by CurrentSetup, and what it changes.
+void ApplySetup(HWND window) {
+  CreateTitleBuffers(false);
+  ReloadSetup(TitleTable().get());
+  SendMessageW(window, UM_FONT, 0, 0);
+  SendMessageW(window, UM_LAYOUT, 0, -2);
+  Repaint(window);
+}
+
+void ShowHelp(HWND window) {
+  std::wstring path = ProgramPath();
+  const size_t dot = path.find_last_of(L'.');
+  if (dot != std::wstring::npos) path.resize(dot);
+  path += L".htm";
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(window, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  if (result < 32) MessageBeep(MB_ICONEXCLAMATION);
+}
+
+// The DDE server comes with its own part of the program; until then Ignore
+// DDE finds no server to start and the state stays off.
+bool StartDdeServer() { return false; }
+void StopDdeServer() {}
+
+void Command(HWND window, int id) {
+  const bool file = !OpenFile().path.empty();
+  switch (id) {
+    case IDM_OPEN:
+      OpenDialog(window);
+      return;
+    case IDM_EXIT:
+      SendMessageW(window, WM_CLOSE, 0, 0);
+      return;
+    case IDM_CLOSE:
+      if (file) CloseFile(window);
+      return;
+    case IDM_IGNOREDDE:
+      if (View().ddeState == 2) {
+        if (StartDdeServer()) View().ddeState = 0;
+      } else {
+        StopDdeServer();
+        View().ddeState = 2;
+      }
+      return;
+    case IDM_CONTENTS:
+      ShowHelp(window);
+      return;
+    case IDM_APPLYSETUP:
+      ApplySetup(window);
+      return;
+    case IDM_FITFONT:
+      FitFontSize(window);
+      return;
+    case IDM_SELECTALL:
+      if (file) SelectAll(window);
+      return;
+    case IDM_UNSELECT:
+      if (file) {
+        SendMessageW(window, UM_SELECT_CLEAR, 0, 0);
+        Repaint(window);
+      }
+      return;
+    case IDM_TEXT:
+    case IDM_HEX:
+    case IDM_RAW:
+      SetDisplayFormat(window, id - IDM_TEXT);
+      return;
+    case IDM_WRAP:
+      ToggleWrap(window);
+      return;
+    case IDM_ONTOP:
+      SetAlwaysOnTop(window, !View().alwaysOnTop);
+      return;
+    case IDM_ONTOPON:
+      SetAlwaysOnTop(window, true);
+      return;
+    case IDM_ZOOMIN:
+      Zoom(window, 1, false);
+      return;
+    case IDM_ZOOMOUT:
+      Zoom(window, -1, false);
+      return;
+    case IDM_ZOOMRESET:
+      Zoom(window, 0, true);
+      return;
+    default:
+      break;
+  }
+  if (id >= IDM_RECENT && id < IDM_RECENT + kRecentFiles) {
+    const RecentFileList& recent = RecentFiles();
+    const int index = id - IDM_RECENT;
+    if (index < recent.count) PostOpenFile(window, recent.entries[index]);
+    return;
+  }
+  // Printing, the dialogs, searching, marks, copying and DDE printing come
+  // with their own parts of the program; until then they only beep.
+  static constexpr int kLater[] = {
+      IDM_PRINT,      IDM_PRINTSETUP, IDM_PAGESETUP,     IDM_PRINTPAGE,    IDM_PRINTALL,
+      IDM_PRINTTAGS,  IDM_PRINTTAGSNOW, IDM_SIDES,       IDM_TOGGLE,       IDM_NEXTMARK,
+      IDM_UNMARKALL,  IDM_SETMARKS,   IDM_RESETMARKS,    IDM_FREEZETITLE,  IDM_CLEARTITLE,
+      IDM_FREEZECOLUMNS, IDM_CLEARCOLUMNS, IDM_ABOUT,    IDM_FINDTEXT,     IDM_FINDHEX,
+      IDM_FINDNEXT,   IDM_MARKALL,    IDM_GOTO,          IDM_OPTIONS,      IDM_FONT,
+      IDM_COLOR,      IDM_SAVEOPTIONS, IDM_SAVESETUP,    IDM_LOADSETUP,    IDM_COPY,
+      IDM_COPYTAGS};
+  if (std::find(std::begin(kLater), std::end(kLater), id) != std::end(kLater)) {
+    MessageBeep(MB_ICONEXCLAMATION);
+  }
+}
+
+bool Create(HWND window) {
+  const Startup& startup = StartupState();
+  // Title lines from the profile, then from the setup named at start-up.
+  if (startup.commandLine.Switch('V') != 'V') {
+    LoadTitles(kTitlesSection, &CreateTitleBuffers(false));
+  }
+  const std::wstring& setup = Setups().CurrentSetup;
+  if (!setup.empty() && (SetupKindsOf(setup) & kKindTitles)) {
+    LoadTitles(setup, &CreateTitleBuffers(false));
+  }
+  TrimMenus(window);
+  SendMessageW(window, UM_FONT, 0, 0);
+  try {
+    Screen();
+    Tags();
+  } catch (const std::bad_alloc&) {
+    MessageBeep(MB_ICONHAND);
+    MessageBoxW(window, L"Cannot allocate memory", kAppTitle, MB_ICONHAND);
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    return false;
+  }
+  ResetTable();
+  ClearTags();
+  DragAcceptFiles(window, TRUE);
+  AppendRecentSeparator(window);
+  if (!setup.empty()) {
+    SendMessageW(window, WM_COMMAND, IDM_APPLYSETUP, 0);
+    // Applying the setup reads its options again; the switches typed on the
+    // command line still win over them.
+    ApplySwitchOverrides(startup.commandLine);
+  }
+  return true;
+}
+
+void Destroy(HWND window) {
+  SendMessageW(window, PG_END, 0, 0);
+  SaveRecentSearch();
+  SaveRecentFiles();
+  DragAcceptFiles(window, FALSE);
+  DestroyScreenFont();
+  PostQuitMessage(0);
+}
+
+}  // namespace
+
+Notifier& FrameNotifier() { return frameNotifier ? *frameNotifier : PlatformNotifier(); }
+void SetFrameNotifier(Notifier* notifier) { frameNotifier = notifier; }
+
+HINSTANCE Instance() { return instance; }
+void SetInstance(HINSTANCE value) { instance = value; }
+
+WaitCursor::WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+WaitCursor::~WaitCursor() { SetCursor(previous_); }
+
+FormatParams CurrentParams() {
+  const FormatOptions& options = ViewOptions();
+  FormatParams params;
+  params.options = options.CurrentOptions;
+  if (Globals().ShowPageGap) params.options |= kOptPageGaps;
+  if (Globals().PadPageLength > 0) params.options |= kOptPagePadding;
+  params.lineLength = View().layoutWidth > 0 ? View().layoutWidth : options.MaxLineLength;
+  params.tabLength = options.TabLength;
+  params.skipCounts = &SkipCountsFor(params.options, options.CCName);
+  return params;
+}
+
+PositionOutcome PositionView(HWND window, PositionKind kind, int64_t value) {
+  ViewState& view = View();
+  RECT pending;
+  ViewPosition position{Rebuilder(),
+                        Screen(),
+                        ViewOptions().Format,
+                        CurrentParams(),
+                        LinesPerPage(view, TitleCount()),
+                        Globals().PadPageLength,
+                        GetUpdateRect(window, &pending, FALSE) != FALSE};
+  PositionOutcome outcome;
+  {
+    // The rebuild may read 32 MiB: show that something is happening.
+    std::unique_ptr<WaitCursor> wait;
+    if (kind == PositionKind::kReload || kind == PositionKind::kGotoOffsetReload) {
+      wait = std::make_unique<WaitCursor>();
+    }
+    outcome = Position(position, PositionMessage{kind, value});
+  }
+  if (outcome.repaint == Repaint::kNone) return outcome;
+  RECT area = TextArea(window);
+  if (outcome.repaint == Repaint::kScrollUp || outcome.repaint == Repaint::kScrollDown) {
+    const int dy = outcome.repaint == Repaint::kScrollUp ? -view.lineHeight : view.lineHeight;
+    ScrollWindowEx(window, 0, dy, &area, &area, nullptr, nullptr, SW_INVALIDATE);
+    UpdateWindow(window);
+  } else {
+    InvalidateRect(window, nullptr, FALSE);
+  }
+  return outcome;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  ViewState& view = View();
+  switch (message) {
+    case WM_CREATE:
+      if (!Create(window)) return 0;
+      break;
+    case WM_DESTROY:
+      Destroy(window);
+      return 0;
+    case WM_SIZE:
+      view.clientWidth = LOWORD(lParam);
+      view.clientHeight = HIWORD(lParam);
+      if (wParam != SIZE_MINIMIZED) {
+        OnLayout(window, lParam, true);
+        return 0;
+      }
+      break;
+    case WM_PAINT:
+      OnPaint(window);
+      return 0;
+    case WM_ERASEBKGND:
+      if (!OpenFile().path.empty()) return 1;  // the paint covers the client area
+      break;
+    case WM_KEYDOWN:
+      if (OnKeyDown(window, wParam)) return 0;
+      break;
+    case WM_COMMAND:
+      Command(window, LOWORD(wParam));
+      return 0;
+    case WM_TIMER:
+      if (wParam == kTimerAbove || wParam == kTimerBelow) {
+        OnDragTimer(window, wParam);
+      } else if (wParam == kTimerPageIndex) {
+        PostMessageW(window, PG_CONT, 0, 0);
+      }
+      return 0;
+    case WM_VSCROLL:
+      if (OnVScroll(window, wParam)) return 0;
+      break;
+    case WM_HSCROLL:
+      OnHScroll(window, wParam);
+      return 0;
+    case WM_INITMENUPOPUP:
+      if (!HIWORD(lParam)) {
+        UpdateMenuState(window, reinterpret_cast<HMENU>(wParam), LOWORD(lParam));
+      }
+      break;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_MOUSEWHEEL:
+      if (OnMouse(window, message, wParam, lParam)) return 0;
+      break;
+    case WM_DROPFILES: {
+      auto drop = reinterpret_cast<HDROP>(wParam);
+      wchar_t name[MAX_PATH] = {};
+      const UINT length = DragQueryFileW(drop, 0, name, MAX_PATH);
+      DragFinish(drop);
+      if (length > 0) PostOpenFile(window, name);
+      return 0;
+    }
+    case UM_RELOAD:
+      PositionView(window, PositionKind::kReload, lParam);
+      return 0;
+    case UM_GOTO_OFFSET_RELOAD:
+      PositionView(window, PositionKind::kGotoOffsetReload, OffsetOf(wParam, lParam));
+      return 0;
+    case UM_SCROLL_LINES:
+      PositionView(window, PositionKind::kScrollLines,
+                   static_cast<int32_t>(static_cast<uint32_t>(wParam)));
+      return 0;
+    case UM_GOTO_OFFSET:
+      PositionView(window, PositionKind::kGotoOffset, OffsetOf(wParam, lParam));
+      return 0;
+    case UM_LAYOUT:
+      OnLayout(window, lParam, false);
+      return 0;
+    case UM_FONT:
+      OnFont(window);
+      return 0;
+    case UM_OPEN_IF_EXISTS:
+      return OpenIfExists(window, wParam, reinterpret_cast<const wchar_t*>(lParam));
+    case UM_OPEN_PATH:
+      return OpenPath(window, wParam, reinterpret_cast<const wchar_t*>(lParam));
+    case UM_OPEN_FILE:
+      if (lParam) OpenFileNamed(window, reinterpret_cast<const wchar_t*>(lParam));
+      return 0;
+    case UM_OPEN_FILE2: {
+      // Posted names are copies made for the message; sent ones (wParam 1)
+      // belong to the sender.
+      if (!lParam) return 0;
+      if (wParam == 1) {
+        OpenFileNamed(window, reinterpret_cast<const wchar_t*>(lParam));
+      } else {
+        std::unique_ptr<std::wstring> name(reinterpret_cast<std::wstring*>(lParam));
+        OpenFileNamed(window, *name);
+      }
+      return 0;
+    }
+    case UM_STARTUP_OPEN:
+      if (SendMessageW(window, UM_OPEN_IF_EXISTS, 1, lParam) == 0) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+      }
+      return 0;
+    case UM_SELECT_START:
+    case UM_SELECT_EXTEND:
+      OnSelect(window, message, wParam, lParam);
+      return 0;
+    case UM_SELECT_CLEAR:
+      view.selection.Clear();
+      return 0;
+    case PG_START:
+    case PG_CONT:
+    case PG_CANCEL:
+    case PG_END:
+      return 0;  // the page index comes with its own part of the program
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace zorvo

@@ -1,0 +1,88 @@
+#include "viewer/frame/win32/startup.h"
+
+#include "common/program_path.h"
+#include "viewer/frame/view_state.h"
+#include "viewer/frame/win32/frame.h"
+#include "viewer/resources/resource.h"
+#include "viewer/settings/format_options.h"
+
+namespace zorvo {
+
+void LoadViewerSettings(const char* commandLine) {
+  Startup& startup = StartupState();
+  startup.profilePath = BesideProgram(L"ZORVO.INI").substr(0, 261);
+  startup.commandLine = ParseCommandLine(commandLine ? commandLine : "");
+  StartupLoad(startup.profilePath, startup.commandLine);
+}
+
+bool RegisterMainClass(HINSTANCE instance) {
+  WNDCLASSW windowClass{};
+  windowClass.style = CS_DBLCLKS;
+  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(instance, L"ZORVO");
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BACKGROUND + 1);
+  windowClass.lpszMenuName = Globals().AltMenu ? L"ALTZORVO" : L"ZORVO";
+  windowClass.lpszClassName = kWindowClass;
+  return RegisterClassW(&windowClass) != 0;
+}
+
+HWND CreateMainWindow(HINSTANCE instance) {
+  // WindowPos holds top, left, height, width; the lowest integer lets the
+  // system choose.
+  const auto& pos = ViewOptions().WindowPos;
+  auto pick = [](int32_t value) { return value == kDefaultPosition ? CW_USEDEFAULT : value; };
+  return CreateWindowW(kWindowClass, kAppTitle,
+                       WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL | WS_CLIPCHILDREN,
+                       pick(pos[1]), pick(pos[0]), pick(pos[3]), pick(pos[2]), nullptr, nullptr,
+                       instance, nullptr);
+}
+
+int ShowCode(int show) {
+  const CommandLine& commandLine = StartupState().commandLine;
+  if (commandLine.Switch('N')) return SW_SHOWMINIMIZED;
+  if (commandLine.Switch('X')) return SW_SHOWMAXIMIZED;
+  return show;
+}
+
+int RunViewer(HINSTANCE instance, const char* commandLine, int show) {
+  SetInstance(instance);
+  LoadViewerSettings(commandLine);
+  const int showCode = ShowCode(show);
+  if (!RegisterMainClass(instance)) {
+    MessageBeep(MB_ICONHAND);
+    MessageBoxW(nullptr, L"Cannot register class", nullptr, MB_ICONHAND);
+    return -1;
+  }
+  HWND window = CreateMainWindow(instance);
+  if (!window) {
+    MessageBeep(MB_ICONHAND);
+    MessageBoxW(nullptr, L"Cannot create window", nullptr, MB_ICONHAND);
+    UnregisterClassW(kWindowClass, instance);
+    return -2;
+  }
+  ShowWindow(window, showCode);
+  HACCEL accelerators = LoadAcceleratorsW(instance, L"ZORVO");
+  const CommandLine& switches = StartupState().commandLine;
+  const bool dde = switches.Switch('D') != 0;
+  if (dde) SendMessageW(window, WM_COMMAND, IDM_IGNOREDDE, 0);
+  // A viewer started as a DDE server without a file waits for commands.
+  const std::wstring& file = switches.startupFile;
+  if (!(dde && file.find_first_of(L"*?") != std::wstring::npos)) {
+    PostMessageW(window, UM_STARTUP_OPEN, 0, reinterpret_cast<LPARAM>(file.c_str()));
+  }
+  if (switches.Switch('M')) PostMessageW(window, WM_COMMAND, IDM_ONTOPON, 0);
+
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (accelerators && TranslateAcceleratorW(window, accelerators, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  if (View().ddeState != 2) SendMessageW(window, WM_COMMAND, IDM_IGNOREDDE, 0);
+  UnregisterClassW(kWindowClass, instance);
+  return static_cast<int>(message.wParam);
+}
+
+}  // namespace zorvo
