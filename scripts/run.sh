@@ -1,15 +1,35 @@
 #!/usr/bin/env bash
-# Shows FILE, or a bundled sample print file when none is given, as the
-# viewer's display lines through zorvo-dump.
-#   scripts/run.sh [FILE] [zorvo-dump options...]
+# Starts the viewer, Zorvo.exe under Wine, on FILE or on a bundled sample
+# print file. Without a display it runs on a virtual one (Xvfb), saves a
+# screenshot of the window to build/screenshot.png and closes it again.
+#   scripts/run.sh [FILE] [SWITCHES...]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-"$root/scripts/deps.sh" --build
-"$root/scripts/build.sh" native >/dev/null
+"$root/scripts/deps.sh"
+"$root/scripts/build.sh" mingw >/dev/null
 file=${1:-$root/tests/data/asa/nastran_d01141a.out}
 [ $# -gt 0 ] && shift
-if [ -t 1 ] && command -v less >/dev/null; then
-  "$root/build/native/bin/zorvo-dump" "$@" -- "$file" | less -R
-else
-  exec "$root/build/native/bin/zorvo-dump" "$@" -- "$file"
+[ -e "$file" ] || { echo "run: no such file: $file" >&2; exit 1; }
+winfile="Z:$(realpath "$file" | tr / '\\')"
+viewer=$root/build/mingw/bin/Zorvo.exe
+
+if [ -n "${DISPLAY:-}" ]; then
+  exec "$root/scripts/wine-run.sh" "$viewer" "$winfile" "$@"
 fi
+
+shot=$root/build/screenshot.png
+export ZORVO_SHOT=$shot ZORVO_VIEWER=$viewer ZORVO_FILE=$winfile ZORVO_ROOT=$root
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  set -euo pipefail
+  "$ZORVO_ROOT/scripts/wine-run.sh" "$ZORVO_VIEWER" "$ZORVO_FILE" "$@" &
+  viewer=$!
+  window=$(timeout 60 xdotool search --sync --name " - Tessary" | head -1) || {
+    echo "run: the viewer window did not appear" >&2; kill $viewer; exit 1; }
+  sleep 2  # let it paint
+  import -window root "$ZORVO_SHOT"
+  xdotool key --window "$window" alt+F4
+  for _ in $(seq 30); do kill -0 $viewer 2>/dev/null || break; sleep 1; done
+  kill $viewer 2>/dev/null || true
+  WINEPREFIX=$ZORVO_ROOT/build/mingw/wineprefix wineserver -k 2>/dev/null || true
+' run "$@"
+echo "The viewer ran on a virtual display; its window: $shot"

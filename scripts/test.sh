@@ -8,7 +8,25 @@ cd "$root"
 "$root/scripts/deps.sh" || exit 1
 
 log=$(mktemp)
-trap 'rm -f "$log"' EXIT
+# One virtual display for every Windows program of the run, unless there is
+# a display already; Wine's own processes end with the run.
+xvfb=""
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 90 120); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb=$!
+    export DISPLAY=":$n"
+    sleep 1
+    break
+  done
+fi
+cleanup() {
+  WINEPREFIX=$root/build/mingw/wineprefix wineserver -k >/dev/null 2>&1 || true
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  rm -f "$log"
+}
+trap cleanup EXIT
 failed_steps=()
 
 step() {  # step NAME COMMAND...
