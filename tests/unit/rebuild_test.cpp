@@ -152,6 +152,13 @@ TEST_F(RebuildTest, InsideALineTheLineStartsAtItsTrueStart) {
   EXPECT_EQ(std::string((*table).TextOf(table->Acur), 8), "line 100");
 }
 
+TEST_F(RebuildTest, ACtrlZEndingTheFileBelongsToTheLastLine) {
+  Open("one\r\ntwo\r\n\x1a");
+  RebuildAt(10);  // the Ctrl-Z
+  EXPECT_EQ(Shown(), (std::vector<Line>{{0, 0, "one"}, {5, 0, "two"}}));
+  EXPECT_EQ((*table)[table->Acur].offset, 5);
+}
+
 TEST_F(RebuildTest, ScrollAboveTheTableAnchorsAWindowBelow) {
   Open(Numbered(500));
   RebuildAt(memory.bytes.find("line 300"), 10);

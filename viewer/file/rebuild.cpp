@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "viewer/file/byte_scan.h"
 #include "viewer/frame/tag_list.h"
 
 namespace zorvo {
@@ -52,7 +53,10 @@ unsigned FindTextLineStart(RebuildContext& context, int64_t target, int64_t& lin
     if (status & kReadFailed) return status;
     if (result.back < 1 || result.back > result.size) return kStatusFailed;  // the file shrank
     const int64_t blockStart = file.Fcur - result.back;
-    const int64_t index = TextLineStart(buffer, result.back - 1);
+    int64_t at = result.back - 1;
+    // A Ctrl-Z that ends the file after a line end belongs to that line.
+    if (target == file.Flen - 1 && at > 0 && buffer[at] == 26 && IsLineEnd(buffer[at - 1])) --at;
+    const int64_t index = TextLineStart(buffer, at);
     if (index > 0 || blockStart == 0 || size == kRebuildBlock) {
       lineStart = blockStart + index;
       return 0;
