@@ -166,5 +166,28 @@ TEST_F(MainWindow, ZoomStepsChangeTheLineHeight) {
   EXPECT_EQ(View().lineHeight, height);
 }
 
+TEST_F(MainWindow, AlwaysOnTopTogglesTheTopmostBand) {
+  Start();
+  Command(IDM_ONTOP);
+  EXPECT_TRUE(View().alwaysOnTop);
+  EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  Command(IDM_ONTOP);
+  EXPECT_FALSE(View().alwaysOnTop);
+  EXPECT_FALSE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  Command(IDM_ONTOPON);
+  Command(IDM_ONTOPON);
+  EXPECT_TRUE(View().alwaysOnTop) << "316 only switches it on";
+  Command(IDM_ONTOP);
+}
+
+TEST_F(MainWindow, CommandsNeedingAFileDoNothingWithoutOne) {
+  Start();
+  Command(IDM_CLOSE);
+  Command(IDM_SELECTALL);
+  EXPECT_FALSE(View().selection.Any());
+  EXPECT_EQ(Title(), L"Tessary");
+  EXPECT_TRUE(notifier.shown.empty());
+}
+
 }  // namespace
 }  // namespace zorvo

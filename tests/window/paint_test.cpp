@@ -80,13 +80,8 @@ TEST_F(Paint, ShowBackgroundNotesAndPageBreaks) {
   HGDIOBJ old = SelectObject(dc, ScreenFont());
   SIZE size{};
   GetTextExtentPoint32A(dc, "line 1", 6, &size);
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  wchar_t face[64] = {};
-  GetTextFaceW(dc, 64, face);
   SelectObject(dc, old);
   ReleaseDC(window, dc);
-  printf("extent %ld cw %d face %ls pitch %d\n", size.cx, View().charWidth, face, tm.tmPitchAndFamily);
   const int textEnd = size.cx + 2;
   EXPECT_EQ(At(textEnd - 1, lh + lh / 2), kBgnd);
   EXPECT_EQ(At(textEnd, lh + lh / 2), kBack);
