@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "support/memory_file.h"
 #include "viewer/file/rebuild.h"
 
 namespace zorvo {
@@ -23,41 +24,6 @@ void Check(bool ok, const char* what) {
     std::abort();
   }
 }
-
-class MemoryOpener : public FileOpener {
- public:
-  explicit MemoryOpener(std::string bytes) : bytes_(std::move(bytes)) {}
-  std::unique_ptr<FileHandle> Open(const std::wstring&, uint32_t&) override {
-    return std::make_unique<Handle>(bytes_);
-  }
-
- private:
-  class Handle : public FileHandle {
-   public:
-    explicit Handle(const std::string& b) : bytes_(b) {}
-    bool Size(int64_t& size) override {
-      size = static_cast<int64_t>(bytes_.size());
-      return true;
-    }
-    bool Seek(int64_t offset) override {
-      position_ = offset;
-      return true;
-    }
-    bool Read(unsigned char* buffer, uint32_t size, uint32_t& got) override {
-      got = static_cast<uint32_t>(
-          std::clamp<int64_t>(static_cast<int64_t>(bytes_.size()) - position_, 0, size));
-      std::memcpy(buffer, bytes_.data() + position_, got);
-      position_ += got;
-      return true;
-    }
-    uint32_t LastError() const override { return 0; }
-
-   private:
-    const std::string& bytes_;
-    int64_t position_ = 0;
-  };
-  std::string bytes_;
-};
 
 struct Line {
   int64_t offset;
@@ -109,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int64_t length = static_cast<int64_t>(bytes.size());
   const int64_t target = length == 0 ? 0 : (data[1] * 131 + data[3] * 7) % (length + 1);
 
-  MemoryOpener opener(bytes);
+  MemoryFile opener(bytes);
   RecordingNotifier notifier;
   FileRecord file{0, length, L"memory"};
   RebuildContext context(file, notifier, nullptr, &opener);

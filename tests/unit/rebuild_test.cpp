@@ -10,52 +10,10 @@
 #include "viewer/file/rebuild.h"
 #include "viewer/frame/positioning.h"
 #include "viewer/frame/tag_list.h"
+#include "support/memory_file.h"
 
 namespace zorvo {
 namespace {
-
-// A file held in memory, opened like one on disk; it can be made to fail.
-class MemoryFile : public FileOpener {
- public:
-  std::string bytes;
-  bool fail = false;
-  int opens = 0;
-
-  std::unique_ptr<FileHandle> Open(const std::wstring&, uint32_t& error) override {
-    ++opens;
-    if (fail) {
-      error = 2;
-      return nullptr;
-    }
-    return std::make_unique<Handle>(bytes);
-  }
-
- private:
-  class Handle : public FileHandle {
-   public:
-    explicit Handle(const std::string& b) : bytes_(b) {}
-    bool Size(int64_t& size) override {
-      size = static_cast<int64_t>(bytes_.size());
-      return true;
-    }
-    bool Seek(int64_t offset) override {
-      position_ = offset;
-      return true;
-    }
-    bool Read(unsigned char* buffer, uint32_t size, uint32_t& got) override {
-      got = static_cast<uint32_t>(
-          std::min<int64_t>(size, static_cast<int64_t>(bytes_.size()) - position_));
-      std::copy_n(bytes_.data() + position_, got, buffer);
-      position_ += got;
-      return true;
-    }
-    uint32_t LastError() const override { return 0; }
-
-   private:
-    const std::string& bytes_;
-    int64_t position_ = 0;
-  };
-};
 
 struct Line {
   int64_t offset;
