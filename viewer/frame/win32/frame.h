@@ -1,7 +1,7 @@
 // The main window and the handlers its window procedure calls, one file per
 // concern: main_window.cpp (messages, commands, opening files), paint.cpp
 // (font, layout, painting, scroll bars), input.cpp (scrolling, keys, mouse),
-// menus.cpp (trimming and menu state).
+// marks.cpp (the Mark menu), menus.cpp (trimming and menu state).
 #pragma once
 
 #include <windows.h>
@@ -101,6 +101,9 @@ void OnDragTimer(HWND window, UINT_PTR timer);
 void SelectAll(HWND window);
 // Inverts the rows whose selected state differs between two selections.
 void InvertSelectionChange(HWND window, const Selection& before, const Selection& after);
+
+// marks.cpp: commands 131-137; false for other ids.
+bool MarkCommand(HWND window, int id);
 
 // menus.cpp
 void TrimMenus(HWND window);

@@ -293,6 +293,7 @@ void Command(HWND window, int id) {
     default:
       break;
   }
+  if (MarkCommand(window, id)) return;
   if (id >= IDM_RECENT && id < IDM_RECENT + kRecentFiles) {
     const RecentFileList& recent = RecentFiles();
     const int index = id - IDM_RECENT;
@@ -303,8 +304,7 @@ void Command(HWND window, int id) {
   // with their own parts of the program; until then they only beep.
   static constexpr int kLater[] = {
       IDM_PRINT,      IDM_PRINTSETUP, IDM_PAGESETUP,     IDM_PRINTPAGE,    IDM_PRINTALL,
-      IDM_PRINTTAGS,  IDM_PRINTTAGSNOW, IDM_SIDES,       IDM_TOGGLE,       IDM_NEXTMARK,
-      IDM_UNMARKALL,  IDM_SETMARKS,   IDM_RESETMARKS,    IDM_FREEZETITLE,  IDM_CLEARTITLE,
+      IDM_PRINTTAGS,  IDM_PRINTTAGSNOW, IDM_SIDES,
       IDM_FREEZECOLUMNS, IDM_CLEARCOLUMNS, IDM_ABOUT,    IDM_FINDTEXT,     IDM_FINDHEX,
       IDM_FINDNEXT,   IDM_MARKALL,    IDM_GOTO,          IDM_OPTIONS,      IDM_FONT,
       IDM_COLOR,      IDM_SAVEOPTIONS, IDM_SAVESETUP,    IDM_LOADSETUP,    IDM_COPY,
