@@ -68,3 +68,7 @@ echo "peak memory of the viewer process (MiB):"
 for f in "$small" "$data/log-10g.txt"; do
   printf '  %-14s %8s\n' "$(basename "$f")" "$(peak_memory "$f")"
 done
+echo "Set over a selection (marks, table windows walked):"
+wine "$root/build/mingw/bin/set_marks_bench.exe" 1000000 | sed 's/^/  /'
+wine "$root/build/mingw/bin/set_marks_bench.exe" 60000 | sed 's/^/  /'
+wineserver -k 2>/dev/null || true
