@@ -23,6 +23,11 @@ const char kDumpUsage[] =
     "  --profile PATH            read the options from this INI file\n"
     "  --setup NAME              load this named setup over the main options\n"
     "  --show-options            print the options in force and stop\n"
+    "  --find TEXT               print the offset of the first match of TEXT (exit 1: none)\n"
+    "  --hex                     TEXT is hex digits (41 42 43 or 414243)\n"
+    "  --case                    letters must match in case\n"
+    "  --from OFFSET             start the search there\n"
+    "  --all                     print every match, one offset a line\n"
     "  --offset N                start at this byte (decimal, or hex with 0x)\n"
     "  --backward                assemble backward from the offset\n"
     "  --lines N                 print at most N lines\n"
@@ -162,6 +167,18 @@ bool ParseDumpOptions(const std::vector<std::wstring>& args, DumpOptions& option
     } else if (arg == L"--rows") {
       if (!number(1, 4000, n)) return false;
       options.rows = static_cast<int32_t>(n);
+    } else if (arg == L"--find") {
+      std::wstring pattern;
+      if (!value(pattern)) return fail("--find needs a text");
+      options.find = pattern;
+    } else if (arg == L"--hex") {
+      options.hex = true;
+    } else if (arg == L"--case") {
+      options.caseSensitive = true;
+    } else if (arg == L"--all") {
+      options.all = true;
+    } else if (arg == L"--from") {
+      if (!number(0, std::numeric_limits<int64_t>::max(), options.from)) return false;
     } else if (arg == L"--show-options") {
       options.showOptions = true;
     } else if (arg == L"--offset") {

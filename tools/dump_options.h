@@ -24,6 +24,11 @@ struct DumpOptions {
   std::optional<int32_t> padPageLength;
   std::optional<int64_t> around;     // rebuild the screen table around this offset
   int32_t rows = 25;                 // the window's text rows for --around
+  std::optional<std::wstring> find;  // search for this text (or hex text with --hex)
+  bool hex = false;
+  bool caseSensitive = false;
+  int64_t from = 0;
+  bool all = false;
   std::wstring profile;              // an INI file to read instead of the chosen profile
   std::wstring setup;                // a named setup, loaded over the main sections
   int64_t offset = 0;

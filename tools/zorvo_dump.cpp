@@ -15,7 +15,10 @@
 #include "viewer/file/formatter.h"
 #include "viewer/file/carriage_control.h"
 #include "viewer/file/line_table.h"
+#include "viewer/file/code_tables.h"
 #include "viewer/file/rebuild.h"
+#include "viewer/file/search.h"
+#include "viewer/settings/ansi_code_page.h"
 #include "viewer/frame/positioning.h"
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/profile_store.h"
@@ -321,6 +324,41 @@ int DumpAround(const DumpOptions& options, const Settings& settings, Notifier& n
   return outcome.errorReport ? 1 : 0;
 }
 
+// Offsets of matches, as Find Next and Mark All find them.
+int DumpFind(const DumpOptions& options, const Settings& settings, Notifier& notifier) {
+  std::string pattern;
+  if (options.hex) {
+    const int parsed = ParseHexText(NarrowFromWide(*options.find), pattern);
+    if (parsed < 0) {
+      std::fprintf(stderr, "zorvo-dump: invalid hex digit at %d\n", -parsed);
+      return 2;
+    }
+  } else {
+    // Typed in the display code, searched for in the file's.
+    pattern = NarrowFromWide(*options.find);
+    SearchTextToFileCode(pattern, settings.params.options);
+  }
+  if (pattern.empty() || pattern.size() > kMaxPattern) {
+    std::fprintf(stderr, "zorvo-dump: the search text must be 1 to %d bytes\n", kMaxPattern);
+    return 2;
+  }
+  FileRecord file{0, 0, options.file};
+  ReadRequest probe{nullptr, 0, 0};
+  ReadRequest result;
+  if (ReadBlock(file, probe, result, notifier) & kReadFailed) return 2;  // takes the length
+  const bool caseSensitive = options.caseSensitive || options.hex;
+  file.Fcur = options.from;
+  char line[32];
+  const int64_t found = FindAll(file, pattern, caseSensitive, notifier, [&](int64_t match) {
+    const int n = std::snprintf(line, sizeof line, "%" PRId64 "\n", match);
+    std::fwrite(line, 1, static_cast<size_t>(n), stdout);
+    return options.all;
+  });
+  if (found < kNotFound) return 2;
+  if (std::fflush(stdout) != 0) return Fail("cannot write the output");
+  return found > 0 ? 0 : 1;
+}
+
 int Run(const std::vector<std::wstring>& args) {
   DumpOptions options;
   std::string error;
@@ -338,6 +376,7 @@ int Run(const std::vector<std::wstring>& args) {
     return 0;
   }
   StderrNotifier notifier;
+  if (options.find) return DumpFind(options, settings, notifier);
   if (options.around) return DumpAround(options, settings, notifier);
   return options.backward ? DumpBackward(options, settings, notifier)
                           : DumpForward(options, settings, notifier);

@@ -1,0 +1,37 @@
+# zorvo-dump --find gives the offsets grep gives, in both case modes, on
+# random data with planted patterns; hex search and no match.
+. "$(dirname "$0")/lib.sh"
+export LC_ALL=C  # grep compares bytes, folding ASCII letters only
+python3 - <<'PY'
+import random
+r = random.Random(2026)
+for n in range(12):
+    size = r.choice([1000, 70000, 600000, 1200000])
+    data = bytearray(r.choice(b"abcdefgh XYZ\n\x00\xc1\xe9") for _ in range(size))
+    # Patterns of distinct characters cannot overlap themselves, so grep's
+    # non-overlapping matches are all the matches.
+    pattern = bytes(r.sample(b"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", r.randint(2, 9)))
+    for _ in range(r.randint(0, 40)):
+        at = r.randrange(0, size - len(pattern))
+        word = bytes(c ^ 0x20 if r.random() < 0.3 else c for c in pattern)
+        data[at:at + len(pattern)] = word
+    open("f%d.bin" % n, "wb").write(data)
+    open("p%d.txt" % n, "wb").write(pattern)
+PY
+for n in $(seq 0 11); do
+  p=$(cat "p$n.txt")
+  dump --find "$p" --all --case "f$n.bin" >ours.txt || true
+  grep -b -o -a -F -- "$p" "f$n.bin" | cut -d: -f1 >theirs.txt || true
+  cmp -s ours.txt theirs.txt || fail "case-sensitive offsets differ for $p in f$n.bin"
+  dump --find "$p" --all "f$n.bin" >ours.txt || true
+  grep -b -o -a -i -F -- "$p" "f$n.bin" | cut -d: -f1 >theirs.txt || true
+  cmp -s ours.txt theirs.txt || fail "case-insensitive offsets differ for $p in f$n.bin"
+done
+# The first match only, a start offset, hex text, and the exit codes.
+printf 'one two ONE two one' >t.txt
+[ "$(dump --find one t.txt)" = 0 ] || fail "first match"
+[ "$(dump --find one --from 1 t.txt)" = 8 ] || fail "--from"
+[ "$(dump --find one --from 1 --case t.txt)" = 16 ] || fail "--case"
+[ "$(dump --find '74 77 6F' --hex --all t.txt | tr '\n' ,)" = "4,12," ] || fail "--hex"
+if dump --find three t.txt >/dev/null; then fail "no match exits 0"; fi
+if dump --find 4g --hex t.txt 2>/dev/null; then fail "bad hex accepted"; fi

@@ -1,0 +1,81 @@
+// Finding a byte pattern in the file on disk: from a start offset toward the
+// end, in large buffers that overlap by the pattern length less one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "common/notifier.h"
+#include "viewer/file/file_reader.h"
+
+namespace zorvo {
+
+enum SearchFlags : uint16_t {
+  kSearchDefined = 0x1,
+  kSearchHexText = 0x2,     // the pattern was given as hex text
+  kSearchCaseSensitive = 0x4,
+  kSearchMarkAll = 0x100,
+  kSearchFromTop = 0x200,
+};
+
+inline constexpr int32_t kMaxPattern = 256;
+inline constexpr uint32_t kSearchBuffer = 0x80000;  // 512 KiB
+
+// Results of FindForward below zero.
+enum SearchResult : int64_t {
+  kNotFound = -1,
+  kEmptyPattern = -2,
+  kNoSearchBuffer = -10,
+  kSearchOpenFailed = -21,
+  kSearchSeekFailed = -22,
+};
+
+struct SearchState {
+  std::string pattern;  // in the file's code, at most 256 bytes
+  uint16_t flags = 0;
+  int64_t position = -1;  // the last match, or -1
+};
+// The window's search.
+SearchState& Search();
+
+// The offset of the first match at or after `file.Fcur`, or a negative
+// result. Letters A-Z and a-z compare equal unless `caseSensitive`.
+int64_t FindForward(FileRecord& file, std::string_view pattern, bool caseSensitive,
+                    Notifier& notifier, FileOpener& opener = PlatformFileOpener());
+
+// Every match from `file.Fcur` on, overlapping ones included, in ascending
+// order: the matches repeated FindForward calls from each match + 1 find,
+// in one pass over the file. `found(offset)` returns false to stop. Returns
+// the number found, or a negative result as FindForward does.
+template <typename Found>
+int64_t FindAll(FileRecord& file, std::string_view pattern, bool caseSensitive,
+                Notifier& notifier, Found&& found, FileOpener& opener = PlatformFileOpener());
+
+// The first match in `data`, as FindForward compares; -1 when none.
+int64_t FindInBuffer(const unsigned char* data, int64_t size, std::string_view pattern,
+                     bool caseSensitive);
+
+// Parses hex text ("41 42 43", "414243"; a lone digit before a space or at
+// the end is the high half of a byte). Returns the number of bytes, or
+// -(i + 1) for an invalid character at index i.
+int ParseHexText(std::string_view text, std::string& bytes);
+
+namespace detail {
+// One pass over the file from file.Fcur; `report` is called for every match
+// and returns false to stop.
+int64_t ScanFile(FileRecord& file, std::string_view pattern, bool caseSensitive,
+                 Notifier& notifier, FileOpener& opener, bool all,
+                 bool (*report)(void*, int64_t), void* context);
+}  // namespace detail
+
+template <typename Found>
+int64_t FindAll(FileRecord& file, std::string_view pattern, bool caseSensitive,
+                Notifier& notifier, Found&& found, FileOpener& opener) {
+  return detail::ScanFile(
+      file, pattern, caseSensitive, notifier, opener, true,
+      [](void* context, int64_t offset) { return (*static_cast<Found*>(context))(offset); },
+      &found);
+}
+
+}  // namespace zorvo
