@@ -98,6 +98,54 @@ measure "zorvo-dump --format hex --length 80 --bytes" "$small" "$small_bytes" \
 measure "xxd" "$small" "$small_bytes" xxd
 echo "(hex dumps on the 256 MiB file: xxd is too slow for 1 GiB; GB/s are 10^9 bytes a second)"
 
+# -- search: zorvo-dump --find beside grep on the same 1 GiB file --------------
+marked=$data/log-1g-marked.txt
+if [[ ! -f $marked ]]; then
+  echo "making $marked ..."
+  cp "$big" "$marked.tmp"
+  python3 - "$marked.tmp" <<'PY'
+import mmap, sys
+with open(sys.argv[1], "r+b") as f:
+    m = mmap.mmap(f.fileno(), 0)
+    size = len(m)
+    # 65,535 marks spread evenly, and one needle near the end.
+    step = (size - 4096) // 65535
+    for i in range(65535):
+        m[i * step:i * step + 6] = b"MarkMe"
+    m[size - 600:size - 586] = b"NeedleNearEnd!"
+    m.close()
+PY
+  mv "$marked.tmp" "$marked"
+fi
+marked_bytes=$(stat -c %s "$marked")
+cat "$marked" >/dev/null
+seconds() {  # seconds COMMAND...: wall time of the command, output discarded
+  local t0 t1
+  t0=$(date +%s%N)
+  "$@" >/dev/null || true
+  t1=$(date +%s%N)
+  awk -v ns=$((t1 - t0)) 'BEGIN { printf "%.3f", ns / 1e9 }'
+}
+echo
+echo "search of a 1 GiB file (seconds; ratio = grep / zorvo-dump, above 1 is faster than grep):"
+for mode in case nocase; do
+  for what in NeedleNearEnd! AbsentPattern; do
+    if [[ $mode == case ]]; then
+      z=$(seconds "$dump" --find "$what" --case "$marked")
+      g=$(seconds grep -c -F "$what" "$marked")
+    else
+      z=$(seconds "$dump" --find "$what" "$marked")
+      g=$(seconds grep -c -i -F "$what" "$marked")
+    fi
+    awk -v m="$mode" -v w="$what" -v z="$z" -v g="$g" \
+      'BEGIN { printf "  %-7s %-15s zorvo-dump %7.3f  grep %7.3f  ratio %5.2f\n", m, w, z, g, g / z }'
+  done
+done
+alone=$(seconds "$dump" --find MarkMeNot --case "$marked")
+all=$(seconds "$dump" --find MarkMe --case --all "$marked")
+awk -v a="$alone" -v m="$all" \
+  'BEGIN { printf "  65,535 matches (--all, as Mark All) %.3f s, the search alone %.3f s: %.2f times\n", m, a, m / a }'
+
 # -- rebuild latency around random offsets of a 4 GiB file ---------------------
 huge=$data/log-4g.txt
 if [[ ! -f $huge ]]; then

@@ -168,16 +168,18 @@ class TextAssembler {
       stoppedAt = piece.from + n;
       return static_cast<int32_t>(n);
     }
-    for (; i < piece.to; ++i) {
-      const unsigned char c = d_[i];
-      if (c == '\t') {
-        const int32_t stop = std::min<int32_t>(lineLength_, (col / tabLength_ + 1) * tabLength_);
-        if (stop - col > room - col) break;
-        while (col < stop) out[col++] = ' ';
-      } else {
-        if (col >= room) break;
-        out[col++] = static_cast<char>(code_[c]);
-      }
+    while (i < piece.to) {
+      // The run up to the next tab in one go, then the tab's spaces.
+      const int64_t tab = FindTab(d_, i, piece.to);
+      const int64_t run = std::min<int64_t>(tab - i, room - col);
+      for (int64_t k = 0; k < run; ++k) out[col + k] = static_cast<char>(code_[d_[i + k]]);
+      col += static_cast<int32_t>(run);
+      i += run;
+      if (i < tab || i >= piece.to) break;  // the text buffer is full, or done
+      const int32_t stop = std::min<int32_t>(lineLength_, (col / tabLength_ + 1) * tabLength_);
+      if (stop > room) break;
+      while (col < stop) out[col++] = ' ';
+      ++i;
     }
     stoppedAt = i;
     return col;
