@@ -105,6 +105,9 @@ void InvertSelectionChange(HWND window, const Selection& before, const Selection
 // marks.cpp: commands 131-137; false for other ids.
 bool MarkCommand(HWND window, int id);
 
+// search_commands.cpp: Find Next (153) and Mark All (154); false for other ids.
+bool SearchCommand(HWND window, int id);
+
 // menus.cpp
 void TrimMenus(HWND window);
 void UpdateMenuState(HWND window, HMENU popup, int position);

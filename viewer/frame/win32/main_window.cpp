@@ -13,6 +13,9 @@
 #include "common/program_path.h"
 #include "viewer/file/carriage_control.h"
 #include "viewer/frame/view_state.h"
+#include "viewer/frame/win32/dialogs.h"
+#include "viewer/file/search.h"
+#include "viewer/frame/win32/find_dialogs.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/frame/win32/startup.h"
 #include "viewer/resources/resource.h"
@@ -59,6 +62,14 @@ void PostOpenFile(HWND window, const std::wstring& name) {
 }
 
 void ClearTags() { Tags().count = 0; }
+
+// The display bytes of the line at the top of the window, cut to `limit`.
+std::string TopLineText(int32_t limit) {
+  const LineTable& table = Screen();
+  if (OpenFile().path.empty() || table.Acur >= table.Alast) return {};
+  const int32_t length = std::clamp(table[table.Acur].length, 0, limit);
+  return std::string(table.TextOf(table.Acur), static_cast<size_t>(length));
+}
 
 void ResetTable() {
   LineTable& table = Screen();
@@ -255,6 +266,19 @@ void Command(HWND window, int id) {
     case IDM_APPLYSETUP:
       ApplySetup(window);
       return;
+    case IDM_FINDTEXT:
+    case IDM_FINDHEX:
+      if (!file) return;
+      if (id == IDM_FINDTEXT ? FindTextDialog(window) : FindHexDialog(window)) {
+        if (Search().pattern.empty()) {
+          MessageBeep(MB_ICONEXCLAMATION);  // hex digits that make no byte
+          return;
+        }
+        if (Search().flags & kSearchFromTop) View().searchPosition = 0;
+        PostMessageW(window, WM_COMMAND,
+                     (Search().flags & kSearchMarkAll) ? IDM_MARKALL : IDM_FINDNEXT, 0);
+      }
+      return;
     case IDM_FITFONT:
       FitFontSize(window);
       return;
@@ -290,10 +314,22 @@ void Command(HWND window, int id) {
     case IDM_ZOOMRESET:
       Zoom(window, 0, true);
       return;
+    case IDM_FREEZECOLUMNS:
+      if (FreezeColumnsDialog(window, TopLineText(511))) Repaint(window);
+      return;
+    case IDM_CLEARCOLUMNS:
+      ViewOptions().FreezeColumns = 0;
+      Repaint(window);
+      return;
+    case IDM_COLOR:
+      ColorDialog(window);
+      Repaint(window);
+      return;
     default:
       break;
   }
   if (MarkCommand(window, id)) return;
+  if (SearchCommand(window, id)) return;
   if (id >= IDM_RECENT && id < IDM_RECENT + kRecentFiles) {
     const RecentFileList& recent = RecentFiles();
     const int index = id - IDM_RECENT;
@@ -305,9 +341,9 @@ void Command(HWND window, int id) {
   static constexpr int kLater[] = {
       IDM_PRINT,      IDM_PRINTSETUP, IDM_PAGESETUP,     IDM_PRINTPAGE,    IDM_PRINTALL,
       IDM_PRINTTAGS,  IDM_PRINTTAGSNOW, IDM_SIDES,
-      IDM_FREEZECOLUMNS, IDM_CLEARCOLUMNS, IDM_ABOUT,    IDM_FINDTEXT,     IDM_FINDHEX,
-      IDM_FINDNEXT,   IDM_MARKALL,    IDM_GOTO,          IDM_OPTIONS,      IDM_FONT,
-      IDM_COLOR,      IDM_SAVEOPTIONS, IDM_SAVESETUP,    IDM_LOADSETUP,    IDM_COPY,
+      IDM_ABOUT,
+      IDM_GOTO,          IDM_OPTIONS,      IDM_FONT,
+      IDM_SAVEOPTIONS, IDM_SAVESETUP,    IDM_LOADSETUP,    IDM_COPY,
       IDM_COPYTAGS};
   if (std::find(std::begin(kLater), std::end(kLater), id) != std::end(kLater)) {
     MessageBeep(MB_ICONEXCLAMATION);

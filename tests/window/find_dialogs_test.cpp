@@ -1,0 +1,267 @@
+// Find Text and Find Hex on the real dialogs, driven from inside their modal
+// loops: the checks of the typed text, the history, the flags, and texts of
+// an EBCDIC file.
+#include "window_fixture.h"
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "viewer/file/search.h"
+#include "viewer/frame/find_text.h"
+#include "viewer/frame/win32/find_dialogs.h"
+#include "viewer/resources/find_ids.h"
+
+namespace zorvo {
+namespace {
+
+class FindDialogs : public WindowTest {
+ protected:
+  using Step = std::function<void(HWND dialog)>;
+
+  void SetUp() override {
+    WindowTest::SetUp();
+    ResetSearches();
+  }
+  void TearDown() override {
+    FindDialogHook() = nullptr;
+    ResetSearches();
+    WindowTest::TearDown();
+  }
+  static void ResetSearches() {
+    for (RecentSearchList* list : {&RecentTexts(), &RecentHex()}) {
+      list->entries.fill(std::string());
+      list->count = -1;
+    }
+    Search() = SearchState{};
+  }
+
+  // Runs `steps` on the next dialog, one per timer tick once it is up, so
+  // each sees what the one before did. A dialog the steps leave open is
+  // ended with 99, failing the test instead of hanging it.
+  void Drive(std::vector<Step> steps) {
+    pending = std::move(steps);
+    next = 0;
+    idle = 0;
+    FindDialogHook() = [](HWND dialog) { SetTimer(dialog, 1, 10, Tick); };
+  }
+  static void CALLBACK Tick(HWND dialog, UINT, UINT_PTR, DWORD) {
+    if (next < pending.size()) {
+      pending[next++](dialog);
+    } else if (++idle > 200) {
+      ADD_FAILURE() << "the dialog stayed open";
+      EndDialog(dialog, 99);
+    }
+  }
+
+  // As a mouse click would, the button takes the focus first.
+  static void Click(HWND dialog, int id) {
+    SetFocus(GetDlgItem(dialog, id));
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+  }
+  static void Type(HWND dialog, const wchar_t* text) {
+    SetDlgItemTextW(dialog, IDC_FIND_WHAT, text);
+  }
+  static std::wstring Text(HWND dialog, int id) {
+    wchar_t text[600] = {};
+    GetDlgItemTextW(dialog, id, text, 600);
+    return text;
+  }
+  static std::vector<std::wstring> Listed(HWND dialog) {
+    std::vector<std::wstring> entries;
+    const auto count = SendDlgItemMessageW(dialog, IDC_FIND_WHAT, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      wchar_t text[600] = {};
+      SendDlgItemMessageW(dialog, IDC_FIND_WHAT, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                          reinterpret_cast<LPARAM>(text));
+      entries.emplace_back(text);
+    }
+    return entries;
+  }
+  static bool ComboHasFocus(HWND dialog) {
+    HWND combo = GetDlgItem(dialog, IDC_FIND_WHAT);
+    HWND focus = GetFocus();
+    return focus == combo || IsChild(combo, focus);
+  }
+  static std::vector<std::string> Counted(const RecentSearchList& list) {
+    return {list.entries.begin(), list.entries.begin() + std::max(list.count, 0)};
+  }
+
+  static inline std::vector<Step> pending;
+  static inline size_t next = 0;
+  static inline int idle = 0;
+};
+
+TEST_F(FindDialogs, AnEmptyTextIsRefusedAndTheDialogStaysOpen) {
+  Start();
+  bool stayedOpen = false;
+  Drive({
+      [](HWND dialog) {
+        Type(dialog, L"");
+        Click(dialog, IDOK);
+      },
+      [&](HWND dialog) {
+        stayedOpen = IsWindow(dialog) && IsWindowVisible(dialog);
+        EXPECT_TRUE(ComboHasFocus(dialog));
+        Click(dialog, IDCANCEL);
+      },
+  });
+  EXPECT_EQ(FindTextDialog(window), 0);
+  EXPECT_TRUE(stayedOpen);
+  ASSERT_EQ(notifier.shown.size(), 1u);
+  EXPECT_EQ(notifier.shown[0].text, L"Search text length must be a number between 1 and 255!");
+  EXPECT_EQ(notifier.shown[0].caption, L"Bad Options");
+  EXPECT_EQ(notifier.shown[0].style, kIconHand);
+  EXPECT_EQ(notifier.beeps, (std::vector<uint32_t>{kIconHand, kIconAsterisk}));
+  EXPECT_EQ(Search().flags, 0) << "no search was set up";
+  EXPECT_EQ(RecentTexts().count, 0);
+}
+
+TEST_F(FindDialogs, ABadHexDigitIsNamedAndSelected) {
+  Start();
+  DWORD start = 0, end = 0;
+  std::wstring error, shown, errorAfter;
+  Drive({
+      [&](HWND dialog) {
+        Type(dialog, L"41 4g 43");
+        Click(dialog, IDC_FIND_PREVIEW);
+        error = Text(dialog, IDC_FIND_ERROR);
+        SendDlgItemMessageW(dialog, IDC_FIND_WHAT, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start),
+                            reinterpret_cast<LPARAM>(&end));
+        Click(dialog, IDOK);  // the same text cannot be searched for either
+      },
+      [&](HWND dialog) {
+        Type(dialog, L"41 42 3");
+        Click(dialog, IDC_FIND_PREVIEW);
+        errorAfter = Text(dialog, IDC_FIND_ERROR);
+        shown = Text(dialog, IDC_FIND_SHOWN);
+        Click(dialog, IDCANCEL);
+      },
+  });
+  EXPECT_EQ(FindHexDialog(window), 0);
+  EXPECT_EQ(error, L"Invalid hex digit \"g\"!");
+  EXPECT_EQ(start, 4u);
+  EXPECT_EQ(end, 5u) << "exactly the bad character";
+  EXPECT_TRUE(notifier.shown.empty()) << "a bad digit shows on the error line only";
+  EXPECT_EQ(errorAfter, L" ");
+  EXPECT_EQ(shown, L"AB0");
+  EXPECT_EQ(Search().flags, 0);
+}
+
+TEST_F(FindDialogs, HexDigitsAreCheckedForLengthAndSearchedWithCase) {
+  Start();
+  Drive({
+      [](HWND dialog) {
+        Type(dialog, L"");
+        Click(dialog, IDC_FIND_PREVIEW);  // nothing to preview is fine
+        Click(dialog, IDOK);
+      },
+      [](HWND dialog) {
+        EXPECT_TRUE(ComboHasFocus(dialog));
+        Type(dialog, L"6c 69 6E 65");
+        CheckDlgButton(dialog, IDC_FIND_FROM_TOP, BST_CHECKED);
+        Click(dialog, IDOK);
+      },
+  });
+  EXPECT_EQ(FindHexDialog(window), 1);
+  ASSERT_EQ(notifier.shown.size(), 1u);
+  EXPECT_EQ(notifier.shown[0].text, L"Number of hex digits must be between 1 and 510!");
+  EXPECT_EQ(notifier.shown[0].caption, L"Bad Options");
+  EXPECT_EQ(Search().pattern, "line");
+  EXPECT_EQ(Search().flags, kSearchDefined | kSearchCaseSensitive | kSearchFromTop);
+  EXPECT_EQ(Counted(RecentHex()), (std::vector<std::string>{"6c 69 6E 65"})) << "as typed";
+  EXPECT_EQ(RecentTexts().count, -1) << "the text list is not touched";
+}
+
+TEST_F(FindDialogs, PickingTheThirdEntryMovesItToTheFront) {
+  Start("", {{L"MRU Search", L"Texts", L"3"},
+             {L"MRU Search", L"Text1", L"first"},
+             {L"MRU Search", L"Text2", L"second"},
+             {L"MRU Search", L"Text3", L"tab\there"}});
+  std::vector<std::wstring> listed;
+  std::wstring initial;
+  Drive({[&](HWND dialog) {
+    listed = Listed(dialog);
+    initial = Text(dialog, IDC_FIND_WHAT);
+    SendDlgItemMessageW(dialog, IDC_FIND_WHAT, CB_SETCURSEL, 2, 0);
+    Click(dialog, IDOK);
+  }});
+  EXPECT_EQ(FindTextDialog(window), 1);
+  // The tab shows as its display glyph; typed back, that glyph would be
+  // another byte, so the picked entry must be searched for as kept.
+  EXPECT_EQ(listed, (std::vector<std::wstring>{L"first", L"second", L"tab\u00A4here"}));
+  EXPECT_EQ(initial, L"first");
+  EXPECT_EQ(Search().pattern, "tab\there");
+  EXPECT_EQ(Counted(RecentTexts()), (std::vector<std::string>{"tab\there", "first", "second"}))
+      << "moved, not added";
+}
+
+TEST_F(FindDialogs, WithTheSearchListOffTheProfileIsNotRead) {
+  Start("", {{L"Zorvo Setup", L"MruSearch", L"0"},
+             {L"MRU Search", L"Texts", L"1"},
+             {L"MRU Search", L"Text1", L"saved"}});
+  Search().pattern = "current";
+  size_t count = 99;
+  std::wstring initial;
+  Drive({[&](HWND dialog) {
+    count = Listed(dialog).size();
+    initial = Text(dialog, IDC_FIND_WHAT);
+    Click(dialog, IDCANCEL);
+  }});
+  EXPECT_EQ(FindTextDialog(window), 0);
+  EXPECT_EQ(count, 0u);
+  EXPECT_EQ(initial, L"current") << "an empty list offers the current search";
+  EXPECT_EQ(RecentTexts().count, 0);
+}
+
+TEST_F(FindDialogs, CheckBoxesFollowTheSearchAndSetItsFlags) {
+  Start();
+  Search().flags = kSearchDefined | kSearchCaseSensitive | kSearchFromTop;
+  std::vector<UINT> initial;
+  Drive({[&](HWND dialog) {
+    for (int id : {IDC_FIND_CASE, IDC_FIND_FROM_TOP, IDC_FIND_MARK_ALL}) {
+      initial.push_back(IsDlgButtonChecked(dialog, id));
+    }
+    Type(dialog, L"line");
+    CheckDlgButton(dialog, IDC_FIND_CASE, BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_FIND_MARK_ALL, BST_CHECKED);
+    Click(dialog, IDOK);
+  }});
+  EXPECT_EQ(FindTextDialog(window), 1);
+  EXPECT_EQ(initial, (std::vector<UINT>{BST_CHECKED, BST_CHECKED, BST_UNCHECKED}));
+  EXPECT_EQ(Search().pattern, "line");
+  EXPECT_EQ(Search().flags, kSearchDefined | kSearchFromTop | kSearchMarkAll);
+  EXPECT_EQ(Counted(RecentTexts()), (std::vector<std::string>{"line"}));
+}
+
+TEST_F(FindDialogs, AnEbcdicFileKeepsTypedTextInItsOwnCode) {
+  Start();
+  ViewOptions().CharCode = kEbcdic;
+  DeriveCodeBits();
+  ASSERT_TRUE(ViewOptions().CurrentOptions & kOptEbcdic);
+  Drive({[](HWND dialog) {
+    Type(dialog, L"ABC");
+    Click(dialog, IDOK);
+  }});
+  ASSERT_EQ(FindTextDialog(window), 1);
+  EXPECT_EQ(Search().pattern, "\xC1\xC2\xC3");
+  EXPECT_EQ(Counted(RecentTexts()), (std::vector<std::string>{"\xC1\xC2\xC3"}));
+
+  std::vector<std::wstring> listed;
+  std::wstring initial;
+  Drive({[&](HWND dialog) {
+    listed = Listed(dialog);
+    initial = Text(dialog, IDC_FIND_WHAT);
+    Click(dialog, IDOK);  // the entry as listed, not converted a second time
+  }});
+  EXPECT_EQ(FindTextDialog(window), 1);
+  EXPECT_EQ(listed, (std::vector<std::wstring>{L"ABC"}));
+  EXPECT_EQ(initial, L"ABC");
+  EXPECT_EQ(Search().pattern, "\xC1\xC2\xC3");
+  EXPECT_EQ(RecentTexts().count, 1);
+}
+
+}  // namespace
+}  // namespace zorvo

@@ -1,0 +1,76 @@
+// Find Next and Mark All on the real window.
+#include "window_fixture.h"
+
+#include "viewer/file/search.h"
+#include "viewer/frame/marks.h"
+
+namespace zorvo {
+namespace {
+
+class Searching : public WindowTest {
+ protected:
+  void Look(const char* pattern, uint16_t flags = kSearchDefined) {
+    Search().pattern = pattern;
+    Search().flags = flags;
+    View().searchPosition = -1;
+  }
+};
+
+TEST_F(Searching, FindNextWrapsToTheTopAfterTheLastMatch) {
+  Start();
+  Open(MakeFile(3000));
+  Look("LINE 2999");  // letters fold: finds "line 2999"
+  Command(IDM_FINDNEXT);
+  EXPECT_EQ(Top(), "line 2999") << "the match off screen becomes the top line";
+  ASSERT_TRUE(View().selection.Any());
+  EXPECT_EQ(View().selection.end - View().selection.start, 9);
+  const size_t beeps = notifier.beeps.size();
+  Command(IDM_FINDNEXT);
+  EXPECT_EQ(notifier.beeps.size(), beeps + 1) << "no match after the last";
+  EXPECT_EQ(View().searchPosition, 0);
+  Look("line 1");
+  View().searchPosition = 0;
+  Command(IDM_FINDNEXT);
+  EXPECT_EQ(View().selection.start, 8) << "the next search starts at the top";
+  // A match on the screen selects it without moving the view.
+  const int64_t top = Screen()[Screen().Acur].offset;
+  Command(IDM_FINDNEXT);
+  EXPECT_EQ(Screen()[Screen().Acur].offset, top);
+  EXPECT_GT(View().selection.start, 8);
+}
+
+TEST_F(Searching, FindNextWithoutASearchBeeps) {
+  Start();
+  Open(MakeFile(10));
+  Search() = SearchState{};
+  const size_t beeps = notifier.beeps.size();
+  Command(IDM_FINDNEXT);
+  EXPECT_EQ(notifier.beeps.size(), beeps + 1);
+  EXPECT_FALSE(View().selection.Any());
+}
+
+TEST_F(Searching, MarkAllStopsAtTheBookmarkLimit) {
+  Start();
+  Open(MakeFile(70000, "hit "));
+  Look("hit", kSearchDefined | kSearchMarkAll);
+  Command(IDM_MARKALL);
+  EXPECT_EQ(Tags().count, TagList::kCapacity);
+  ASSERT_FALSE(notifier.shown.empty());
+  EXPECT_EQ(notifier.shown.back().text, kTooManyBookmarks);
+  EXPECT_EQ(Top(), "hit 0") << "the view goes to the first match";
+  EXPECT_EQ(Screen()[Screen().Acur].flags & kTagMask, kSearchMark);
+}
+
+TEST_F(Searching, MarkAllWithoutAMatchGoesToTheEndAndBeeps) {
+  Start();
+  Open(MakeFile(500));
+  Look("absent");
+  const size_t beeps = notifier.beeps.size();
+  Command(IDM_MARKALL);
+  EXPECT_EQ(notifier.beeps.size(), beeps + 1);
+  EXPECT_EQ(Tags().count, 0u);
+  EXPECT_EQ(Top(), "line 499");
+}
+
+}  // namespace
+}  // namespace zorvo

@@ -1,0 +1,126 @@
+// Find Next and Mark All: the search of the current pattern from the view,
+// the selection of the match, and marks at every match.
+#include <windows.h>
+
+#include "viewer/file/search.h"
+#include "viewer/frame/marks.h"
+#include "viewer/frame/win32/frame.h"
+#include "viewer/resources/resource.h"
+#include "viewer/settings/recent_lists.h"
+
+namespace zorvo {
+
+namespace {
+
+void Repaint(HWND window) { InvalidateRect(window, nullptr, FALSE); }
+
+// Without a prepared pattern, the newest search text of the history.
+bool PreparePattern() {
+  SearchState& search = Search();
+  if (!search.pattern.empty()) return true;
+  RecentSearchList& texts = RecentTexts();
+  if (texts.count == -1) LoadRecentSearch(texts);
+  if (texts.count < 1) return false;
+  search.pattern = texts.entries[0].substr(0, kMaxPattern - 1);
+  return !search.pattern.empty();
+}
+
+void FindNext(HWND window) {
+  SearchState& search = Search();
+  ViewState& view = View();
+  FileRecord& file = OpenFile();
+  if (!(search.flags & kSearchDefined) || !PreparePattern()) {
+    FrameNotifier().Beep(kIconExclamation);
+    return;
+  }
+  const LineTable& table = Screen();
+  int64_t start;
+  if (view.searchPosition >= file.Flen) {
+    start = 0;
+  } else if (view.searchPosition >= 0) {
+    start = view.searchPosition;
+  } else {
+    start = std::max(table[table.Acur].offset, view.selection.end);
+  }
+  int64_t match;
+  {
+    WaitCursor wait;
+    FileRecord searched{start, file.Flen, file.path};
+    match = FindForward(searched, search.pattern, search.flags & kSearchCaseSensitive,
+                        FrameNotifier());
+    file.Flen = searched.Flen;
+  }
+  if (match < 0) {
+    // The next Find Next starts again at the top.
+    view.selection.end = -1;
+    Repaint(window);
+    FrameNotifier().Beep(kIconExclamation);
+    view.searchPosition = 0;
+    return;
+  }
+  const int64_t length = static_cast<int64_t>(search.pattern.size());
+  view.selection = Selection{match, match + length, match, match + length};
+  const int32_t last = std::min(table.Acur + LinesPerPage(view, TitleCount()), table.Alast);
+  if (match >= table[table.Acur].offset && match < table[last].offset) {
+    Repaint(window);
+  } else {
+    SendMessageW(window, UM_GOTO_OFFSET, OffsetHigh(match), OffsetLow(match));
+  }
+  view.searchPosition = -1;
+}
+
+void MarkAll(HWND window) {
+  SearchState& search = Search();
+  ViewState& view = View();
+  FileRecord& file = OpenFile();
+  if (!(search.flags & kSearchDefined) || search.pattern.empty()) {
+    FrameNotifier().Beep(kIconExclamation);
+    return;
+  }
+  TagList& tags = Tags();
+  int64_t first = -1;
+  bool full = false;
+  {
+    WaitCursor wait;
+    FileRecord searched{0, file.Flen, file.path};
+    FindAll(searched, search.pattern, search.flags & kSearchCaseSensitive, FrameNotifier(),
+            [&](int64_t match) {
+              if (first < 0) first = match;
+              if (tags.count >= tags.capacity) {
+                full = true;
+                return false;
+              }
+              AddTag(tags, match, kSearchMark);
+              return true;
+            });
+    file.Flen = searched.Flen;
+  }
+  if (full) {
+    FrameNotifier().Message(kTooManyBookmarks, kBookmarkCaption, kIconExclamation, 0);
+    view.returnPosition = -1;
+  }
+  if (first < 0) {
+    PostMessageW(window, WM_VSCROLL, SB_BOTTOM, 0);
+    FrameNotifier().Beep(kIconExclamation);
+  } else {
+    ApplyTagsToLines(Screen(), tags);
+    SendMessageW(window, UM_GOTO_OFFSET, OffsetHigh(first), OffsetLow(first));
+  }
+  view.searchPosition = -1;
+  Repaint(window);
+}
+
+}  // namespace
+
+bool SearchCommand(HWND window, int id) {
+  if (id != IDM_FINDNEXT && id != IDM_MARKALL) return false;
+  if (OpenFile().path.empty()) return true;
+  if (id == IDM_FINDNEXT) {
+    FindNext(window);
+  } else {
+    MarkAll(window);
+  }
+  return true;
+}
+
+}  // namespace zorvo
