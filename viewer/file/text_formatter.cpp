@@ -140,16 +140,12 @@ class TextAssembler {
       full = fit == lineLength_;
       return;
     }
-    int64_t col = 0;
-    int64_t i = t;
-    while (i < e) {
-      if (col >= lineLength_) break;
-      const int64_t tab = FindTab(d_, i, std::min<int64_t>(e, i + (lineLength_ - col)));
-      col += tab - i;
-      i = tab;
-      if (i >= e || col >= lineLength_ || d_[i] != '\t') continue;
-      col = std::min<int64_t>(lineLength_, (col / tabLength_ + 1) * tabLength_);
-      ++i;
+    // Up to the first tab the columns are the bytes; after it, one pass.
+    int64_t i = std::min<int64_t>(FindTab(d_, t, e), t + lineLength_);
+    int64_t col = i - t;
+    for (; i < e && col < lineLength_; ++i) {
+      col = d_[i] == '\t' ? std::min<int64_t>(lineLength_, (col / tabLength_ + 1) * tabLength_)
+                          : col + 1;
     }
     renderEnd = i;
     full = col >= lineLength_;
