@@ -4,6 +4,8 @@
 # one stopped.
 #
 #   scripts/fuzz.sh [SECONDS] [TARGET...]    SECONDS per target, default 60
+#   FUZZ_RUNS=N scripts/fuzz.sh ...          N inputs from a fixed seed instead, so that
+#                                            a run is repeatable
 #
 # ZORVO_FUZZ_BUILD picks another build directory (default build/fuzz).
 # A crash leaves its input in <build>/artifacts/ and makes the script fail.
@@ -37,7 +39,9 @@ for target in "${targets[@]}"; do
   [[ $target != command_line_fuzz ]] && seeds=(tests/data)
   log="$build/artifacts/$target.log"
   echo "== $target: ${seconds}s"
-  if "$build/bin/$target" "$corpus" "${seeds[@]}" -max_total_time="$seconds" -max_len=4096 \
+  limit=(-max_total_time="$seconds")
+  [[ -n ${FUZZ_RUNS:-} ]] && limit=(-runs="$FUZZ_RUNS" -seed=1)
+  if "$build/bin/$target" "$corpus" "${seeds[@]}" "${limit[@]}" -max_len=4096 \
       -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" >"$log" 2>&1; then
     grep -E '^(#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units|stat::average_exec_per_sec)' "$log" || true
   else
