@@ -199,15 +199,6 @@ INT_PTR HandleColors(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-INT_PTR CALLBACK ColorProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    return HandleColors(dialog, message, wParam, lParam);
-  } catch (...) {
-    MessageBeep(MB_ICONHAND);
-    return FALSE;
-  }
-}
-
 // Print Shade Selection.
 
 struct ShadeField {
@@ -296,27 +287,18 @@ INT_PTR HandleShades(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-INT_PTR CALLBACK ShadeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    return HandleShades(dialog, message, wParam, lParam);
-  } catch (...) {
-    MessageBeep(MB_ICONHAND);
-    return FALSE;
-  }
-}
-
 }  // namespace
 
 void SetColorPicker(ColorPicker picker) { Picker() = std::move(picker); }
 
 int ColorDialog(HWND owner) {
   ColorState state;
-  return RunDialog(owner, L"FormatColors", &ColorProc, &state);
+  return RunDialog(owner, L"FormatColors", &GuardedDialogProc<HandleColors>, &state);
 }
 
 int PrintShadeDialog(HWND owner) {
   ColorState state;
-  return RunDialog(owner, L"FormatShades", &ShadeProc, &state);
+  return RunDialog(owner, L"FormatShades", &GuardedDialogProc<HandleShades>, &state);
 }
 
 }  // namespace zorvo

@@ -38,6 +38,19 @@ void SetDialogInitHook(DialogHook hook);  // empty: none
 // Runs dialog template `name` with `state` as its init parameter; 1 when it
 // ended with 1, else 0.
 int RunDialog(HWND owner, const wchar_t* name, DLGPROC procedure, void* state);
+
+// A dialog procedure that lets no exception unwind through the system's
+// frames: a failure beeps and the message counts as not handled.
+template <INT_PTR (*Handle)(HWND, UINT, WPARAM, LPARAM)>
+INT_PTR CALLBACK GuardedDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    return Handle(dialog, message, wParam, lParam);
+  } catch (...) {
+    MessageBeep(MB_ICONHAND);
+    return FALSE;
+  }
+}
+
 // Calls the init hook; every dialog's WM_INITDIALOG ends here.
 void DialogReady(HWND dialog);
 // The number in `field` when it is one from `min` to `max`. Otherwise the

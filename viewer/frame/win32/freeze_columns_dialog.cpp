@@ -151,21 +151,12 @@ INT_PTR HandleFreeze(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-INT_PTR CALLBACK FreezeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    return HandleFreeze(dialog, message, wParam, lParam);
-  } catch (...) {
-    MessageBeep(MB_ICONHAND);
-    return FALSE;
-  }
-}
-
 }  // namespace
 
 int FreezeColumnsDialog(HWND owner, std::string_view example) {
   FreezeState state;
   state.example.assign(example.substr(0, kMaxExample));
-  return RunDialog(owner, L"FreezeColumns", &FreezeProc, &state);
+  return RunDialog(owner, L"FreezeColumns", &GuardedDialogProc<HandleFreeze>, &state);
 }
 
 void SetDialogInitHook(DialogHook hook) { InitHook() = std::move(hook); }
