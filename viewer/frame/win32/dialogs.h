@@ -8,6 +8,8 @@
 #include <functional>
 #include <string_view>
 
+#include "common/exception_guard.h"
+
 namespace zorvo {
 
 // Mark > Freeze Columns: sets ViewOptions().FreezeColumns. `example` is a
@@ -43,12 +45,11 @@ int RunDialog(HWND owner, const wchar_t* name, DLGPROC procedure, void* state);
 // frames: a failure beeps and the message counts as not handled.
 template <INT_PTR (*Handle)(HWND, UINT, WPARAM, LPARAM)>
 INT_PTR CALLBACK GuardedDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    return Handle(dialog, message, wParam, lParam);
-  } catch (...) {
-    MessageBeep(MB_ICONHAND);
-    return FALSE;
-  }
+  return Guarded([&] { return Handle(dialog, message, wParam, lParam); },
+                 [](GuardFailure) -> INT_PTR {
+                   MessageBeep(MB_ICONHAND);
+                   return FALSE;
+                 });
 }
 
 // Calls the init hook; every dialog's WM_INITDIALOG ends here.

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "common/win32/registry_key.h"
 #include "viewer/settings/profile_store.h"
 
 namespace zorvo {
@@ -14,34 +15,12 @@ namespace {
 
 constexpr wchar_t kDefaultRoot[] = L"Software\\Korrin\\Zorvo";
 
-class OpenKey {
- public:
-  OpenKey() = default;
-  ~OpenKey() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  OpenKey(const OpenKey&) = delete;
-  OpenKey& operator=(const OpenKey&) = delete;
-
-  bool Open(const std::wstring& path, REGSAM access) {
-    return RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, access, &key_) == ERROR_SUCCESS;
-  }
-  bool Create(const std::wstring& path, REGSAM access) {
-    return RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                           access, nullptr, &key_, nullptr) == ERROR_SUCCESS;
-  }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
 // The names of every value of an open key.
 std::vector<std::wstring> ValueNames(HKEY key) {
   std::vector<std::wstring> names;
   DWORD longest = 0;
-  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                       &longest, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest,
+                       nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
     return names;
   }
   std::vector<wchar_t> name(longest + 1);
@@ -68,8 +47,9 @@ class RegistryBackend : public ProfileBackend {
   // store has; it is refused everywhere.
   std::optional<std::wstring> Read(std::wstring_view section, std::wstring_view key) override {
     if (section.empty() || key.empty()) return std::nullopt;
-    OpenKey open;
-    if (!open.Open(SectionPath(section), KEY_QUERY_VALUE)) return std::nullopt;
+    RegistryKey open;
+    if (open.Open(HKEY_CURRENT_USER, SectionPath(section), KEY_QUERY_VALUE) != ERROR_SUCCESS)
+      return std::nullopt;
     const std::wstring name(key);
     std::vector<wchar_t> data(64);
     for (;;) {
@@ -92,15 +72,17 @@ class RegistryBackend : public ProfileBackend {
 
   std::vector<std::wstring> Keys(std::wstring_view section) override {
     if (section.empty()) return {};
-    OpenKey open;
-    if (!open.Open(SectionPath(section), KEY_QUERY_VALUE)) return {};
+    RegistryKey open;
+    if (open.Open(HKEY_CURRENT_USER, SectionPath(section), KEY_QUERY_VALUE) != ERROR_SUCCESS)
+      return {};
     return ValueNames(open.get());
   }
 
   bool Write(std::wstring_view section, std::wstring_view key, std::wstring_view text) override {
     if (section.empty() || key.empty()) return false;
-    OpenKey open;
-    if (!open.Create(SectionPath(section), KEY_SET_VALUE)) return false;
+    RegistryKey open;
+    if (open.Create(HKEY_CURRENT_USER, SectionPath(section), KEY_SET_VALUE) != ERROR_SUCCESS)
+      return false;
     const std::wstring name(key), value(text);
     const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
     return RegSetValueExW(open.get(), name.c_str(), 0, REG_SZ,
@@ -109,8 +91,9 @@ class RegistryBackend : public ProfileBackend {
 
   bool DeleteKey(std::wstring_view section, std::wstring_view key) override {
     if (section.empty() || key.empty()) return true;
-    OpenKey open;
-    if (!open.Open(SectionPath(section), KEY_SET_VALUE)) return true;
+    RegistryKey open;
+    if (open.Open(HKEY_CURRENT_USER, SectionPath(section), KEY_SET_VALUE) != ERROR_SUCCESS)
+      return true;
     const std::wstring name(key);
     const LONG status = RegDeleteValueW(open.get(), name.c_str());
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
@@ -118,8 +101,10 @@ class RegistryBackend : public ProfileBackend {
 
   bool DeleteSection(std::wstring_view section) override {
     if (section.empty()) return true;
-    OpenKey open;
-    if (!open.Open(SectionPath(section), KEY_QUERY_VALUE | KEY_SET_VALUE)) return true;
+    RegistryKey open;
+    if (open.Open(HKEY_CURRENT_USER, SectionPath(section), KEY_QUERY_VALUE | KEY_SET_VALUE) !=
+        ERROR_SUCCESS)
+      return true;
     bool ok = true;
     for (const std::wstring& name : ValueNames(open.get())) {
       const LONG status = RegDeleteValueW(open.get(), name.c_str());
