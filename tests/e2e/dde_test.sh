@@ -57,14 +57,25 @@ expect() {  # expect CODE ARGS...
   [ "$got" = "$want" ] || fail "zorvo-dde $(printf '%q ' "$@"| cut -c1-80) gave $got, not $want"
 }
 title() { xdotool getwindowname "$window"; }
-# A screenshot, and beside it where the window was when it was taken.
-shot() { sleep 0.7; import -window root "$1"; xdotool getwindowgeometry --shell "$window" >"$1.at"; }
+same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
+# A screenshot once the window has stopped painting, and beside it where
+# the window was when it was taken.
+shot() {
+  sleep 0.4
+  import -window root "$1"
+  for _ in 1 2 3 4 5 6; do
+    sleep 0.3
+    import -window root next.png
+    same "$1" next.png && break
+    mv next.png "$1"
+  done
+  xdotool getwindowgeometry --shell "$window" >"$1.at"
+}
 # The middle of the client area, clear of the caption, menu and scroll bars.
 area() {  # area SHOT OUT
   eval "$(cat "$1.at")"
   convert "$1" -crop "$((WIDTH / 2))x$((HEIGHT / 3))+$((X + 10))+$((Y + HEIGHT / 3))" +repage "$2"
 }
-same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
 # Horizontal runs of a colour down the middle of the window.
 runs() {  # runs SHOT COLOR
   eval "$(cat "$1.at")"
@@ -190,7 +201,7 @@ while n < 1000:
     print(line)
     n += 1
 PY
-"$WINE_RUN" "$client" --each random.txt >results.txt 2>>dde.err || true
+"$WINE_RUN" "$client" --timeout 10000 --each random.txt >results.txt 2>>dde.err || true
 [ "$(tr -d '\r' <results.txt | grep -c '^[01]$')" = 1000 ] ||
   fail "not every random string was answered: $(tr -d '\r' <results.txt | sort | uniq -c | tr '\n' ' ')"
 expect 0 '[Display Text]'
@@ -202,6 +213,8 @@ expect 2 '[Display Text]'
 press alt+f d
 for _ in $(seq 20); do [ "$(code '[Display Text]')" = 0 ] && break; sleep 0.5; done
 expect 0 '[Exit]'
+for _ in $(seq 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.5; done
+kill -0 "$pid" 2>/dev/null && fail "the viewer still runs 20 seconds after [Exit]"
 status=0
 wait "$pid" || status=$?
 pid=""
