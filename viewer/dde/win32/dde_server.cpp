@@ -193,8 +193,9 @@ HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV, HSZ hsz1, HSZ hsz2, HDDEDATA 
                                               DdeCmpStringHandles(hsz2, server.service) == 0 &&
                                               DdeCmpStringHandles(hsz1, server.topic) == 0);
           case XTYP_EXECUTE:
-            // A conversation made before the busy time may still send: it
-            // waits until the commands running now are done.
+            // A conversation made before the busy time may still send (from
+            // a dialog's message loop): it hears that the server is busy
+            // rather than running its commands inside the ones under way.
             if (server.busy) return reinterpret_cast<HDDEDATA>(DDE_FBUSY);
             return Execute(hsz1, data);
           default:
