@@ -2,6 +2,9 @@
 // only, the result codes, hex text; against a plain reference scan.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -68,6 +71,88 @@ TEST_F(SearchTest, OnlyAsciiLettersFold) {
   // Nor do other bytes one case bit apart: '@' is not '`', '[' not '{'.
   EXPECT_EQ(Find("@[", "`{", 0, false), kNotFound);
   EXPECT_EQ(Find("\xC9", "\xE9", 0, false), kNotFound) << "no folding beyond ASCII";
+}
+
+// A file held in memory that counts its reads and can be cut short after a
+// number of them, as when another program truncates it during the search.
+class ChangingFile : public FileOpener {
+ public:
+  std::string bytes;
+  int reads = 0;
+  int cutAfter = -1;  // reads before the file is cut to `cutTo` bytes
+  size_t cutTo = 0;
+
+  std::unique_ptr<FileHandle> Open(const std::wstring&, uint32_t&) override {
+    return std::make_unique<Handle>(*this);
+  }
+
+ private:
+  class Handle : public FileHandle {
+   public:
+    explicit Handle(ChangingFile& file) : file_(file) {}
+    bool Size(int64_t& size) override {
+      size = static_cast<int64_t>(file_.bytes.size());
+      return true;
+    }
+    bool Seek(int64_t offset) override {
+      position_ = offset;
+      return true;
+    }
+    bool Read(unsigned char* buffer, uint32_t size, uint32_t& got) override {
+      if (file_.reads++ == file_.cutAfter) file_.bytes.resize(file_.cutTo);
+      const int64_t left = static_cast<int64_t>(file_.bytes.size()) - position_;
+      got = static_cast<uint32_t>(std::clamp<int64_t>(left, 0, size));
+      if (got) std::memcpy(buffer, file_.bytes.data() + position_, got);
+      position_ += got;
+      return true;
+    }
+    uint32_t LastError() const override { return 0; }
+
+   private:
+    ChangingFile& file_;
+    int64_t position_ = 0;
+  };
+};
+
+TEST_F(SearchTest, AGrownFileIsReadInFullBuffers) {
+  ChangingFile grown;
+  grown.bytes.assign(4 * kSearchBuffer, '.');
+  grown.bytes.replace(grown.bytes.size() - 20, 6, "needle");
+  // The length was taken when the file held 16 bytes.
+  FileRecord file{0, 16, L"grown"};
+  EXPECT_EQ(FindForward(file, "needle", true, notifier, grown),
+            static_cast<int64_t>(grown.bytes.size()) - 20);
+  EXPECT_EQ(file.Flen, static_cast<int64_t>(grown.bytes.size())) << "the length is refreshed";
+  EXPECT_LE(grown.reads, 6) << "not a few bytes a read";
+}
+
+TEST_F(SearchTest, AFileCutWhileSearchedEndsTheSearch) {
+  struct Case {
+    int cutAfter;
+    size_t cutTo;
+    std::vector<int64_t> found;
+  };
+  // Matches at 100 (in the first buffer) and near the end of 3 buffers.
+  const int64_t late = 3 * kSearchBuffer - 50;
+  for (const Case& c : {Case{-1, 0, {100, late}}, Case{1, kSearchBuffer + 7, {100}},
+                        Case{1, 0, {100}}, Case{0, 0, {}}, Case{0, 120, {100}}}) {
+    ChangingFile cut;
+    cut.bytes.assign(3 * kSearchBuffer, 'x');
+    cut.bytes.replace(100, 3, "abc");
+    cut.bytes.replace(static_cast<size_t>(late), 3, "abc");
+    cut.cutAfter = c.cutAfter;
+    cut.cutTo = c.cutTo;
+    FileRecord file{0, static_cast<int64_t>(cut.bytes.size()), L"cut"};
+    std::vector<int64_t> found;
+    FindAll(
+        file, "abc", true, notifier,
+        [&](int64_t m) {
+          found.push_back(m);
+          return true;
+        },
+        cut);
+    EXPECT_EQ(found, c.found) << "cut after " << c.cutAfter << " reads to " << c.cutTo;
+  }
 }
 
 TEST_F(SearchTest, ResultCodes) {

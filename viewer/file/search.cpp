@@ -111,20 +111,22 @@ int64_t ScanFile(FileRecord& file, std::string_view pattern, bool caseSensitive,
   int64_t position = file.Fcur;
   if (position > file.Flen - length) return kNotFound;
   if (length < 1) return kEmptyPattern;
+  uint32_t error = 0;
+  std::unique_ptr<FileHandle> handle = opener.Open(file.path, error);
+  if (!handle) return kSearchOpenFailed;
+  // The file may have grown or shrunk since its length was taken: the
+  // buffer is sized from the length now, or a grown file would be read a
+  // few bytes at a time.
+  int64_t fileLength = file.Flen;
+  if (handle->Size(fileLength)) file.Flen = fileLength;
+  if (position > fileLength - length) return kNotFound;
   const uint32_t size =
-      static_cast<uint32_t>(std::min<int64_t>(kSearchBuffer, file.Flen - position));
-  std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size > 0 ? size : 1]);
+      static_cast<uint32_t>(std::min<int64_t>(kSearchBuffer, fileLength - position));
+  std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[size]);
   if (!buffer) {
     notifier.Message(L"Cannot allocate memory for search buffer", L"Find Error", kIconHand, 0);
     return kNoSearchBuffer;
   }
-  uint32_t error = 0;
-  std::unique_ptr<FileHandle> handle = opener.Open(file.path, error);
-  if (!handle) return kSearchOpenFailed;
-  // The file may have grown or shrunk since its length was taken.
-  int64_t fileLength = file.Flen;
-  if (handle->Size(fileLength)) file.Flen = fileLength;
-  if (position > fileLength - length) return kNotFound;
 
   const Matcher matcher(pattern, caseSensitive);
   int64_t count = 0;
