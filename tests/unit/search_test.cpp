@@ -216,8 +216,13 @@ TEST_F(SearchTest, TheSameMatchesAsAPlainScan) {
           bytes[at + k] = std::isalpha(static_cast<unsigned char>(c)) && rng() % 2 ? c ^ 0x20 : c;
         }
       }
+      // A copy of exactly its size, so that AddressSanitizer sees any read
+      // beyond it.
+      const std::vector<unsigned char> exact(bytes.begin(), bytes.end());
       for (bool cs : {true, false}) {
         const std::vector<int64_t> naive = Naive(bytes, pattern, cs);
+        ASSERT_EQ(FindInBuffer(exact.data(), static_cast<int64_t>(size), pattern, cs),
+                  naive.empty() ? -1 : naive.front());
         ASSERT_EQ(All(bytes, pattern, cs), naive)
             << "way " << static_cast<int>(path) << " round " << round << " case " << cs;
         const int64_t from = static_cast<int64_t>(rng() % (size + 1));
