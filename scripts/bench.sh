@@ -178,6 +178,13 @@ LC_ALL=C timed "$rounds" "alone=$dump --find MarkMeNot --case $marked" \
   "all=$dump --find MarkMe --case --all $marked" >"$data/search.txt"
 awk '{ cpu[$1] = $3 } END { printf "  65,535 matches (--all, as Mark All) %.3f s CPU, the search alone %.3f s: %.2f times\n", cpu["all"], cpu["alone"], cpu["all"] / cpu["alone"] }' "$data/search.txt"
 
+if [[ -x $bench ]]; then
+  echo "  the scan alone, 512 KiB in the cache (way 2 SSE2, 3 AVX2; case 1 case-sensitive):"
+  "$bench" --benchmark_filter=ScanBuffer --benchmark_min_time=0.2 2>/dev/null |
+    awk '/^BM_ScanBuffer/ { sub("BM_ScanBuffer/", ""); sub("bytes_per_second=", "");
+                            printf "    %-26s %10s %s\n", $1, $6, $7 }'
+fi
+
 # The Windows build of the tool under Wine against the native one, when it
 # is built: each run less the start-up (the same search in a 1-byte file).
 exe=${ZORVO_BENCH_EXE:-build/mingw/bin/zorvo-dump.exe}

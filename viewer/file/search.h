@@ -70,7 +70,7 @@ std::array<int64_t, 3> RareBytes(std::string_view pattern, bool caseSensitive);
 
 // The ways of scanning a buffer: the best the processor has (chosen at run
 // time), or one forced, for tests and measurements.
-enum class ScanPath { kBest, kPlain, kSse2, kAvx2 };
+enum class ScanPath { kBest = 0, kPlain = 1, kSse2 = 2, kAvx2 = 3 };
 // Returns false, changing nothing, when the processor lacks `path`.
 bool SetScanPath(ScanPath path);
 
