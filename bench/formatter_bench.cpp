@@ -1,5 +1,6 @@
-// Throughput of the formatters and the block reader on log-like data: the
-// costs that decide how fast a huge file scrolls and streams.
+// Throughput of the formatters, the block reader and the search's scan on
+// log-like data: the costs that decide how fast a huge file scrolls,
+// streams and is searched.
 //
 // The calls go into the core library, so the compiler cannot drop them; the
 // results are read back after each loop instead of through DoNotOptimize,
@@ -19,6 +20,7 @@
 #include "viewer/file/file_reader.h"
 #include "viewer/file/formatter.h"
 #include "viewer/file/line_table.h"
+#include "viewer/file/search.h"
 
 namespace zorvo {
 namespace {
@@ -173,6 +175,31 @@ void BM_RawForward(benchmark::State& state) {
   ForwardThroughput(state, FormatRaw, params, 1 << 18, 32 << 20);
 }
 BENCHMARK(BM_RawForward)->ArgName("crlf")->Arg(0)->Unit(benchmark::kMillisecond);
+
+// The search's scan alone over 512 KiB of the log, as the search reads it
+// (in the processor's cache), for each way of scanning: no match, so every
+// byte is scanned. Arguments: way (2 SSE2, 3 AVX2), pattern, case-sensitive.
+void BM_ScanBuffer(benchmark::State& state) {
+  static const char* const kPatterns[] = {"NeedleNearEnd!", "AbsentPattern", "the e"};
+  const auto path = static_cast<detail::ScanPath>(state.range(0));
+  const char* pattern = kPatterns[state.range(1)];
+  if (!detail::SetScanPath(path)) {
+    state.SkipWithError("the processor cannot scan this way");
+    return;
+  }
+  const std::string& log = Log(false);
+  const auto* data = reinterpret_cast<const unsigned char*>(log.data());
+  const int64_t size = 512 << 10;
+  int64_t found = 0;
+  for (auto _ : state) found += FindInBuffer(data, size, pattern, state.range(2) != 0);
+  detail::SetScanPath(detail::ScanPath::kBest);
+  if (found != -static_cast<int64_t>(state.iterations())) state.SkipWithError("a match?");
+  state.SetLabel(pattern);
+  state.SetBytesProcessed(state.iterations() * size);
+}
+BENCHMARK(BM_ScanBuffer)
+    ->ArgNames({"way", "pattern", "case"})
+    ->ArgsProduct({{2, 3}, {0, 1, 2}, {1, 0}});
 
 // A 64 MiB file in the temporary directory, read back in 16 MiB blocks from
 // the page cache through the viewer's reader (open, size, seek, read, close).

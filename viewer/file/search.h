@@ -2,6 +2,7 @@
 // end, in large buffers that overlap by the pattern length less one.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,7 +14,7 @@ namespace zorvo {
 
 enum SearchFlags : uint16_t {
   kSearchDefined = 0x1,
-  kSearchHexText = 0x2,     // the pattern was given as hex text
+  kSearchHexText = 0x2,  // the pattern was given as hex text
   kSearchCaseSensitive = 0x4,
   kSearchMarkAll = 0x100,
   kSearchFromTop = 0x200,
@@ -49,8 +50,8 @@ int64_t FindForward(FileRecord& file, std::string_view pattern, bool caseSensiti
 // in one pass over the file. `found(offset)` returns false to stop. Returns
 // the number found, or a negative result as FindForward does.
 template <typename Found>
-int64_t FindAll(FileRecord& file, std::string_view pattern, bool caseSensitive,
-                Notifier& notifier, Found&& found, FileOpener& opener = PlatformFileOpener());
+int64_t FindAll(FileRecord& file, std::string_view pattern, bool caseSensitive, Notifier& notifier,
+                Found&& found, FileOpener& opener = PlatformFileOpener());
 
 // The first match in `data`, as FindForward compares; -1 when none.
 int64_t FindInBuffer(const unsigned char* data, int64_t size, std::string_view pattern,
@@ -62,16 +63,26 @@ int64_t FindInBuffer(const unsigned char* data, int64_t size, std::string_view p
 int ParseHexText(std::string_view text, std::string& bytes);
 
 namespace detail {
+// The indexes of the pattern's three rarest bytes by how often bytes occur
+// in text, rarest first (the last index repeated in a shorter pattern): the
+// scan looks for these first.
+std::array<int64_t, 3> RareBytes(std::string_view pattern, bool caseSensitive);
+
+// The ways of scanning a buffer: the best the processor has (chosen at run
+// time), or one forced, for tests and measurements.
+enum class ScanPath { kBest = 0, kPlain = 1, kSse2 = 2, kAvx2 = 3 };
+// Returns false, changing nothing, when the processor lacks `path`.
+bool SetScanPath(ScanPath path);
+
 // One pass over the file from file.Fcur; `report` is called for every match
 // and returns false to stop.
-int64_t ScanFile(FileRecord& file, std::string_view pattern, bool caseSensitive,
-                 Notifier& notifier, FileOpener& opener, bool all,
-                 bool (*report)(void*, int64_t), void* context);
+int64_t ScanFile(FileRecord& file, std::string_view pattern, bool caseSensitive, Notifier& notifier,
+                 FileOpener& opener, bool all, bool (*report)(void*, int64_t), void* context);
 }  // namespace detail
 
 template <typename Found>
-int64_t FindAll(FileRecord& file, std::string_view pattern, bool caseSensitive,
-                Notifier& notifier, Found&& found, FileOpener& opener) {
+int64_t FindAll(FileRecord& file, std::string_view pattern, bool caseSensitive, Notifier& notifier,
+                Found&& found, FileOpener& opener) {
   return detail::ScanFile(
       file, pattern, caseSensitive, notifier, opener, true,
       [](void* context, int64_t offset) { return (*static_cast<Found*>(context))(offset); },
