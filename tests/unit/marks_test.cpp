@@ -34,7 +34,9 @@ TEST_F(MarksTest, ToggleActsOnTheSelectedLineOrTheTop) {
   table.Acur = 5;
   EXPECT_EQ(ToggleLine(table, none, 10), 5);
   Selection selection{83, 93, 83, 93};
-  EXPECT_EQ(ToggleLine(table, selection, 10), 9) << "the first line not below the start";
+  EXPECT_EQ(ToggleLine(table, selection, 10), 8) << "a match inside a line: that line";
+  selection.start = 90;
+  EXPECT_EQ(ToggleLine(table, selection, 10), 9) << "a selection from a line's start";
   selection.start = selection.end = 400;  // beyond the rows shown
   EXPECT_EQ(ToggleLine(table, selection, 10), 5);
 }

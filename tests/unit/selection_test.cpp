@@ -142,16 +142,18 @@ TEST(SelectionDrag, ExtendWithoutAnAnchorOrALineDoesNothing) {
   EXPECT_EQ(s.end, 10);
 }
 
-TEST(SelectionDrag, SelectAllLeavesTheLastByteOut) {
+// The end is exclusive: a last line of one byte is selected too.
+TEST(SelectionDrag, SelectAllReachesTheLastByte) {
   Selection all = SelectAllRange(100);
   EXPECT_EQ(all.start, 0);
-  EXPECT_EQ(all.end, 99);
+  EXPECT_EQ(all.end, 100);
   EXPECT_EQ(all.anchorStart, 0);
   EXPECT_EQ(all.anchorEnd, 1);
+  EXPECT_TRUE(RowSelected(all, 99, 100));
   all = SelectAllRange(1);
-  EXPECT_EQ(all.end, 0);
-  EXPECT_EQ(all.anchorEnd, 0);
-  EXPECT_FALSE(SelectAllRange(0).Any());
+  EXPECT_EQ(all.end, 1);
+  EXPECT_EQ(all.anchorEnd, 1);
+  EXPECT_TRUE(RowSelected(all, 0, 1));
 }
 
 // --- Rows to invert ---

@@ -6,8 +6,10 @@
 namespace zorvo {
 
 int32_t ToggleLine(const LineTable& table, const Selection& selection, int32_t rows) {
+  // The line that holds the selection start: a selection made with the
+  // mouse starts where its line does, a match of Find Next inside it.
   for (int32_t i = table.Acur; i < table.Alast && i < table.Acur + rows; ++i) {
-    if (table[i].offset >= selection.start) return i;
+    if (table[i].offset <= selection.start && selection.start < table[i + 1].offset) return i;
   }
   return table.Acur;
 }

@@ -16,8 +16,8 @@ inline constexpr int32_t kTitleLimit = kTitleSlots - 1;  // the last slot is the
 inline constexpr wchar_t kTooManyBookmarks[] = L"Too many bookmarks, this bookmark cannot be set.";
 inline constexpr wchar_t kBookmarkCaption[] = L"Bookmark";
 
-// The line Toggle acts on: the first of the `rows` lines from Acur whose
-// offset is not below the selection start, else the top line.
+// The line Toggle acts on: the one of the `rows` lines from Acur that holds
+// the selection start, else the top line.
 int32_t ToggleLine(const LineTable& table, const Selection& selection, int32_t rows);
 
 enum class ToggleResult { kAdded, kRemoved, kFull };

@@ -39,7 +39,7 @@ bool SelectExtend(Selection& selection, const LineTable& table, int32_t i) {
 Selection SelectAllRange(int64_t flen) {
   Selection all;
   all.start = 0;
-  all.end = flen - 1;
+  all.end = flen;
   all.anchorStart = 0;
   all.anchorEnd = std::min<int64_t>(all.end, 1);
   return all;

@@ -60,7 +60,7 @@ bool SelectStart(Selection& selection, const LineTable& table, int32_t i);
 // pointer's line to the anchor line's end. False when there is no anchor or
 // no line.
 bool SelectExtend(Selection& selection, const LineTable& table, int32_t i);
-// The whole file as Select All leaves it; the last byte stays out.
+// The whole file as Select All leaves it, its last byte included.
 Selection SelectAllRange(int64_t flen);
 // The line from `offset` to `next` shows as selected.
 bool RowSelected(const Selection& selection, int64_t offset, int64_t next);
