@@ -124,7 +124,9 @@ TEST_F(Paint, FrozenColumnsTitlesAndSelection) {
 TEST_F(Paint, FitZoomAndLayout) {
   Start();
   Open(MakeFile(30, std::string(60, 'x')));
+  View().layoutWidth = 123;
   Command(IDM_FITFONT);
+  EXPECT_EQ(View().layoutWidth, ViewOptions().MaxLineLength) << "laid out again, as a zoom does";
   const int w = Client(false);
   EXPECT_LE((60 + 2) * View().charWidth, w);
   EXPECT_GT((60 + 2) * (View().charWidth + 2), w) << "not much smaller than needed";

@@ -19,9 +19,9 @@ HFONT g_screenFont = nullptr;
 bool g_stockFont = false;  // the stock fallback is never deleted
 int32_t g_madeFontSize = 0;  // FontSize when the screen font was last made
 
-// Trial heights for fitting, in pixels.
-constexpr int kSmallestFit = 4;
-constexpr int kLargestFit = 200;
+// Fitting tries character heights from 2 pixels up to 100.
+constexpr int kFirstFit = -2;
+constexpr int kLastFit = -100;
 
 void RecordFromOptions(LOGFONTW& font) {
   const FormatOptions& options = ViewOptions();
@@ -218,25 +218,24 @@ HFONT CreateScreenFont(HDC dc, int zoomSteps, LOGFONTW& font) {
   return created;
 }
 
-int FitFontToWidth(HDC dc, LOGFONTW& font, int characters, int width) {
-  int best = -kSmallestFit;
-  for (int pixels = kSmallestFit; pixels <= kLargestFit; ++pixels) {
-    font.lfHeight = -pixels;
+int FitFontToWidth(HDC dc, LOGFONTW& font, std::string_view text, int width) {
+  int h = kFirstFit;
+  for (; h > kLastFit; --h) {
+    font.lfHeight = h;
     HFONT trial = CreateFontIndirectW(&font);
     if (!trial) break;
     HGDIOBJ old = SelectObject(dc, trial);
-    TEXTMETRICW metrics{};
-    const bool measured = GetTextMetricsW(dc, &metrics) != 0;
+    SIZE extent{};
+    const bool measured =
+        GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &extent) != 0;
     SelectObject(dc, old);
     DeleteObject(trial);
-    if (!measured ||
-        static_cast<long long>(characters) * metrics.tmAveCharWidth > static_cast<long long>(width)) {
-      break;
-    }
-    best = -pixels;
+    if (!measured || extent.cx > width) break;
   }
-  font.lfHeight = best;
-  return best;
+  // The last height that fitted (one pixel smaller than the first that did
+  // not), -99 when even -100 fitted.
+  font.lfHeight = h + 1;
+  return font.lfHeight;
 }
 
 void OnFont(HWND window) {
@@ -336,22 +335,31 @@ void OnPaint(HWND window) {
 }
 
 void FitFontSize(HWND window) {
+  // The longest line of the table; the first of equal lengths.
   const LineTable& table = Screen();
-  int32_t longest = 0;
-  for (int32_t i = table.Afirst; i < table.Alast; ++i) longest = std::max(longest, table[i].length);
-  if (longest < 1) return;  // nothing to fit: any size would do
+  int32_t longest = -1;
+  for (int32_t i = table.Afirst; i < table.Alast; ++i) {
+    if (longest < 0 || table[i].length > table[longest].length) longest = i;
+  }
+  if (longest < 0 || table[longest].length < 1) return;  // nothing to fit: any size would do
   View().zoomSteps = 0;
-  ViewOptions().FontSize = 0;
+  ViewOptions().FontSize = 0;  // the fitted pixel height decides it at UM_FONT
   LOGFONTW& record = ScreenFontRecord();
   RecordFromOptions(record);
-  HDC screen = GetDC(nullptr);
-  if (screen) {
+  HDC dc = GetDC(window);
+  if (dc) {
     // The text starts one pixel in, and frozen columns add their border.
     const int32_t border = SplitX(0, std::max(ViewOptions().FreezeColumns, 0)) + 1;
-    FitFontToWidth(screen, record, longest, ClientOf(window).width - border);
-    ReleaseDC(nullptr, screen);
+    FitFontToWidth(
+        dc, record,
+        std::string_view(table.TextOf(longest), static_cast<size_t>(table[longest].length)),
+        ClientOf(window).width - border);
+    ReleaseDC(window, dc);
   }
+  // As a zoom does: the new font, and the lines laid out again for it.
   SendMessageW(window, UM_FONT, 0, 0);
+  View().layoutWidth = -1;
+  SendMessageW(window, UM_LAYOUT, 0, -2);
   InvalidateRect(window, nullptr, TRUE);
 }
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 namespace zorvo {
 
 // The font record: face, weight and italic come from the view options at
@@ -18,9 +20,10 @@ HFONT ScreenFont();
 // Creates the font of `font` for `dc` zoomed by `zoomSteps`, settling the
 // record's height and FontSize against each other first. Null on failure.
 HFONT CreateScreenFont(HDC dc, int zoomSteps, LOGFONTW& font);
-// The largest negative pixel height at which `characters` average
-// characters of `font`'s face fit `width` pixels; the smallest tried when
-// none does. `font`'s height is left at the result.
-int FitFontToWidth(HDC dc, LOGFONTW& font, int characters, int width);
+// The character height, as a negative pixel height from -2 down to -99, of
+// the largest font of `font`'s face in which `text` is at most `width`
+// pixels wide: one pixel less than the first that is wider. `font`'s
+// height is left at the result.
+int FitFontToWidth(HDC dc, LOGFONTW& font, std::string_view text, int width);
 
 }  // namespace zorvo
