@@ -294,8 +294,9 @@ class PositioningTest : public RebuildTest {
  protected:
   PositionOutcome Send(PositionKind kind, int64_t value) {
     ViewPosition view{context, *table, kFormatText, request.params, 10, 0, false};
-    return Position(view, PositionMessage{kind, value});
+    return Position(view, PositionMessage{kind, value}, [this](bool on) { busy.push_back(on); });
   }
+  std::vector<bool> busy;  // what the window was told around rebuilds
   std::string Top() const {
     return std::string(table->TextOf(table->Acur), static_cast<size_t>((*table)[table->Acur].length));
   }
@@ -345,13 +346,16 @@ TEST_F(PositioningTest, GoToAnOffsetInsideTheTableMovesWithoutARebuild) {
   Open(Numbered(300), 64);
   Send(PositionKind::kReload, 0);
   const int64_t offset = memory.bytes.find("line 20") + 2;
+  busy.clear();
   const PositionOutcome go = Send(PositionKind::kGotoOffset, offset);
   EXPECT_FALSE(go.rebuilt);
   EXPECT_EQ(Top(), "line 20");
   EXPECT_EQ(go.repaint, Repaint::kFull);
+  EXPECT_TRUE(busy.empty()) << "no wait cursor for a move";
   const PositionOutcome again = Send(PositionKind::kGotoOffsetReload, offset);
   EXPECT_TRUE(again.rebuilt);
   EXPECT_EQ(Top(), "line 20");
+  EXPECT_EQ(busy, (std::vector<bool>{true, false})) << "the wait cursor around the rebuild";
 }
 
 TEST_F(PositioningTest, AFailingRebuildShowsTheReportAndHomeRestores) {

@@ -6,7 +6,8 @@
 
 namespace zorvo {
 
-PositionOutcome Position(ViewPosition& view, const PositionMessage& message) {
+PositionOutcome Position(ViewPosition& view, const PositionMessage& message,
+                         const std::function<void(bool busy)>& busy) {
   PositionOutcome outcome;
   LineTable& table = view.table;
   FileRecord& file = view.rebuild.file;
@@ -69,6 +70,7 @@ PositionOutcome Position(ViewPosition& view, const PositionMessage& message) {
     request.format = std::clamp(view.format, 0, 2);
     request.params = view.params;
     outcome.rebuilt = true;
+    if (busy) busy(true);
     // A move further than the table reaches (a wheel set to scroll pages, a
     // large count from elsewhere) goes as far as the table allows, rebuilds
     // there and goes on in the new table.
@@ -94,6 +96,7 @@ PositionOutcome Position(ViewPosition& view, const PositionMessage& message) {
       }
       table.Acur = n;
     }
+    if (busy) busy(false);
     if ((outcome.status & kStatusFailed) || table.Acur < table.Afirst ||
         table.Acur > table.Alast) {
       ShowProgramError(outcome.status, file, table);

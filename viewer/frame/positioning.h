@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "viewer/file/rebuild.h"
 
@@ -47,6 +48,9 @@ struct PositionOutcome {
   bool padded = false;       // page padding ran: lines per page may need recomputing
 };
 
-PositionOutcome Position(ViewPosition& view, const PositionMessage& message);
+// `busy` is told true before a rebuild reads the file and false after it:
+// the window shows the wait cursor meanwhile.
+PositionOutcome Position(ViewPosition& view, const PositionMessage& message,
+                         const std::function<void(bool busy)>& busy = {});
 
 }  // namespace zorvo

@@ -68,16 +68,19 @@ FormatParams CurrentParams();
 // Runs the positioning protocol for one of the four positioning messages
 // and repaints as it says.
 PositionOutcome PositionView(HWND window, PositionKind kind, int64_t value);
-// Shows the wait cursor until destroyed.
+// Shows the wait cursor until destroyed; with a window, also as the cursor
+// of its class, so that moving the mouse over it keeps showing it.
 class WaitCursor {
  public:
-  WaitCursor();
+  explicit WaitCursor(HWND window = nullptr);
   ~WaitCursor();
   WaitCursor(const WaitCursor&) = delete;
   WaitCursor& operator=(const WaitCursor&) = delete;
 
  private:
+  HWND window_;
   HCURSOR previous_;
+  ULONG_PTR previousClass_ = 0;
 };
 
 // paint.cpp

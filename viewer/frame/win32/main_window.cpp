@@ -400,8 +400,18 @@ void SetFrameNotifier(Notifier* notifier) { frameNotifier = notifier; }
 HINSTANCE Instance() { return instance; }
 void SetInstance(HINSTANCE value) { instance = value; }
 
-WaitCursor::WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-WaitCursor::~WaitCursor() { SetCursor(previous_); }
+WaitCursor::WaitCursor(HWND window) : window_(window) {
+  HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
+  if (window_) {
+    previousClass_ = SetClassLongPtrW(window_, GCLP_HCURSOR,
+                                      static_cast<LONG_PTR>(reinterpret_cast<ULONG_PTR>(wait)));
+  }
+  previous_ = SetCursor(wait);
+}
+WaitCursor::~WaitCursor() {
+  if (window_) SetClassLongPtrW(window_, GCLP_HCURSOR, static_cast<LONG_PTR>(previousClass_));
+  SetCursor(previous_);
+}
 
 FormatParams CurrentParams() {
   const FormatOptions& options = ViewOptions();
@@ -418,6 +428,8 @@ FormatParams CurrentParams() {
 PositionOutcome PositionView(HWND window, PositionKind kind, int64_t value) {
   ViewState& view = View();
   RECT pending;
+  // Every rebuild reads the file: the wait cursor shows meanwhile.
+  std::unique_ptr<WaitCursor> wait;
   ViewPosition position{Rebuilder(),
                         Screen(),
                         ViewOptions().Format,
@@ -425,15 +437,14 @@ PositionOutcome PositionView(HWND window, PositionKind kind, int64_t value) {
                         LinesPerPage(view, TitleCount()),
                         Globals().PadPageLength,
                         GetUpdateRect(window, &pending, FALSE) != FALSE};
-  PositionOutcome outcome;
-  {
-    // The rebuild may read 32 MiB: show that something is happening.
-    std::unique_ptr<WaitCursor> wait;
-    if (kind == PositionKind::kReload || kind == PositionKind::kGotoOffsetReload) {
-      wait = std::make_unique<WaitCursor>();
+  auto busy = [&wait, window](bool on) {
+    if (on) {
+      wait = std::make_unique<WaitCursor>(window);
+    } else {
+      wait.reset();
     }
-    outcome = Position(position, PositionMessage{kind, value});
-  }
+  };
+  const PositionOutcome outcome = Position(position, PositionMessage{kind, value}, busy);
   if (outcome.repaint == Repaint::kNone) return outcome;
   RECT area = TextArea(window);
   if (outcome.repaint == Repaint::kScrollUp || outcome.repaint == Repaint::kScrollDown) {
