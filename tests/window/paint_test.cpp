@@ -99,7 +99,7 @@ TEST_F(Paint, FrozenColumnsTitlesAndSelection) {
   Start();
   Colorize();
   ViewOptions().FreezeColumns = 4;
-  LineTable& titles = CreateTitleBuffers(true);
+  LineTable& titles = *CreateTitleBuffers(true, notifier);
   std::memcpy(titles.chars(), "TITLE LINE", 10);
   titles[0] = LineEntry{0, 0, 10, 0, 0};
   titles[1] = LineEntry{1, 0, -1, 0, 0};

@@ -1,5 +1,7 @@
 #include "viewer/frame/view_state.h"
 
+#include <new>
+
 #include "viewer/settings/format_options.h"
 
 namespace zorvo {
@@ -34,13 +36,20 @@ std::unique_ptr<LineTable>& TitleTable() {
   return titles;
 }
 
-LineTable& CreateTitleBuffers(bool reset) {
+LineTable* CreateTitleBuffers(bool reset, Notifier& notifier) {
   std::unique_ptr<LineTable>& titles = TitleTable();
   const bool fresh = !titles;
-  if (fresh) titles = std::make_unique<LineTable>(kTitleSlots, kTitleText + 1);
+  if (fresh) {
+    try {
+      titles = std::make_unique<LineTable>(kTitleSlots, kTitleText + 1);
+    } catch (const std::bad_alloc&) {
+      notifier.Message(kNoMemoryForTitle, kAppTitle, kIconExclamation);
+      return nullptr;
+    }
+  }
   titles->Tlen = kTitleText;
   if (fresh || reset) ClearTitles(*titles);
-  return *titles;
+  return titles.get();
 }
 
 int32_t TitleCount() {

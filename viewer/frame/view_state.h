@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "common/notifier.h"
 #include "viewer/file/file_reader.h"
 #include "viewer/file/line_table.h"
 #include "viewer/frame/command_line.h"
@@ -65,8 +66,10 @@ TagList& Tags();
 Startup& StartupState();
 // The frozen title lines; null until titles are frozen or loaded.
 std::unique_ptr<LineTable>& TitleTable();
-// Creates the title table when missing; with `reset`, empties it.
-LineTable& CreateTitleBuffers(bool reset);
+// Creates the title table when missing; with `reset`, empties it. Null,
+// after the message, when its memory cannot be had.
+inline constexpr wchar_t kNoMemoryForTitle[] = L"Cannot allocate memory for title.";
+LineTable* CreateTitleBuffers(bool reset, Notifier& notifier);
 int32_t TitleCount();
 
 // Lines of text below the title rows; at least 1.

@@ -29,6 +29,7 @@ namespace zorvo {
 namespace {
 
 HINSTANCE instance = nullptr;
+constexpr wchar_t kHelpFile[] = L"ZORVO.HLP";
 Notifier* frameNotifier = nullptr;
 
 // Hands every message to the frame's notifier of the moment.
@@ -219,8 +220,7 @@ void Zoom(HWND window, int steps, bool reset) {
 
 // Command 167: the setup named by CurrentSetup, and what it changes.
 void ApplySetup(HWND window) {
-  CreateTitleBuffers(false);
-  ReloadSetup(TitleTable().get());
+  ReloadSetup(CreateTitleBuffers(false, FrameNotifier()));
   SendMessageW(window, UM_FONT, 0, 0);
   SendMessageW(window, UM_LAYOUT, 0, -2);
   Repaint(window);
@@ -350,11 +350,11 @@ bool Create(HWND window) {
   const Startup& startup = StartupState();
   // Title lines from the profile, then from the setup named at start-up.
   if (startup.commandLine.Switch('V') != 'V') {
-    LoadTitles(kTitlesSection, &CreateTitleBuffers(false));
+    LoadTitles(kTitlesSection, CreateTitleBuffers(false, FrameNotifier()));
   }
   const std::wstring& setup = Setups().CurrentSetup;
   if (!setup.empty() && (SetupKindsOf(setup) & kKindTitles)) {
-    LoadTitles(setup, &CreateTitleBuffers(false));
+    LoadTitles(setup, CreateTitleBuffers(false, FrameNotifier()));
   }
   TrimMenus(window);
   SendMessageW(window, UM_FONT, 0, 0);
@@ -387,6 +387,7 @@ void Destroy(HWND window) {
   SendMessageW(window, PG_END, 0, 0);
   SaveRecentSearch();
   SaveRecentFiles();
+  WinHelpW(window, kHelpFile, HELP_QUIT, 0);  // the dialogs' help is no longer needed
   DragAcceptFiles(window, FALSE);
   DestroyScreenFont();
   PostQuitMessage(0);

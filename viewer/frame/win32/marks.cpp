@@ -1,11 +1,10 @@
 // The Mark menu: Toggle, Next, Unmark All, Set, Reset, Freeze Title and
 // Clear Title. Set walks through the file one table window at a time
 // through the message queue and returns the view to where it was.
+#include "viewer/frame/marks.h"
+
 #include <windows.h>
 
-#include <new>
-
-#include "viewer/frame/marks.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/resources/resource.h"
 
@@ -98,14 +97,8 @@ void FreezeTitle(HWND window) {
     FrameNotifier().Beep(kIconExclamation);
     return;
   }
-  LineTable* titles = nullptr;
-  try {
-    titles = &CreateTitleBuffers(true);
-  } catch (const std::bad_alloc&) {
-    TitleTable().reset();
-    FrameNotifier().Message(L"Cannot allocate memory for title.", kAppTitle, kIconExclamation, 0);
-    return;
-  }
+  LineTable* titles = CreateTitleBuffers(true, FrameNotifier());
+  if (!titles) return;
   FreezeTitles(Screen(), selection, *titles);
   SendMessageW(window, UM_SELECT_CLEAR, 0, 0);
   InvalidateRect(window, nullptr, TRUE);
