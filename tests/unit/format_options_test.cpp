@@ -79,9 +79,10 @@ TEST_F(FormatOptionsTest, FontForms) {
       {L"Lucida Console,500", L"Lucida Console", 240},
       {L"Lucida Console", L"Lucida Console", 10},  // no comma: the size stays
       {L"Fixedsys,", L"Fixedsys", 10},             // nothing after the comma
+      {L"Fixedsys, 12", L"Fixedsys", 10},          // a blank after the comma
       {L"Terminal,12", L"Terminal", 12},
-      {L"A face name far longer than thirty-one characters,9",
-       L"A face name far longer than thir", 9},
+      {L"A face name far longer than thirty-one characters,9", L"A face name far longer than thir",
+       9},
   };
   for (const Case& c : cases) {
     Reset(0);
@@ -254,6 +255,11 @@ TEST_F(FormatOptionsTest, GlobalSettingsBoundsAndDefaults) {
   EXPECT_EQ(Globals().FastMouseDelay, 1);
   EXPECT_EQ(Globals().SlowMouseLines, 0);
   EXPECT_EQ(Globals().PageIndexingDelay, 200);
+  EXPECT_EQ(Globals().OddPageText.substr(0, 52),
+            L"Zorvo finished printing even pages of your file.\\nTo");
+  Put(kGlobalSection, L"OddPageText", L"Turn the paper over.\\nThen press OK.");
+  LoadGlobalSettings();
+  EXPECT_EQ(Globals().OddPageText, L"Turn the paper over.\\nThen press OK.") << "kept as written";
   LoadOptions(kOptionsSection, kKindFormat);
   EXPECT_EQ(ViewOptions().CuaKeyboard, 0) << "the options key defaults to the global one";
 }

@@ -95,11 +95,13 @@ void LoadFormatKind(std::wstring_view section) {
   o.VertScroll = static_cast<int8_t>(std::clamp(ProfileGetInt(section, L"VertScroll", 2), 0, 2));
   o.HorzScroll = static_cast<int8_t>(std::clamp(ProfileGetInt(section, L"HorzScroll", 0), 0, 2));
 
-  // "face,points": the size stays when nothing follows the comma.
+  // "face,points": the size stays when no number follows the comma at
+  // once (nothing, or a blank first).
   const std::wstring font = ProfileGetText(section, L"Font", L"Courier New,10", 256);
   const size_t comma = font.find(L',');
   o.FontFace = font.substr(0, std::min<size_t>(comma, 31));
-  if (comma != std::wstring::npos && comma + 1 < font.size()) {
+  if (comma != std::wstring::npos && comma + 1 < font.size() && font[comma + 1] != L' ' &&
+      font[comma + 1] != L'\t') {
     size_t used = 0;
     const std::wstring_view number = std::wstring_view(font).substr(comma + 1);
     const int32_t size = static_cast<int32_t>(DecimalOf(number, &used));
@@ -138,6 +140,7 @@ void LoadGlobalSettings() {
   g.ShowPageGap = ProfileGetInt(s, L"ShowPageGap", g.ShowPageGap);
   g.DebugFileName = ProfileGetText(s, L"DebugFileName", g.DebugFileName, 256);
   g.AltMenu = ProfileGetInt(s, L"AltMenu", g.AltMenu);
+  g.OddPageText = ProfileGetText(s, L"OddPageText", g.OddPageText, 1026);
 
   // The options keys of the same names take these as their defaults.
   ViewOptions().CuaKeyboard = g.CuaKeyboard;

@@ -62,6 +62,10 @@ struct FormatOptions {
                                    kDefaultPosition};
 };
 
+inline constexpr wchar_t kDefaultOddPageText[] =
+    L"Zorvo finished printing even pages of your file.\\nTo print odd pages feed the paper back "
+    L"into the printer then press OK.\\nTo cancel printing press Cancel.";
+
 struct GlobalSettings {
   int32_t MasterProfile = 0;
   int32_t DiagMode = 0;
@@ -81,6 +85,9 @@ struct GlobalSettings {
   int32_t ShowPageGap = 0;
   std::wstring DebugFileName;
   int32_t AltMenu = 0;
+  // The prompt between the two passes of Print Sides, as written: "\n",
+  // "\t" and "\\" stand for a line feed, a tab and a backslash.
+  std::wstring OddPageText = kDefaultOddPageText;
 };
 
 struct PageSetup {
