@@ -61,8 +61,16 @@ class FindDialogs : public WindowTest {
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
   }
+  // The combo box of either dialog.
+  static int ComboId(HWND dialog) {
+    return GetDlgItem(dialog, IDC_FIND_TEXT) ? IDC_FIND_TEXT : IDC_FIND_HEX;
+  }
+  // As typing does: the text, then the change reported to the dialog.
   static void Type(HWND dialog, const wchar_t* text) {
-    SetDlgItemTextW(dialog, IDC_FIND_WHAT, text);
+    HWND combo = GetDlgItem(dialog, ComboId(dialog));
+    SetWindowTextW(combo, text);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(ComboId(dialog), CBN_EDITCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
   }
   static std::wstring Text(HWND dialog, int id) {
     wchar_t text[600] = {};
@@ -71,17 +79,17 @@ class FindDialogs : public WindowTest {
   }
   static std::vector<std::wstring> Listed(HWND dialog) {
     std::vector<std::wstring> entries;
-    const auto count = SendDlgItemMessageW(dialog, IDC_FIND_WHAT, CB_GETCOUNT, 0, 0);
+    const auto count = SendDlgItemMessageW(dialog, ComboId(dialog), CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
       wchar_t text[600] = {};
-      SendDlgItemMessageW(dialog, IDC_FIND_WHAT, CB_GETLBTEXT, static_cast<WPARAM>(i),
+      SendDlgItemMessageW(dialog, ComboId(dialog), CB_GETLBTEXT, static_cast<WPARAM>(i),
                           reinterpret_cast<LPARAM>(text));
       entries.emplace_back(text);
     }
     return entries;
   }
   static bool ComboHasFocus(HWND dialog) {
-    HWND combo = GetDlgItem(dialog, IDC_FIND_WHAT);
+    HWND combo = GetDlgItem(dialog, ComboId(dialog));
     HWND focus = GetFocus();
     return focus == combo || IsChild(combo, focus);
   }
@@ -119,22 +127,25 @@ TEST_F(FindDialogs, AnEmptyTextIsRefusedAndTheDialogStaysOpen) {
   EXPECT_EQ(RecentTexts().count, 0);
 }
 
+// The bytes show as text while the digits are typed; a bad digit is named
+// on the error line and selected, with an information beep, while typing
+// and when Find is pressed.
 TEST_F(FindDialogs, ABadHexDigitIsNamedAndSelected) {
   Start();
   DWORD start = 0, end = 0;
   std::wstring error, shown, errorAfter;
+  std::vector<uint32_t> typing;
   Drive({
       [&](HWND dialog) {
         Type(dialog, L"41 4g 43");
-        Click(dialog, IDC_FIND_PREVIEW);
         error = Text(dialog, IDC_FIND_ERROR);
-        SendDlgItemMessageW(dialog, IDC_FIND_WHAT, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start),
+        SendDlgItemMessageW(dialog, IDC_FIND_HEX, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start),
                             reinterpret_cast<LPARAM>(&end));
+        typing = notifier.beeps;
         Click(dialog, IDOK);  // the same text cannot be searched for either
       },
       [&](HWND dialog) {
         Type(dialog, L"41 42 3");
-        Click(dialog, IDC_FIND_PREVIEW);
         errorAfter = Text(dialog, IDC_FIND_ERROR);
         shown = Text(dialog, IDC_FIND_SHOWN);
         Click(dialog, IDCANCEL);
@@ -144,18 +155,42 @@ TEST_F(FindDialogs, ABadHexDigitIsNamedAndSelected) {
   EXPECT_EQ(error, L"Invalid hex digit \"g\"!");
   EXPECT_EQ(start, 4u);
   EXPECT_EQ(end, 5u) << "exactly the bad character";
+  EXPECT_EQ(typing, (std::vector<uint32_t>{kIconAsterisk}));
+  EXPECT_EQ(notifier.beeps, (std::vector<uint32_t>{kIconAsterisk, kIconAsterisk}))
+      << "and again for Find";
   EXPECT_TRUE(notifier.shown.empty()) << "a bad digit shows on the error line only";
   EXPECT_EQ(errorAfter, L" ");
   EXPECT_EQ(shown, L"AB0");
   EXPECT_EQ(Search().flags, 0);
 }
 
+// Entry 0 shows as text when the dialog opens, and a picked entry when the
+// list closes.
+TEST_F(FindDialogs, TheFindHexPreviewOfListedEntries) {
+  Start("", {{L"MRU Search", L"Hexs", L"2"},
+             {L"MRU Search", L"Hex1", L"41 42"},
+             {L"MRU Search", L"Hex2", L"7A 7a"}});
+  std::wstring opened, closed;
+  Drive({[&](HWND dialog) {
+    opened = Text(dialog, IDC_FIND_SHOWN);
+    HWND combo = GetDlgItem(dialog, IDC_FIND_HEX);
+    SendMessageW(combo, CB_SETCURSEL, 1, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_FIND_HEX, CBN_CLOSEUP),
+                 reinterpret_cast<LPARAM>(combo));
+    closed = Text(dialog, IDC_FIND_SHOWN);
+    Click(dialog, IDCANCEL);
+  }});
+  EXPECT_EQ(FindHexDialog(window), 0);
+  EXPECT_EQ(opened, L"AB");
+  EXPECT_EQ(closed, L"zz");
+  EXPECT_TRUE(notifier.beeps.empty());
+}
+
 TEST_F(FindDialogs, HexDigitsAreCheckedForLengthAndSearchedWithCase) {
   Start();
   Drive({
       [](HWND dialog) {
-        Type(dialog, L"");
-        Click(dialog, IDC_FIND_PREVIEW);  // nothing to preview is fine
+        Type(dialog, L"");  // nothing to preview is fine
         Click(dialog, IDOK);
       },
       [](HWND dialog) {
@@ -184,8 +219,8 @@ TEST_F(FindDialogs, PickingTheThirdEntryMovesItToTheFront) {
   std::wstring initial;
   Drive({[&](HWND dialog) {
     listed = Listed(dialog);
-    initial = Text(dialog, IDC_FIND_WHAT);
-    SendDlgItemMessageW(dialog, IDC_FIND_WHAT, CB_SETCURSEL, 2, 0);
+    initial = Text(dialog, IDC_FIND_TEXT);
+    SendDlgItemMessageW(dialog, IDC_FIND_TEXT, CB_SETCURSEL, 2, 0);
     Click(dialog, IDOK);
   }});
   EXPECT_EQ(FindTextDialog(window), 1);
@@ -207,7 +242,7 @@ TEST_F(FindDialogs, WithTheSearchListOffTheProfileIsNotRead) {
   std::wstring initial;
   Drive({[&](HWND dialog) {
     count = Listed(dialog).size();
-    initial = Text(dialog, IDC_FIND_WHAT);
+    initial = Text(dialog, IDC_FIND_TEXT);
     Click(dialog, IDCANCEL);
   }});
   EXPECT_EQ(FindTextDialog(window), 0);
@@ -216,24 +251,32 @@ TEST_F(FindDialogs, WithTheSearchListOffTheProfileIsNotRead) {
   EXPECT_EQ(RecentTexts().count, 0);
 }
 
-TEST_F(FindDialogs, CheckBoxesFollowTheSearchAndSetItsFlags) {
+// The boxes show the last search's case and start. Mark All is a button:
+// it closes the dialog and marks this search only, never the next.
+TEST_F(FindDialogs, CheckBoxesFollowTheSearchAndMarkAllIsAnAction) {
   Start();
-  Search().flags = kSearchDefined | kSearchCaseSensitive | kSearchFromTop;
+  Search().flags = kSearchDefined | kSearchCaseSensitive | kSearchFromTop | kSearchMarkAll;
   std::vector<UINT> initial;
   Drive({[&](HWND dialog) {
-    for (int id : {IDC_FIND_CASE, IDC_FIND_FROM_TOP, IDC_FIND_MARK_ALL}) {
+    for (int id : {IDC_FIND_CASE, IDC_FIND_FROM_TOP})
       initial.push_back(IsDlgButtonChecked(dialog, id));
-    }
     Type(dialog, L"line");
     CheckDlgButton(dialog, IDC_FIND_CASE, BST_UNCHECKED);
-    CheckDlgButton(dialog, IDC_FIND_MARK_ALL, BST_CHECKED);
-    Click(dialog, IDOK);
+    Click(dialog, IDC_FIND_MARK_ALL);
   }});
   EXPECT_EQ(FindTextDialog(window), 1);
-  EXPECT_EQ(initial, (std::vector<UINT>{BST_CHECKED, BST_CHECKED, BST_UNCHECKED}));
+  EXPECT_EQ(initial, (std::vector<UINT>{BST_CHECKED, BST_CHECKED}));
   EXPECT_EQ(Search().pattern, "line");
   EXPECT_EQ(Search().flags, kSearchDefined | kSearchFromTop | kSearchMarkAll);
   EXPECT_EQ(Counted(RecentTexts()), (std::vector<std::string>{"line"}));
+  for (const bool hex : {false, true}) {
+    Drive({[hex](HWND dialog) {
+      Type(dialog, hex ? L"6C" : L"line");
+      Click(dialog, IDOK);
+    }});
+    EXPECT_EQ(hex ? FindHexDialog(window) : FindTextDialog(window), 1);
+    EXPECT_FALSE(Search().flags & kSearchMarkAll) << "Find finds the next match";
+  }
 }
 
 TEST_F(FindDialogs, AnEbcdicFileKeepsTypedTextInItsOwnCode) {
@@ -253,7 +296,7 @@ TEST_F(FindDialogs, AnEbcdicFileKeepsTypedTextInItsOwnCode) {
   std::wstring initial;
   Drive({[&](HWND dialog) {
     listed = Listed(dialog);
-    initial = Text(dialog, IDC_FIND_WHAT);
+    initial = Text(dialog, IDC_FIND_TEXT);
     Click(dialog, IDOK);  // the entry as listed, not converted a second time
   }});
   EXPECT_EQ(FindTextDialog(window), 1);

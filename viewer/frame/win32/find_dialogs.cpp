@@ -17,12 +17,10 @@ namespace zorvo {
 
 namespace {
 
-constexpr wchar_t kHelpFile[] = L"ZORVO.HLP";
-
 struct FindDialog {
   bool hex;
   RecentSearchList& list;
-  DWORD helpContext;
+  int combo;                        // IDC_FIND_TEXT or IDC_FIND_HEX
   std::vector<std::wstring> shown;  // the counted entries as the combo box shows them
 };
 
@@ -42,15 +40,27 @@ void Check(HWND dialog, int id, bool on) {
   CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void FocusCombo(HWND dialog) {
-  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_FIND_WHAT)),
+void FocusCombo(HWND dialog, const FindDialog& find) {
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, find.combo)),
                TRUE);
 }
 
+int Selected(HWND dialog, const FindDialog& find) {
+  return static_cast<int>(SendDlgItemMessageW(dialog, find.combo, CB_GETCURSEL, 0, 0));
+}
+
 int Picked(HWND dialog, const FindDialog& find, std::wstring_view typed) {
-  const auto selection =
-      static_cast<int>(SendDlgItemMessageW(dialog, IDC_FIND_WHAT, CB_GETCURSEL, 0, 0));
-  return PickedEntry(find.shown, selection, typed);
+  return PickedEntry(find.shown, Selected(dialog, find), typed);
+}
+
+// The hex text to preview: the entry picked in the list or, when none is,
+// the text typed.
+std::wstring HexText(HWND dialog, const FindDialog& find, bool listClosed) {
+  const int selected = Selected(dialog, find);
+  if (listClosed && selected >= 0 && static_cast<size_t>(selected) < find.shown.size()) {
+    return find.shown[static_cast<size_t>(selected)];
+  }
+  return ItemText(dialog, find.combo);
 }
 
 void Fill(HWND dialog, FindDialog& find) {
@@ -65,7 +75,10 @@ void Fill(HWND dialog, FindDialog& find) {
   // Text entries are kept in the file's code and shown as the window shows
   // them; hex entries are kept as typed.
   const CodeTable table = DisplayTable();
-  HWND combo = GetDlgItem(dialog, IDC_FIND_WHAT);
+  HWND combo = GetDlgItem(dialog, find.combo);
+  // The history keeps 255 bytes of each text, hex digits included: a
+  // longer one would come back cut.
+  SendMessageW(combo, CB_LIMITTEXT, kMaxSearchText, 0);
   for (int i = 0; i < list.count && i < kRecentSearches; ++i) {
     const std::string& entry = list.entries[static_cast<size_t>(i)];
     find.shown.push_back(find.hex ? WideFromNarrow(entry) : DisplayText(entry, table));
@@ -79,47 +92,47 @@ void Fill(HWND dialog, FindDialog& find) {
         find.hex ? HexDigitsOf(search.pattern) : DisplayText(search.pattern, table);
     SetWindowTextW(combo, current.c_str());
   }
+  // The boxes show the last search's case and start; Mark All is a button,
+  // an action of this search only.
   if (!find.hex) Check(dialog, IDC_FIND_CASE, search.flags & kSearchCaseSensitive);
   Check(dialog, IDC_FIND_FROM_TOP, search.flags & kSearchFromTop);
-  Check(dialog, IDC_FIND_MARK_ALL, search.flags & kSearchMarkAll);
 }
 
-void BadLength(HWND dialog, const std::wstring& message) {
+void BadLength(HWND dialog, const FindDialog& find, const std::wstring& message) {
   FrameNotifier().Message(message, kBadOptionsCaption, kIconHand,
                           reinterpret_cast<uintptr_t>(dialog));
-  FocusCombo(dialog);
+  FocusCombo(dialog, find);
 }
 
-void FindText(HWND dialog, const FindDialog& find) {
-  const std::wstring typed = ItemText(dialog, IDC_FIND_WHAT);
+void FindText(HWND dialog, const FindDialog& find, bool markAll) {
+  const std::wstring typed = ItemText(dialog, find.combo);
   if (!SearchTextLengthOk(typed)) {
-    BadLength(dialog, SearchLengthMessage());
+    BadLength(dialog, find, SearchLengthMessage());
     FrameNotifier().Beep(kIconAsterisk);
     return;
   }
   StartTextSearch(Picked(dialog, find, typed), typed, ViewOptions().CurrentOptions,
-                  Checked(dialog, IDC_FIND_CASE), Checked(dialog, IDC_FIND_FROM_TOP),
-                  Checked(dialog, IDC_FIND_MARK_ALL));
+                  Checked(dialog, IDC_FIND_CASE), Checked(dialog, IDC_FIND_FROM_TOP), markAll);
   EndDialog(dialog, 1);
 }
 
-// Checks the digits and shows their bytes; on a bad digit the error line
-// names it and the edit field selects it, so typing replaces it.
-bool PreviewHex(HWND dialog, int minimum, std::string& bytes) {
+// Checks the digits of `text` and shows their bytes as text; on a bad
+// digit the error line names it and the edit field selects it, so typing
+// replaces it.
+bool PreviewHex(HWND dialog, const FindDialog& find, const std::wstring& text, int minimum,
+                std::string& bytes) {
   SetDlgItemTextW(dialog, IDC_FIND_ERROR, L" ");
-  // A picked entry shows exactly as listed, so the field's text is it.
-  const std::wstring text = ItemText(dialog, IDC_FIND_WHAT);
   HexTextCheck check = CheckHexText(text, minimum);
   switch (check.result) {
     case HexTextCheck::kBadLength:
-      BadLength(dialog, HexLengthMessage());
+      BadLength(dialog, find, HexLengthMessage());
       return false;
     case HexTextCheck::kBadDigit: {
       const int at = check.badIndex;
       SetDlgItemTextW(dialog, IDC_FIND_ERROR,
                       InvalidHexDigitMessage(text[static_cast<size_t>(at)]).c_str());
-      FocusCombo(dialog);
-      SendDlgItemMessageW(dialog, IDC_FIND_WHAT, CB_SETEDITSEL, 0, MAKELPARAM(at, at + 1));
+      FocusCombo(dialog, find);
+      SendDlgItemMessageW(dialog, find.combo, CB_SETEDITSEL, 0, MAKELPARAM(at, at + 1));
       return false;
     }
     case HexTextCheck::kOk:
@@ -130,46 +143,65 @@ bool PreviewHex(HWND dialog, int minimum, std::string& bytes) {
   return true;
 }
 
-void FindHex(HWND dialog, const FindDialog& find) {
+// While typing and when the list closes; an information beep for a digit
+// that is not one.
+void PreviewWhileChoosing(HWND dialog, const FindDialog& find, bool listClosed) {
   std::string bytes;
-  if (!PreviewHex(dialog, 1, bytes)) return;
-  const std::wstring typed = ItemText(dialog, IDC_FIND_WHAT);
+  if (!PreviewHex(dialog, find, HexText(dialog, find, listClosed), 0, bytes)) {
+    FrameNotifier().Beep(kIconAsterisk);
+  }
+}
+
+void FindHex(HWND dialog, const FindDialog& find, bool markAll) {
+  // A picked entry shows exactly as listed, so the field's text is it.
+  const std::wstring typed = ItemText(dialog, find.combo);
+  std::string bytes;
+  if (!PreviewHex(dialog, find, typed, 1, bytes)) {
+    FrameNotifier().Beep(kIconAsterisk);
+    return;
+  }
   StartHexSearch(Picked(dialog, find, typed), typed, bytes, Checked(dialog, IDC_FIND_FROM_TOP),
-                 Checked(dialog, IDC_FIND_MARK_ALL));
+                 markAll);
   EndDialog(dialog, 1);
 }
 
-void Help(HWND dialog, const FindDialog& find) {
-  if (!WinHelpW(dialog, kHelpFile, HELP_CONTEXT, find.helpContext)) {
-    FrameNotifier().Beep(kIconExclamation);
+// The first entry's bytes as text when the dialog opens; nothing when its
+// digits do not parse.
+void PreviewFirst(HWND dialog, const FindDialog& find) {
+  const HexTextCheck check = CheckHexText(ItemText(dialog, find.combo), 0);
+  if (check.result == HexTextCheck::kOk) {
+    SetDlgItemTextW(dialog, IDC_FIND_SHOWN, DisplayText(check.bytes, DisplayTable()).c_str());
   }
 }
 
 INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-    Fill(dialog, *reinterpret_cast<FindDialog*>(lParam));
+    auto& find = *reinterpret_cast<FindDialog*>(lParam);
+    Fill(dialog, find);
+    if (find.hex) PreviewFirst(dialog, find);
+    FocusCombo(dialog, find);
     if (FindDialogHook()) FindDialogHook()(dialog);
-    return TRUE;
+    return FALSE;  // the focus is set
   }
   auto* find = reinterpret_cast<FindDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
   if (message != WM_COMMAND || !find) return FALSE;
-  switch (LOWORD(wParam)) {
+  const int id = LOWORD(wParam);
+  switch (id) {
     case IDOK:
-      find->hex ? FindHex(dialog, *find) : FindText(dialog, *find);
+    case IDC_FIND_MARK_ALL:
+      find->hex ? FindHex(dialog, *find, id == IDC_FIND_MARK_ALL)
+                : FindText(dialog, *find, id == IDC_FIND_MARK_ALL);
       return TRUE;
     case IDCANCEL:
       EndDialog(dialog, 0);
       return TRUE;
-    case IDC_FIND_PREVIEW:
-      if (find->hex) {
-        std::string bytes;
-        PreviewHex(dialog, 0, bytes);
+    case IDC_FIND_HEX:
+      if (HIWORD(wParam) == CBN_EDITCHANGE || HIWORD(wParam) == CBN_CLOSEUP) {
+        PreviewWhileChoosing(dialog, *find, HIWORD(wParam) == CBN_CLOSEUP);
+        return TRUE;
       }
-      return TRUE;
-    case IDC_FIND_HELP:
-      Help(dialog, *find);
-      return TRUE;
+      return FALSE;
   }
   return FALSE;
 }
@@ -200,12 +232,12 @@ std::function<void(HWND)>& FindDialogHook() {
 }
 
 int FindTextDialog(HWND owner) {
-  FindDialog find{false, RecentTexts(), 160, {}};
+  FindDialog find{false, RecentTexts(), IDC_FIND_TEXT, {}};
   return Run(owner, L"FindTextOptions", find);
 }
 
 int FindHexDialog(HWND owner) {
-  FindDialog find{true, RecentHex(), 170, {}};
+  FindDialog find{true, RecentHex(), IDC_FIND_HEX, {}};
   return Run(owner, L"FindHexOptions", find);
 }
 
