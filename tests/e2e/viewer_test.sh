@@ -1,6 +1,6 @@
 # The real viewer under Wine on a virtual display: the title, keys moving
-# the view, the configured colours, the recent-files menu, the exit code,
-# and the viewed file left untouched.
+# the view, Copy to the X clipboard, the configured colours, the
+# recent-files menu, the exit code, and the viewed file left untouched.
 . "$(dirname "$0")/lib.sh"
 viewer=$MINGW_BIN/Zorvo.exe
 [ -x "$viewer" ] || fail "Zorvo.exe is not built"
@@ -58,6 +58,24 @@ same bottom.png up.png && fail "Page Up did not move the view"
 press ctrl+Home
 shot home.png
 same top.png home.png || fail "Ctrl+Home did not return to the top"
+# Copy lands on the X clipboard as the window shows the lines (Wine drops
+# the CR of each line end as it hands the text over): Text, then Hex Dump.
+clipboard() { timeout 10 xclip -o -selection clipboard >"$1" || fail "nothing on the clipboard"; }
+press ctrl+a
+press ctrl+c
+clipboard text.txt
+dump --format text first.txt | cmp -s - text.txt || fail "Copy in Text differs from the lines shown"
+press ctrl+h
+press ctrl+a
+press ctrl+c
+clipboard hex.txt
+# The window decides how many bytes a line shows: the second address says.
+step=$((16#$(sed -n 2p hex.txt | cut -c1-8)))
+[ "$(wc -l <hex.txt)" = $(( ($(stat -c %s first.txt) + step - 1) / step )) ] ||
+  fail "Copy in Hex: $(wc -l <hex.txt) lines of $step bytes"
+grep -q '^00000000  66697273 742E7478 74206C69 6E652030 .*  first\.txt line 0··first' hex.txt ||
+  fail "Copy in Hex: $(head -1 hex.txt)"
+press ctrl+t
 # The recent-files menu: File, then the second entry (second.txt).
 press alt+f
 press 2

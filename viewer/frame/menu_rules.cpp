@@ -115,8 +115,8 @@ std::vector<MenuCommandState> MenuStateFor(int position, const MenuInputs& in) {
       enable({IDM_COPY, IDM_SELECTALL, IDM_UNSELECT, IDM_FINDTEXT, IDM_FINDHEX, IDM_FINDNEXT,
               IDM_GOTO},
              in.fileOpen);
-      // Like Print Tags: there is nothing to copy without marks.
-      enable({IDM_COPYTAGS}, in.fileOpen && in.tagCount != 0);
+      // Copy Tags is never grayed: a grayed item would keep its accelerator
+      // from reaching the command, which beeps when there are no marks.
       break;
     case kMenuView:
       check(IDM_TEXT, in.format == 0);

@@ -111,6 +111,9 @@ bool MarkCommand(HWND window, int id);
 // search_commands.cpp: Find Next (153) and Mark All (154); false for other ids.
 bool SearchCommand(HWND window, int id);
 
+// copy_commands.cpp: Copy (171) and Copy Tags (174); false for other ids.
+bool CopyCommand(HWND window, int id);
+
 // menus.cpp
 void TrimMenus(HWND window);
 void UpdateMenuState(HWND window, HMENU popup, int position);

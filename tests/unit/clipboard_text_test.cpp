@@ -1,0 +1,229 @@
+// Copy and Copy Tags: the clipboard text is the display lines a single pass
+// over the whole file makes, whatever the tables, blocks and buffers the
+// copy goes through; the limits and messages of both copies.
+#include "viewer/file/clipboard_text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "support/memory_file.h"
+#include "viewer/file/carriage_control.h"
+
+namespace zorvo {
+namespace {
+
+struct Shown {
+  int64_t offset;
+  std::string text;
+};
+
+// Every display line of `bytes` from one forward pass over all of it.
+std::vector<Shown> WholePass(const std::string& bytes, int format, const FormatParams& params) {
+  const int32_t slots = 1 << 17;
+  LineTable table(slots, 1 << 24);
+  LineCursor lines{table.entries(), slots, 0};
+  TextCursor text{table.chars(), table.Tlen, 0};
+  const Block block{reinterpret_cast<const unsigned char*>(bytes.data()),
+                    static_cast<int64_t>(bytes.size()), 0};
+  FormatterFor(format)(block, lines, text, 0, Direction::kForward, params);
+  std::vector<Shown> shown;
+  for (int32_t i = 0; i < lines.index; ++i) {
+    shown.push_back({table[i].offset, std::string(table.TextOf(i), table[i].length)});
+  }
+  return shown;
+}
+
+std::string Joined(const std::vector<Shown>& lines, int64_t from = 0, int64_t end = INT64_MAX) {
+  std::string text;
+  for (const Shown& line : lines) {
+    if (line.offset >= from && line.offset < end) text += line.text + "\r\n";
+  }
+  return text;
+}
+
+class CopyText : public testing::Test {
+ protected:
+  CopySource Source(int format, FormatParams params) {
+    file = FileRecord{0, static_cast<int64_t>(memory.bytes.size()), L"memory"};
+    return CopySource{file, format, params, notifier, 7, &memory};
+  }
+  std::string Selection(int format, FormatParams params, int64_t start, int64_t end) {
+    std::string text;
+    EXPECT_EQ(CopySelectionText(Source(format, params), start, end, text), 1);
+    return text;
+  }
+  // Tags the lines that hold the offsets `tagged` (sorted), or every line.
+  int32_t Tagged(int format, FormatParams params, std::vector<int64_t> tagged, std::string& text,
+                 bool all = false) {
+    auto mark = [&](LineTable& table) {
+      for (int32_t i = table.Afirst; i < table.Alast; ++i) {
+        table[i].flags &= ~kTagMask;
+        const auto at = std::lower_bound(tagged.begin(), tagged.end(), table[i].offset);
+        if (all || (at != tagged.end() && *at < table[i + 1].offset)) table[i].flags |= 0x2;
+      }
+    };
+    const auto count = static_cast<uint32_t>(all ? 40000 : tagged.size());
+    return CopyTaggedText(Source(format, params), mark, count, text);
+  }
+
+  MemoryFile memory;
+  FileRecord file;
+  RecordingNotifier notifier;
+};
+
+FormatParams Params(uint32_t options, int32_t length, const SkipCounts* skip = nullptr) {
+  FormatParams params;
+  params.options = options;
+  params.lineLength = length;
+  params.skipCounts = skip;
+  return params;
+}
+
+// Files and options whose copies cross the copy's table of 4,096 lines (in
+// the middle of wrapped lines read with carriage control, whose first byte
+// must never be taken from inside a line), its 16 MiB block (with a CR LF
+// pair split by the block's end) and its text buffer.
+TEST_F(CopyText, TheWholeFileIsWhatOnePassShows) {
+  std::mt19937 random(5);
+  auto text = [&](int lines, int longest) {
+    std::string bytes;
+    for (int i = 0; i < lines; ++i) {
+      bytes += " 01"[random() % 3];
+      bytes += std::string(random() % longest, static_cast<char>('A' + i % 26));
+      bytes += "\r\n";
+    }
+    return bytes;
+  };
+  std::string split(kCopyBlock + 5000, 'x');  // lines of 9,000 bytes, one CR LF across 16 MiB
+  for (size_t at = 8998; at < split.size(); at += 9000) split.replace(at, 2, "\r\n");
+  split.replace(kCopyBlock - 1, 2, "\r\n");
+  const struct {
+    const char* name;
+    std::string bytes;
+    int format;
+    FormatParams params;
+  } cases[] = {
+      {"ASA wrapped", text(4000, 30), kFormatText,
+       Params(kOptWrap | kOptCarriageControl | kOptCcAsa | kOptFormFeedPage, 8, &AsaSkipCounts())},
+      {"cut lines", text(9000, 20), kFormatText, Params(kOptFormFeedPage, 12)},
+      {"no last line end", "one\r\ntwo\r\nx", kFormatText, Params(0, 80)},
+      {"a block's end", split, kFormatText, Params(0, 8)},
+      {"hex", text(3000, 40), kFormatHex, Params(0, 80)},
+      {"raw", text(3000, 40), kFormatRaw, Params(0, 7)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    memory.bytes = c.bytes;
+    const std::vector<Shown> whole = WholePass(c.bytes, c.format, c.params);
+    ASSERT_LT(Joined(whole).size(), static_cast<size_t>(kClipboardBytes));
+    EXPECT_EQ(Selection(c.format, c.params, 0, -1), Joined(whole));
+    // A selection in the middle, from the start of a line of the file: the
+    // lines that begin inside it.
+    size_t first = whole.size() / 3;
+    while (c.format == kFormatText && c.bytes[static_cast<size_t>(whole[first].offset) - 1] != '\n')
+      ++first;
+    const int64_t from = whole[first].offset;
+    const int64_t to = std::max(whole[whole.size() / 2].offset, from + 1);
+    EXPECT_EQ(Selection(c.format, c.params, from, to), Joined(whole, from, to));
+    EXPECT_TRUE(notifier.shown.empty());
+  }
+}
+
+TEST_F(CopyText, ASelectionStartsExactlyWhereItStarts) {
+  memory.bytes = "first line\r\nsecond line\r\nthird\r\nx";
+  const FormatParams text = Params(kOptFormFeedPage, 80);
+  const struct {
+    int64_t start, end;
+    const char* copied;
+  } cases[] = {
+      {2, 5, "rst line\r\n"},                     // inside one line: to its end
+      {-5, 13, "first line\r\nsecond line\r\n"},  // a negative start is 0
+      {12, 12, "second line\r\n"},                // the end is at least start + 1
+      {25, -1, "third\r\nx\r\n"},                 // to the end of the file
+      {32, 33, "x\r\n"},                          // a one-byte last line
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Selection(kFormatText, text, c.start, c.end), c.copied) << c.start << "-" << c.end;
+  }
+  // Hex Dump: the whole line, address, hex groups and characters.
+  EXPECT_EQ(Selection(kFormatHex, Params(0, 80), 0, 1),
+            "00000000  66697273 74206C69 6E650D0A 7365636F  first line\xB7\xB7seco\r\n");
+}
+
+TEST_F(CopyText, TheClipboardHoldsOneMegabyteAndItsClosingZero) {
+  memory.bytes.clear();
+  for (int i = 0; i < 30000; ++i) memory.bytes += std::string(40, 'a') + "\r\n";
+  const std::string text = Selection(kFormatText, Params(0, 80), 0, -1);
+  EXPECT_EQ(text.size(), static_cast<size_t>(kClipboardBytes) - 1);
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << "a last line cut short still ends";
+}
+
+TEST_F(CopyText, TaggedLinesInOrderAndOnlyThem) {
+  memory.bytes = "zero\r\none\r\ntwo\r\nlast";
+  std::string text;
+  EXPECT_EQ(Tagged(kFormatText, Params(0, 80), {6, 17}, text), 2);
+  EXPECT_EQ(text, "one\r\nlast\r\n") << "a tag inside a line tags it; the last line once";
+  EXPECT_EQ(Tagged(kFormatText, Params(0, 80), {}, text), 0);
+  EXPECT_EQ(text, "");
+  EXPECT_TRUE(notifier.shown.empty());
+}
+
+// Lines made again after a table ends are copied once.
+TEST_F(CopyText, TaggedLinesAcrossTables) {
+  memory.bytes.clear();
+  for (int i = 0; i < 10000; ++i) memory.bytes += "line " + std::to_string(i) + "\n";
+  const int64_t at9000 = static_cast<int64_t>(memory.bytes.find("line 9000"));
+  memory.bytes += "end";
+  std::string text;
+  const FormatParams wrapped = Params(kOptWrap, 3);  // "line 12" is three lines
+  EXPECT_EQ(Tagged(kFormatText, wrapped, {0, at9000, static_cast<int64_t>(memory.bytes.size()) - 1},
+                   text),
+            3);
+  EXPECT_EQ(text, "lin\r\nlin\r\nend\r\n");
+}
+
+TEST_F(CopyText, TaggedLinesBeyondTheClipboardStopWithTheirNumber) {
+  memory.bytes.clear();
+  for (int i = 0; i < 40000; ++i) memory.bytes += std::string(30, 'b') + "\r\n";
+  std::string text;
+  const int32_t copied = Tagged(kFormatText, Params(0, 80), {}, text, true);
+  // 32 bytes a line with its CR LF; the next would leave less than 3 free.
+  EXPECT_EQ(copied, -32767);
+  EXPECT_EQ(text.size(), 32767u * 32);
+  ASSERT_EQ(notifier.shown.size(), 1u);
+  EXPECT_EQ(notifier.shown[0].text, L"Tagged lines do not fit in the clipboard. \nOnly " +
+                                        std::to_wstring(-copied) + L" of 40000 lines copied.");
+  EXPECT_EQ(notifier.shown[0].style, kIconExclamation);
+  EXPECT_EQ(notifier.shown[0].owner, 7u);
+}
+
+// A file that cannot be read or lines that cannot be made: the message of
+// each copy, and what was gathered until then.
+TEST_F(CopyText, FailuresAreReportedWithTheirIcons) {
+  memory.bytes = "abc\r\n";
+  memory.fail = true;
+  std::string text;
+  EXPECT_EQ(CopySelectionText(Source(kFormatText, Params(0, 80)), 0, -1, text), 1);
+  EXPECT_EQ(Tagged(kFormatText, Params(0, 80), {0}, text), 0);
+  memory.fail = false;
+  EXPECT_EQ(CopySelectionText(Source(kFormatHex, Params(0, 12)), 0, -1, text), 1);
+  EXPECT_EQ(text, "");
+  std::vector<std::pair<std::wstring, uint32_t>> shown;
+  for (const auto& s : notifier.shown) {
+    if (s.caption == L"Tessary") shown.push_back({s.text, s.style});
+  }
+  const std::vector<std::pair<std::wstring, uint32_t>> expected = {
+      {CannotOpenMessage(L"memory", 2), kIconHand},
+      {L"File read error", kIconHand},
+      {CannotOpenMessage(L"memory", 2), kIconHand},
+      {L"File read error", kIconExclamation},
+      {L"Program error", kIconHand}};
+  EXPECT_EQ(shown, expected);
+}
+
+}  // namespace
+}  // namespace zorvo

@@ -1,0 +1,98 @@
+// Copy (171) and Copy Tags (174): the core assembles the text of the lines
+// in private buffers; this places it on the clipboard as CF_TEXT.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "viewer/file/clipboard_text.h"
+#include "viewer/frame/win32/frame.h"
+#include "viewer/resources/resource.h"
+#include "viewer/settings/format_options.h"
+
+namespace zorvo {
+
+namespace {
+
+// Hands `text` and its closing 0 to the clipboard, which then owns the
+// memory. False when any step fails; the clipboard is closed again.
+bool PlaceOnClipboard(HWND window, const std::string& text) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  if (!memory) return false;
+  if (void* bytes = GlobalLock(memory)) {
+    std::memcpy(bytes, text.c_str(), text.size() + 1);
+    GlobalUnlock(memory);
+  } else {
+    GlobalFree(memory);
+    return false;
+  }
+  if (!OpenClipboard(window)) {
+    GlobalFree(memory);
+    return false;
+  }
+  const bool placed = EmptyClipboard() && SetClipboardData(CF_TEXT, memory) != nullptr;
+  CloseClipboard();
+  if (!placed) GlobalFree(memory);
+  return placed;
+}
+
+// The lines are made as the window makes its own.
+CopySource SourceFor(HWND window) {
+  FormatOptions& options = ViewOptions();
+  options.Format = std::clamp(options.Format, 0, 2);
+  return CopySource{OpenFile(), options.Format, CurrentParams(), FrameNotifier(),
+                    reinterpret_cast<uintptr_t>(window)};
+}
+
+void Copy(HWND window) {
+  const Selection& selection = View().selection;
+  if (!selection.Any()) {
+    FrameNotifier().Beep(kMessageOk);
+    return;
+  }
+  if (selection.start >= OpenFile().Flen) return;
+  std::string text;
+  int copied;
+  {
+    WaitCursor wait;
+    copied = CopySelectionText(SourceFor(window), selection.start, selection.end, text);
+  }
+  // As the selection shows, so it is copied; a clipboard that refuses it
+  // leaves its old contents.
+  if (copied) PlaceOnClipboard(window, text);
+}
+
+void CopyTags(HWND window) {
+  TagList& tags = Tags();
+  if (tags.count == 0) {
+    FrameNotifier().Beep(kIconExclamation);
+    return;
+  }
+  std::string text;
+  {
+    WaitCursor wait;
+    CopyTaggedText(
+        SourceFor(window), [&tags](LineTable& table) { ApplyTagsToLines(table, tags); }, tags.count,
+        text);
+  }
+  if (!text.empty() && !PlaceOnClipboard(window, text)) {
+    FrameNotifier().Message(kCannotPlaceOnClipboard, kAppTitle, kIconExclamation,
+                            reinterpret_cast<uintptr_t>(window));
+  }
+}
+
+}  // namespace
+
+bool CopyCommand(HWND window, int id) {
+  if (id != IDM_COPY && id != IDM_COPYTAGS) return false;
+  if (OpenFile().path.empty()) return true;
+  if (id == IDM_COPY) {
+    Copy(window);
+  } else {
+    CopyTags(window);
+  }
+  return true;
+}
+
+}  // namespace zorvo
