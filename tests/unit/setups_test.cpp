@@ -42,6 +42,25 @@ TEST_F(SetupsTest, SetupNames) {
   EXPECT_EQ(CheckSetupName(L"trail "), L"");
 }
 
+// The five boxes, ids 241-245, as the two dialogs read and show them.
+TEST_F(SetupsTest, KindsFromTheBoxes) {
+  const struct {
+    KindBoxes boxes;
+    uint32_t kinds, grey;
+  } cases[] = {
+      {SaveOptionsBoxes(), 0x30F, 0xC},
+      {{kBoxUnchecked, kBoxChecked, kBoxUnchecked, kBoxGrey, kBoxUnchecked}, 0xA, 0x8},
+      {{kBoxGrey, kBoxGrey, kBoxGrey, kBoxGrey, kBoxGrey}, 0x30F, 0x30F},
+      {{}, 0, 0},
+  };
+  for (const auto& c : cases) {
+    const BoxKinds got = KindsFromBoxes(c.boxes);
+    EXPECT_EQ(got.kinds, c.kinds);
+    EXPECT_EQ(got.grey, c.grey);
+    EXPECT_EQ(AllBoxesGrey(c.boxes), c.grey == 0x30F);
+  }
+}
+
 TEST_F(SetupsTest, SetupListEndsAtTheFirstGap) {
   Put(kSetupListSection, L"Setup1", L"a");
   Put(kSetupListSection, L"Setup2", L"");

@@ -48,6 +48,43 @@ std::wstring CheckSetupName(std::wstring_view name) {
   return L"";
 }
 
+std::wstring LoadSetupSection(std::wstring_view name, std::wstring& message) {
+  std::wstring section = kSetupPrefix + std::wstring(name);
+  if (section.size() < kSetupSectionLimit) {
+    message.clear();
+    return section;
+  }
+  message = L"Selected name too long.";
+  return L"";
+}
+
+BoxKinds KindsFromBoxes(const KindBoxes& boxes) {
+  BoxKinds result;
+  for (int i = 0; i < kKindBoxCount; ++i) {
+    if (boxes[i] == kBoxChecked || boxes[i] == kBoxGrey) result.kinds |= kKindBoxBits[i];
+    if (boxes[i] == kBoxGrey) result.grey |= kKindBoxBits[i];
+  }
+  return result;
+}
+
+KindBoxes SaveOptionsBoxes() { return {kBoxChecked, kBoxChecked, kBoxGrey, kBoxGrey, kBoxChecked}; }
+
+bool AllBoxesGrey(const KindBoxes& boxes) {
+  for (int state : boxes) {
+    if (state != kBoxGrey) return false;
+  }
+  return true;
+}
+
+KindBoxes SaveSetupBoxes(uint32_t setupKinds) {
+  if (setupKinds == 0) setupKinds = kKindFormat | kKindTitles;
+  KindBoxes boxes{};
+  for (int i = 0; i < kKindBoxCount; ++i) {
+    boxes[i] = (setupKinds & kKindBoxBits[i]) ? kBoxChecked : kBoxUnchecked;
+  }
+  return boxes;
+}
+
 uint32_t SetupKindsOf(std::wstring_view section) {
   const uint32_t kinds = static_cast<uint32_t>(ProfileGetInt(section, L"SaveOptions", 0));
   return kinds == 0 ? kKindAll : kinds;

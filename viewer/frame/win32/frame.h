@@ -114,6 +114,10 @@ bool SearchCommand(HWND window, int id);
 // copy_commands.cpp: Copy (171) and Copy Tags (174); false for other ids.
 bool CopyCommand(HWND window, int id);
 
+// setup_dialogs.cpp: Save Options (164), Save Setup (165) and Load Setup
+// (166); false for other ids.
+bool SetupCommand(HWND window, int id);
+
 // menus.cpp
 void TrimMenus(HWND window);
 void UpdateMenuState(HWND window, HMENU popup, int position);

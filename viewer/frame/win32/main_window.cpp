@@ -327,18 +327,18 @@ void Command(HWND window, int id) {
   if (MarkCommand(window, id)) return;
   if (SearchCommand(window, id)) return;
   if (CopyCommand(window, id)) return;
+  if (SetupCommand(window, id)) return;
   if (id >= IDM_RECENT && id < IDM_RECENT + kRecentFiles) {
     const RecentFileList& recent = RecentFiles();
     const int index = id - IDM_RECENT;
     if (index < recent.count) PostOpenFile(window, recent.entries[index]);
     return;
   }
-  // Printing, the dialogs and DDE printing come with their own parts of
-  // the program; until then they only beep.
-  static constexpr int kLater[] = {IDM_PRINT,       IDM_PRINTSETUP, IDM_PAGESETUP, IDM_PRINTPAGE,
-                                   IDM_PRINTALL,    IDM_PRINTTAGS,  IDM_PRINTTAGSNOW, IDM_SIDES,
-                                   IDM_ABOUT,       IDM_GOTO,       IDM_OPTIONS,   IDM_FONT,
-                                   IDM_SAVEOPTIONS, IDM_SAVESETUP,  IDM_LOADSETUP};
+  // Printing, the About box and the option dialogs come with their own
+  // parts of the program; until then they only beep.
+  static constexpr int kLater[] = {IDM_PRINT,    IDM_PRINTSETUP, IDM_PAGESETUP,    IDM_PRINTPAGE,
+                                   IDM_PRINTALL, IDM_PRINTTAGS,  IDM_PRINTTAGSNOW, IDM_SIDES,
+                                   IDM_ABOUT,    IDM_GOTO,       IDM_OPTIONS,      IDM_FONT};
   if (std::find(std::begin(kLater), std::end(kLater), id) != std::end(kLater)) {
     MessageBeep(MB_ICONEXCLAMATION);
   }

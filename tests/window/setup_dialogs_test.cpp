@@ -1,0 +1,185 @@
+// Save Options, Save Setup As and Load Setup on the real window,
+// driven from inside their modal loops: a timer on the dialog runs one step
+// per tick, so each step sees what the one before did.
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "viewer/frame/win32/dialogs.h"
+#include "window_fixture.h"
+
+namespace zorvo {
+namespace {
+
+using Step = std::function<void(HWND dialog)>;
+
+class SetupDialogs : public WindowTest {
+ protected:
+  void TearDown() override {
+    SetDialogInitHook({});
+    WindowTest::TearDown();
+  }
+  // Sends command `id`, whose dialog runs `steps`. A dialog the steps leave
+  // open is cancelled, and ended if it will not go.
+  void DriveCommand(int id, std::vector<Step> steps) {
+    pending = std::move(steps);
+    next = idle = 0;
+    SetDialogInitHook([](HWND dialog) { SetTimer(dialog, 1, 5, Tick); });
+    SendMessageW(window, WM_COMMAND, id, 0);
+    SetDialogInitHook({});
+    Pump();
+    EXPECT_EQ(next, pending.size()) << "the dialog did not open, or closed too early";
+  }
+  static void CALLBACK Tick(HWND dialog, UINT, UINT_PTR, DWORD) {
+    if (next < pending.size()) {
+      pending[next++](dialog);
+    } else if (++idle < 20) {
+      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    } else {
+      EndDialog(dialog, -2);
+    }
+  }
+  static void Press(HWND dialog, int id) {
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+  }
+  static void Click(HWND dialog, int id) { SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0); }
+  // A name typed into Save Setup As, none of the list picked.
+  static void TypeName(HWND dialog, const std::wstring& name) {
+    SendDlgItemMessageW(dialog, IDC_SETUP_NAME, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SetDlgItemTextW(dialog, IDC_SETUP_NAME, name.c_str());
+  }
+  static std::vector<UINT> Boxes(HWND dialog) {
+    std::vector<UINT> states;
+    for (int id = IDC_KIND_FORMAT; id <= IDC_KIND_COLORS; ++id) {
+      states.push_back(IsDlgButtonChecked(dialog, id));
+    }
+    return states;
+  }
+  static bool OkEnabled(HWND dialog) { return IsWindowEnabled(GetDlgItem(dialog, IDOK)); }
+  static std::optional<std::wstring> Stored(const wchar_t* section, const wchar_t* key) {
+    return Profile().backend().Read(section, key);
+  }
+  // "caption: text" of each message shown; emptied.
+  std::vector<std::wstring> TakeShown() {
+    std::vector<std::wstring> out;
+    for (const auto& s : notifier.shown) out.push_back(s.caption + L": " + s.text);
+    notifier.shown.clear();
+    return out;
+  }
+
+  static inline std::vector<Step> pending;
+  static inline size_t next = 0;
+  static inline int idle = 0;
+};
+
+TEST_F(SetupDialogs, SaveSetupAsThenLoadSetupRestoresItsOptions) {
+  Start();
+  Command(IDM_HEX);
+  ViewOptions().TabLength = 3;
+  std::vector<UINT> opened;
+  DriveCommand(IDM_SAVESETUP, {[&](HWND dialog) {
+                 opened = Boxes(dialog);
+                 TypeName(dialog, L"Daily");
+                 Click(dialog, IDC_KIND_COLORS);
+                 Press(dialog, IDOK);
+               }});
+  EXPECT_EQ(opened, (std::vector<UINT>{1, 1, 0, 0, 0})) << "Format and Titles for a first setup";
+  EXPECT_EQ(Setups().CurrentSetup, L"Setup: Daily");
+  EXPECT_EQ(Stored(L"Setup: Daily", L"SaveOptions"), L"771");
+  EXPECT_EQ(Stored(L"Setup: Daily", L"Format"), L"1");
+  EXPECT_EQ(Stored(L"Setup List", L"Setup1"), L"Daily");
+
+  Command(IDM_TEXT);
+  ViewOptions().TabLength = 8;
+  bool stayed = false;
+  DriveCommand(IDM_LOADSETUP,
+               {[&](HWND dialog) {
+                  EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_SETUP_LIST, LB_GETCURSEL, 0, 0), 0)
+                      << "the current setup is picked";
+                  SendDlgItemMessageW(dialog, IDC_SETUP_LIST, LB_SETCURSEL, static_cast<WPARAM>(-1),
+                                      0);
+                  Press(dialog, IDOK);  // nothing picked: a beep
+                },
+                [&](HWND dialog) {
+                  stayed = IsWindowVisible(dialog);
+                  SendDlgItemMessageW(dialog, IDC_SETUP_LIST, LB_SETCURSEL, 0, 0);
+                  Press(dialog, IDOK);
+                }});
+  EXPECT_TRUE(stayed);
+  EXPECT_EQ(notifier.beeps, (std::vector<uint32_t>{kIconAsterisk}));
+  EXPECT_EQ(ViewOptions().Format, kFormatHex);
+  EXPECT_EQ(ViewOptions().TabLength, 3);
+  EXPECT_EQ(Setups().SetupKinds, 771u);
+}
+
+TEST_F(SetupDialogs, SaveSetupRefusesBadNamesAndNeedsAKind) {
+  Start();
+  bool okWithoutKinds = true;
+  DriveCommand(IDM_SAVESETUP, {[&](HWND dialog) {
+                 for (const wchar_t* name : {L"", L" lead"}) {
+                   TypeName(dialog, name);
+                   Press(dialog, IDOK);
+                 }
+                 TypeName(dialog, std::wstring(57, L'n'));
+                 Press(dialog, IDOK);
+                 HWND name = GetDlgItem(dialog, IDC_SETUP_NAME);
+                 EXPECT_TRUE(GetFocus() == name || IsChild(name, GetFocus())) << "back in the name";
+                 Click(dialog, IDC_KIND_FORMAT);
+                 Click(dialog, IDC_KIND_TITLES);
+                 okWithoutKinds = OkEnabled(dialog);
+                 Click(dialog, IDC_KIND_TITLES);
+                 TypeName(dialog, std::wstring(56, L'n'));
+                 Press(dialog, IDOK);
+               }});
+  EXPECT_EQ(TakeShown(),
+            (std::vector<std::wstring>{L"Tessary: You must select a name.",
+                                       L"Tessary: The setup name must not begin with a space.",
+                                       L"Tessary: The selected setup name is too long."}));
+  EXPECT_FALSE(okWithoutKinds);
+  EXPECT_EQ(Setups().CurrentSetup, L"Setup: " + std::wstring(56, L'n')) << "56 characters fit";
+  EXPECT_EQ(Setups().SetupKinds, static_cast<uint32_t>(kKindTitles));
+}
+
+TEST_F(SetupDialogs, LoadSetupRefusesANameTooLong) {
+  Start("",
+        {{L"Setup List", L"Setup1", L"nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn"}});
+  DriveCommand(IDM_LOADSETUP, {[](HWND dialog) {
+                 SendDlgItemMessageW(dialog, IDC_SETUP_LIST, LB_SETCURSEL, 0, 0);
+                 Press(dialog, IDOK);
+               }});
+  EXPECT_EQ(TakeShown(), std::vector<std::wstring>{L"Tessary: Selected name too long."});
+  EXPECT_EQ(notifier.beeps, (std::vector<uint32_t>{kIconHand, kIconHand}));
+  EXPECT_EQ(Setups().CurrentSetup, L"");
+}
+
+// Checked kinds are written, unchecked ones reset, grey ones kept.
+TEST_F(SetupDialogs, SaveOptionsWritesResetsAndKeeps) {
+  Start("", {{L"Titles", L"Titles", L"1"},
+             {L"Titles", L"Title1", L"kept?"},
+             {L"Page Setup", L"PrintOptions", L"5"}});
+  std::vector<UINT> opened;
+  bool okAllGrey = true;
+  DriveCommand(IDM_SAVEOPTIONS, {[&](HWND dialog) {
+                 opened = Boxes(dialog);
+                 for (int id = IDC_KIND_FORMAT; id <= IDC_KIND_COLORS; ++id) {
+                   CheckDlgButton(dialog, id, BST_INDETERMINATE);
+                 }
+                 Click(dialog, IDC_KIND_PAGESETUP);  // grey to unchecked, and back to grey
+                 Click(dialog, IDC_KIND_PAGESETUP);
+                 Click(dialog, IDC_KIND_PAGESETUP);
+                 okAllGrey = OkEnabled(dialog);
+                 CheckDlgButton(dialog, IDC_KIND_FORMAT, BST_CHECKED);
+                 CheckDlgButton(dialog, IDC_KIND_TITLES, BST_UNCHECKED);
+                 Click(dialog, IDC_KIND_COLORS);  // grey to unchecked: reset
+                 Press(dialog, IDOK);
+               }});
+  EXPECT_EQ(opened, (std::vector<UINT>{1, 1, 2, 2, 1}));
+  EXPECT_FALSE(okAllGrey);
+  EXPECT_EQ(Stored(L"Tessary", L"TabLength"), L"8") << "Format written";
+  EXPECT_FALSE(Stored(L"Titles", L"Titles")) << "Titles reset";
+  EXPECT_EQ(Stored(L"Page Setup", L"PrintOptions"), L"5") << "Page Setup kept";
+}
+
+}  // namespace
+}  // namespace zorvo
