@@ -1,8 +1,9 @@
-// Save Options, Save Setup As and Load Setup on the real window,
+// Save Options, Save Setup As, Load Setup and About on the real window,
 // driven from inside their modal loops: a timer on the dialog runs one step
 // per tick, so each step sees what the one before did.
 #include <functional>
 #include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -179,6 +180,22 @@ TEST_F(SetupDialogs, SaveOptionsWritesResetsAndKeeps) {
   EXPECT_EQ(Stored(L"Tessary", L"TabLength"), L"8") << "Format written";
   EXPECT_FALSE(Stored(L"Titles", L"Titles")) << "Titles reset";
   EXPECT_EQ(Stored(L"Page Setup", L"PrintOptions"), L"5") << "Page Setup kept";
+}
+
+TEST_F(SetupDialogs, AboutShowsTheVersionAndTheBuildStamp) {
+  Start();
+  std::wstring line;
+  DriveCommand(IDM_ABOUT, {[&](HWND dialog) {
+                 wchar_t text[200] = {};
+                 GetDlgItemTextW(dialog, IDC_ABOUT_VERSION, text, 200);
+                 line = text;
+                 Press(dialog, IDOK);
+               }});
+  EXPECT_TRUE(std::regex_match(
+      std::string(line.begin(), line.end()),
+      std::regex(
+          R"(Version: 1, 9, 5219, 0, [A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4}, [0-2][0-9]:[0-5][0-9]:[0-5][0-9])")))
+      << std::string(line.begin(), line.end());
 }
 
 }  // namespace

@@ -95,7 +95,7 @@
 #define IDC_SHADE_HEADINGB 217
 #define IDC_SHADE_COMMENTB 218
 #define IDC_SHADE_PAPER 219
-// Save Options, Save Setup As and Load Setup
+// Save Options, Save Setup As and Load Setup; the About box
 #define IDC_SETUP_NAME 181
 #define IDC_SETUP_LIST 182
 #define IDC_SETUP_HELP 195
@@ -104,3 +104,4 @@
 #define IDC_KIND_PAGESETUP 243
 #define IDC_KIND_PRINTSETUP 244
 #define IDC_KIND_COLORS 245
+#define IDC_ABOUT_VERSION 101

@@ -118,6 +118,9 @@ bool CopyCommand(HWND window, int id);
 // (166); false for other ids.
 bool SetupCommand(HWND window, int id);
 
+// about_dialog.cpp: Help > About; 1 for OK, 0 for Cancel.
+int AboutDialog(HWND owner);
+
 // menus.cpp
 void TrimMenus(HWND window);
 void UpdateMenuState(HWND window, HMENU popup, int position);

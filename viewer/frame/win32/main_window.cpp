@@ -259,6 +259,9 @@ void Command(HWND window, int id) {
     case IDM_CONTENTS:
       ShowHelp(window);
       return;
+    case IDM_ABOUT:
+      AboutDialog(window);
+      return;
     case IDM_APPLYSETUP:
       ApplySetup(window);
       return;
@@ -334,11 +337,11 @@ void Command(HWND window, int id) {
     if (index < recent.count) PostOpenFile(window, recent.entries[index]);
     return;
   }
-  // Printing, the About box and the option dialogs come with their own
-  // parts of the program; until then they only beep.
+  // Printing and the option dialogs come with their own parts of the
+  // program; until then they only beep.
   static constexpr int kLater[] = {IDM_PRINT,    IDM_PRINTSETUP, IDM_PAGESETUP,    IDM_PRINTPAGE,
                                    IDM_PRINTALL, IDM_PRINTTAGS,  IDM_PRINTTAGSNOW, IDM_SIDES,
-                                   IDM_ABOUT,    IDM_GOTO,       IDM_OPTIONS,      IDM_FONT};
+                                   IDM_GOTO,     IDM_OPTIONS,    IDM_FONT};
   if (std::find(std::begin(kLater), std::end(kLater), id) != std::end(kLater)) {
     MessageBeep(MB_ICONEXCLAMATION);
   }
