@@ -1,8 +1,8 @@
 // The main window's procedure: creation and destruction, the private
 // messages, opening and closing files, and the command table.
-#include <windows.h>
 #include <commdlg.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <memory>
@@ -11,10 +11,9 @@
 
 #include "common/notifier.h"
 #include "common/program_path.h"
-#include "viewer/file/carriage_control.h"
+#include "viewer/file/search.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/dialogs.h"
-#include "viewer/file/search.h"
 #include "viewer/frame/win32/find_dialogs.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/frame/win32/startup.h"
@@ -22,6 +21,7 @@
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/recent_lists.h"
 #include "viewer/settings/setups.h"
+#include "viewer/settings/user_skip_counts.h"
 
 namespace zorvo {
 
@@ -42,7 +42,8 @@ class FrameMessages : public Notifier {
 
 RebuildContext& Rebuilder() {
   static FrameMessages messages;
-  static RebuildContext context(OpenFile(), messages, &Tags());
+  static TagMarker marks(Tags());
+  static RebuildContext context(OpenFile(), messages, &marks);
   return context;
 }
 
@@ -187,7 +188,7 @@ LRESULT OpenPath(HWND window, WPARAM offerDialog, const wchar_t* path) {
 // Switching format keeps each format's own options word.
 void SetDisplayFormat(HWND window, int format) {
   FormatOptions& options = ViewOptions();
-  options.Options[std::clamp(options.Format, 0, 2)] = options.CurrentOptions;
+  options.Options[std::clamp(options.Format, kFormatText, kFormatRaw)] = options.CurrentOptions;
   options.Format = format;
   options.CurrentOptions = options.Options[format];
   SendMessageW(window, UM_LAYOUT, 0, -2);
@@ -195,8 +196,8 @@ void SetDisplayFormat(HWND window, int format) {
 
 void ToggleWrap(HWND window) {
   FormatOptions& options = ViewOptions();
-  options.CurrentOptions ^= 0x1;
-  options.Options[std::clamp(options.Format, 0, 2)] = options.CurrentOptions;
+  options.CurrentOptions ^= kOptWrap;
+  options.Options[std::clamp(options.Format, kFormatText, kFormatRaw)] = options.CurrentOptions;
   SendMessageW(window, UM_LAYOUT, 0, -2);
 }
 
@@ -412,7 +413,7 @@ FormatParams CurrentParams() {
   if (Globals().PadPageLength > 0) params.options |= kOptPagePadding;
   params.lineLength = View().layoutWidth > 0 ? View().layoutWidth : options.MaxLineLength;
   params.tabLength = options.TabLength;
-  params.skipCounts = &SkipCountsFor(params.options, options.CCName);
+  params.skipCounts = &ProfileSkipCounts(params.options, options.CCName);
   return params;
 }
 
