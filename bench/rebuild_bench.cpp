@@ -36,8 +36,12 @@ int main(int argc, char** argv) {
     table[0] = LineEntry{0, 0, -1, 0, 0};
     RebuildContext context(file, notifier);
     FormatParams params;
-    params.options = format == 0 ? 0x220u : format == 1 ? 0x3u : 0x1u;  // the default words
-    params.lineLength = format == 0 ? 4096 : 80;
+    // The default words: expanded tabs and form-feed pages in Text, wrap in
+    // the others (0x2 in the Hex Dump word is a display option).
+    params.options = format == kFormatText  ? kOptExpandTabs | kOptFormFeedPage
+                     : format == kFormatHex ? kOptWrap | 0x2u
+                                            : kOptWrap;
+    params.lineLength = format == kFormatText ? 4096 : 80;
     ViewPosition view{context, table, format, params, 50, 0, false};
     std::mt19937_64 rng(7 + format);
     std::vector<double> ms;

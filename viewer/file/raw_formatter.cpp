@@ -55,7 +55,8 @@ unsigned FormatRaw(const Block& block, LineCursor& lines, TextCursor& text, int6
 
 Formatter FormatterFor(int displayFormat) {
   static constexpr Formatter kFormatters[] = {FormatText, FormatHex, FormatRaw};
-  return kFormatters[std::clamp(displayFormat, 0, 2)];
+  return kFormatters[std::clamp(displayFormat, static_cast<int>(kFormatText),
+                                static_cast<int>(kFormatRaw))];
 }
 
 }  // namespace zorvo
