@@ -635,7 +635,7 @@ TEST(PagePadding, NeverMakesMoreLinesThanTheTableHolds) {
 // ------------------------------------------------ files that change ----
 
 TEST_F(PositioningTest, AGrowingFileShowsItsNewLines) {
-  Open(Numbered(100), 64);
+  Open(Numbered(100), 256);  // the table holds the whole file
   Send(PositionKind::kReload, 0);
   // The new user's way: another program appends, then Ctrl+End (at the end
   // the window knew), Page Down, Ctrl+Home, Ctrl+End.
@@ -662,8 +662,11 @@ TEST_F(PositioningTest, AFileCutToZeroShowsEmptyThenItsNewContent) {
   Send(PositionKind::kReload, 0);
   Send(PositionKind::kGotoOffset, memory.bytes.find("line 250"));
   memory.bytes.clear();  // rotated away
-  for (auto kind : {PositionKind::kReload, PositionKind::kScrollLines}) {
-    const PositionOutcome cut = Send(kind, 1);
+  // Ctrl+End (at the end the window knew), a reload, a line down.
+  for (auto [kind, value] : {std::pair{PositionKind::kGotoOffset, file.Flen},
+                             {PositionKind::kReload, int64_t{1}},
+                             {PositionKind::kScrollLines, int64_t{1}}}) {
+    const PositionOutcome cut = Send(kind, value);
     EXPECT_FALSE(cut.errorReport);
     EXPECT_EQ(table->Alast, table->Afirst) << "no lines";
     EXPECT_EQ((*table)[table->Alast].offset, 0);
@@ -673,6 +676,11 @@ TEST_F(PositioningTest, AFileCutToZeroShowsEmptyThenItsNewContent) {
   EXPECT_EQ(Top(), "fresh 1");
   Send(PositionKind::kGotoOffset, 0);
   EXPECT_EQ(Top(), "fresh 0");
+  // Cut short again, below what the table holds, and written again.
+  memory.bytes = "again\n";
+  Send(PositionKind::kGotoOffset, file.Flen);
+  EXPECT_EQ(Top(), "again");
+  EXPECT_EQ(Shown().size(), 1u) << "no line of the old content";
   EXPECT_TRUE(notifier.shown.empty());
 }
 

@@ -42,16 +42,18 @@ PositionOutcome Position(ViewPosition& view, const PositionMessage& message) {
     outcome.repaint = Repaint::kFull;
     return outcome;
   };
+  bool stale = false;  // the table holds bytes the file no longer has
   if (relative && target >= file.Flen) {
     // The end as the window last knew it means the end as it is now.
     const unsigned fresh = RefreshFileLength(view.rebuild);
     if (fresh & kStatusFailed) return cannotRead(fresh);
     target = file.Flen;
+    stale = endOffset > file.Flen;
   }
 
   // A target inside the table is a move of one line from the line before
   // the one that holds it.
-  if (message.kind != PositionKind::kGotoOffsetReload && table.Alast >= table.Afirst &&
+  if (message.kind != PositionKind::kGotoOffsetReload && !stale && table.Alast >= table.Afirst &&
       target >= firstOffset && target <= endOffset) {
     int32_t i = table.Alast;
     while (i > table.Afirst && table[i].offset > target) --i;
@@ -88,8 +90,7 @@ PositionOutcome Position(ViewPosition& view, const PositionMessage& message) {
     RebuildRequest request;
     request.target = target;
     request.rows = view.linesPerPage;
-    request.format =
-        std::clamp(view.format, static_cast<int>(kFormatText), static_cast<int>(kFormatRaw));
+    request.format = std::clamp<int>(view.format, kFormatText, kFormatRaw);
     request.params = view.params;
     outcome.rebuilt = true;
     // A move further than the table reaches (a wheel set to scroll pages, a
