@@ -238,8 +238,7 @@ unsigned Rebuild(RebuildContext& context, LineTable& table, const RebuildRequest
   // holds a few of them.
   context.piece = std::max<uint32_t>(context.piece, 64);
   RebuildRequest request = original;
-  request.format =
-      std::clamp(request.format, static_cast<int>(kFormatText), static_cast<int>(kFormatRaw));
+  request.format = std::clamp<int>(request.format, kFormatText, kFormatRaw);
   request.params.lineLength =
       std::clamp<int32_t>(request.params.lineLength, 1, static_cast<int32_t>(context.piece / 4));
   if (!context.block || context.blockSize != context.piece) {

@@ -1,8 +1,9 @@
 // The main window's procedure: creation and destruction, the private
 // messages, opening and closing files, and the command table.
+#include <windows.h>
+// windows.h first: the others build on it.
 #include <commdlg.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <memory>
@@ -188,7 +189,8 @@ LRESULT OpenPath(HWND window, WPARAM offerDialog, const wchar_t* path) {
 // Switching format keeps each format's own options word.
 void SetDisplayFormat(HWND window, int format) {
   FormatOptions& options = ViewOptions();
-  options.Options[std::clamp(options.Format, kFormatText, kFormatRaw)] = options.CurrentOptions;
+  options.Options[std::clamp<int32_t>(options.Format, kFormatText, kFormatRaw)] =
+      options.CurrentOptions;
   options.Format = format;
   options.CurrentOptions = options.Options[format];
   SendMessageW(window, UM_LAYOUT, 0, -2);
@@ -197,7 +199,8 @@ void SetDisplayFormat(HWND window, int format) {
 void ToggleWrap(HWND window) {
   FormatOptions& options = ViewOptions();
   options.CurrentOptions ^= kOptWrap;
-  options.Options[std::clamp(options.Format, kFormatText, kFormatRaw)] = options.CurrentOptions;
+  options.Options[std::clamp<int32_t>(options.Format, kFormatText, kFormatRaw)] =
+      options.CurrentOptions;
   SendMessageW(window, UM_LAYOUT, 0, -2);
 }
 
