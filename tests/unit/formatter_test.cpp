@@ -13,9 +13,7 @@
 
 #include "viewer/file/formatter.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <sys/mman.h>
 #include <unistd.h>
 #endif
@@ -474,65 +472,34 @@ TEST(Formatters, RealFilesInEveryFormatAndCode) {
   EXPECT_GE(files, 20);
 }
 
-// Two pages of memory whose second cannot be read: a read past the first
-// ends the test at once.
-class GuardedPage {
- public:
-  GuardedPage() {
-#ifdef _WIN32
-    SYSTEM_INFO info;
-    GetSystemInfo(&info);
-    size_ = info.dwPageSize;
-    base_ = static_cast<unsigned char*>(
-        VirtualAlloc(nullptr, 2 * size_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-    DWORD old;
-    VirtualProtect(base_ + size_, size_, PAGE_NOACCESS, &old);
-#else
-    size_ = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    base_ = static_cast<unsigned char*>(
-        mmap(nullptr, 2 * size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-    mprotect(base_ + size_, size_, PROT_NONE);
-#endif
-  }
-  ~GuardedPage() {
-#ifdef _WIN32
-    VirtualFree(base_, 0, MEM_RELEASE);
-#else
-    munmap(base_, 2 * size_);
-#endif
-  }
-  unsigned char* data() const { return base_; }
-  size_t size() const { return size_; }
-
- private:
-  unsigned char* base_ = nullptr;
-  size_t size_ = 0;
-};
-
+#ifndef _WIN32
 // With tabs expanded, finding where a display line ends looks for a tab on
 // that display line only, not to the end of its input line: a long line
-// without tabs costs its length, not its length squared. The bytes past the
-// line here cannot even be read.
+// without tabs costs its length, not its length squared. Here the bytes
+// past the line cannot even be read (a page that is not readable follows).
 TEST(TextDisplayLines, MeasuringALineReadsOnlyThatLine) {
-  GuardedPage page;
-  unsigned char* d = page.data();
-  std::fill(d, d + page.size(), 'a');
-  const int64_t lineEnd = int64_t{1} << 40;  // far past the readable page
+  const auto page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  auto* d = static_cast<unsigned char*>(
+      mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+  ASSERT_NE(d, MAP_FAILED);
+  mprotect(d + page, page, PROT_NONE);
+  std::fill(d, d + page, 'a');
+  d[170] = '\t';  // at column 10 of the third display line, which ends 5 bytes sooner
+  const int64_t lineEnd = int64_t{1} << 40;
   FormatParams params;
   params.options = kOptWrap | kOptExpandTabs;
   params.lineLength = 80;
-  Block block{d, lineEnd, 0};
+  const Block block{d, lineEnd, 0};
   bool more = true;
-  EXPECT_EQ(TextDisplayLineStart(block, 0, BlockEdge::kLineStart, 100, lineEnd, true, params, more),
-            80);
-  EXPECT_FALSE(more);
-  d[170] = '\t';  // columns 10-15 of the third display line: it ends 5 bytes sooner
-  EXPECT_EQ(TextDisplayLineStart(block, 0, BlockEdge::kLineStart, 240, lineEnd, true, params, more),
-            235);
-  EXPECT_EQ(
-      TextDisplayLineStart(block, 0, BlockEdge::kLineStart, 1000, lineEnd, true, params, more),
-      955);
+  for (auto [target, start] : {std::pair{100, 80}, {240, 235}, {1000, 955}}) {
+    EXPECT_EQ(
+        TextDisplayLineStart(block, 0, BlockEdge::kLineStart, target, lineEnd, true, params, more),
+        start);
+    EXPECT_FALSE(more);
+  }
+  munmap(d, 2 * page);
 }
+#endif
 
 }  // namespace
 }  // namespace zorvo
