@@ -1,6 +1,8 @@
 // Carriage control through the Text formatter: the ASA and IBM tables, user
 // tables from the profile and their parser, the diagnostic dump, and the
 // page counts of real print files.
+#include "viewer/file/carriage_control.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,8 +14,8 @@
 #include <vector>
 
 #include "settings_fixture.h"
-#include "viewer/file/carriage_control.h"
 #include "viewer/file/formatter.h"
+#include "viewer/settings/user_skip_counts.h"
 
 namespace zorvo {
 namespace {
@@ -65,7 +67,7 @@ class CarriageControlTest : public SettingsTest {
     MarkUserSkipCountsStale();  // the user table outlives a test
   }
   static const SkipCounts& Table(uint32_t bit, std::wstring_view name = L"") {
-    return SkipCountsFor(kOptCarriageControl | bit, name);
+    return ProfileSkipCounts(kOptCarriageControl | bit, name);
   }
 };
 
@@ -107,11 +109,11 @@ TEST_F(CarriageControlTest, IbmMachineCodes) {
 
 TEST_F(CarriageControlTest, TableChoiceOrder) {
   const uint32_t all = kOptCcAsa | kOptCcIbm | kOptCcUser;
-  EXPECT_EQ(&SkipCountsFor(kOptCarriageControl | all, L"T"), &AsaSkipCounts());
-  EXPECT_EQ(&SkipCountsFor(kOptCcIbm | kOptCcUser, L"T"), &IbmSkipCounts());
-  EXPECT_EQ(&SkipCountsFor(kOptCarriageControl, L"T"), &PlainSkipCounts());
+  EXPECT_EQ(&ProfileSkipCounts(kOptCarriageControl | all, L"T"), &AsaSkipCounts());
+  EXPECT_EQ(&ProfileSkipCounts(kOptCcIbm | kOptCcUser, L"T"), &IbmSkipCounts());
+  EXPECT_EQ(&ProfileSkipCounts(kOptCarriageControl, L"T"), &PlainSkipCounts());
   EXPECT_TRUE(UserSkipCountsStale()) << "only the user choice reads the profile";
-  EXPECT_EQ(SkipCountsFor(kOptCcUser, L"T"), AllOne()) << "a missing key is the plain table";
+  EXPECT_EQ(ProfileSkipCounts(kOptCcUser, L"T"), AllOne()) << "a missing key is the plain table";
   EXPECT_FALSE(UserSkipCountsStale());
 }
 

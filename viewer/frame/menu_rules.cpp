@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "viewer/file/formatter.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/resources/resource.h"
 #include "viewer/settings/format_options.h"
@@ -119,10 +120,10 @@ std::vector<MenuCommandState> MenuStateFor(int position, const MenuInputs& in) {
       enable({IDM_COPYTAGS}, in.fileOpen && in.tagCount != 0);
       break;
     case kMenuView:
-      check(IDM_TEXT, in.format == 0);
-      check(IDM_HEX, in.format == 1);
-      check(IDM_RAW, in.format == 2);
-      check(IDM_WRAP, (in.currentOptions & 0x1) != 0);
+      check(IDM_TEXT, in.format == kFormatText);
+      check(IDM_HEX, in.format == kFormatHex);
+      check(IDM_RAW, in.format == kFormatRaw);
+      check(IDM_WRAP, (in.currentOptions & kOptWrap) != 0);
       check(IDM_ONTOP, in.alwaysOnTop);
       check(IDM_ZOOMIN, in.zoomSteps > 0);
       check(IDM_ZOOMOUT, in.zoomSteps < 0);

@@ -9,8 +9,8 @@
 
 #include "viewer/file/file_reader.h"
 #include "viewer/file/line_table.h"
-#include "viewer/frame/command_line.h"
 #include "viewer/frame/tag_list.h"
+#include "viewer/settings/command_line.h"
 
 namespace zorvo {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "viewer/file/carriage_control.h"
+#include "common/number_text.h"
 #include "viewer/file/code_tables.h"
 #include "viewer/file/formatter.h"
 #include "viewer/settings/ansi_code_page.h"
@@ -12,6 +12,7 @@
 #include "viewer/settings/profile_store.h"
 #include "viewer/settings/recent_lists.h"
 #include "viewer/settings/setups.h"
+#include "viewer/settings/user_skip_counts.h"
 
 namespace zorvo {
 
@@ -35,21 +36,6 @@ namespace {
 constexpr uint32_t kCodeBits = kOptAscii | kOptEbcdic;
 constexpr uint32_t kCarriageBits = kOptCarriageControl | 0xF0000000u;
 
-// Decimal digits after optional white space and sign; what follows the
-// digits is ignored. Wraps like the C library's conversion of "%u" text.
-uint32_t DecimalOf(std::wstring_view text, size_t* used = nullptr) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == L' ' || text[i] == L'\t')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
-  uint32_t value = 0;
-  for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-    value = value * 10 + static_cast<uint32_t>(text[i] - L'0');
-  }
-  if (used) *used = i;
-  return negative ? 0u - value : value;
-}
-
 // Up to four comma-separated integers; a missing number reads as 0.
 std::array<int32_t, 4> FourNumbers(std::wstring_view text) {
   std::array<int32_t, 4> numbers{};
@@ -61,7 +47,7 @@ std::array<int32_t, 4> FourNumbers(std::wstring_view text) {
                                                       ? std::wstring_view::npos
                                                       : comma - start)
                              : std::wstring_view();
-    numbers[i] = static_cast<int32_t>(DecimalOf(piece));
+    numbers[i] = static_cast<int32_t>(ReadDecimal(piece));
     if (comma == std::wstring_view::npos) break;
     start = comma + 1;
   }
@@ -79,7 +65,7 @@ void LoadFormatKind(std::wstring_view section) {
   for (int i = 0; i < 3; ++i) {
     const std::wstring key = L"Options" + std::to_wstring(i);
     const std::wstring text = ProfileGetText(section, key, L"", 32);
-    if (!text.empty()) o.Options[i] = DecimalOf(text);
+    if (!text.empty()) o.Options[i] = ReadDecimal(text);
   }
   o.Options[kFormatText] |= kOptFormFeedPage;
   // A format the viewer does not know shows as Text.
@@ -90,7 +76,9 @@ void LoadFormatKind(std::wstring_view section) {
   if (o.CharCode < 0 || o.CharCode >= 3) o.CharCode = 3;
   o.CCChar = ProfileGetInt(section, L"CCChar", 0);
   o.CCName = ProfileGetText(section, L"CCName", L"(none)", 256);
-  o.MaxLineLength = std::max(ProfileGetInt(section, L"MaxLineLength", 4096), 8);
+  // No line shows more characters than the screen's text buffer holds; a
+  // larger value would only overflow the arithmetic of widths.
+  o.MaxLineLength = std::clamp(ProfileGetInt(section, L"MaxLineLength", 4096), 8, kScreenText);
   o.TabLength = std::clamp(ProfileGetInt(section, L"TabLength", 8), 1, 255);
   o.VertScroll = static_cast<int8_t>(std::clamp(ProfileGetInt(section, L"VertScroll", 2), 0, 2));
   o.HorzScroll = static_cast<int8_t>(std::clamp(ProfileGetInt(section, L"HorzScroll", 0), 0, 2));
@@ -102,7 +90,7 @@ void LoadFormatKind(std::wstring_view section) {
   if (comma != std::wstring::npos && comma + 1 < font.size()) {
     size_t used = 0;
     const std::wstring_view number = std::wstring_view(font).substr(comma + 1);
-    const int32_t size = static_cast<int32_t>(DecimalOf(number, &used));
+    const int32_t size = static_cast<int32_t>(ReadDecimal(number, &used));
     if (used > 0) o.FontSize = std::clamp(size, 1, 240);
   }
   o.FontWeight = std::clamp(ProfileGetInt(section, L"FontWeight", 0), 0, 900);
@@ -133,7 +121,7 @@ void LoadGlobalSettings() {
   g.SlowMouseLines = std::max(ProfileGetInt(s, L"SlowMouseLines", g.SlowMouseLines), 0);
   g.PageIndexingDelay = ProfileGetInt(s, L"PageIndexingDelay", g.PageIndexingDelay);
   g.PageIndexingBuffer = ProfileGetInt(s, L"PageIndexingBuffer", g.PageIndexingBuffer);
-  g.PadLineLength = ProfileGetInt(s, L"PadLineLength", g.PadLineLength);
+  g.PadLineLength = std::clamp(ProfileGetInt(s, L"PadLineLength", g.PadLineLength), 0, kScreenText);
   g.PadPageLength = ProfileGetInt(s, L"PadPageLength", g.PadPageLength);
   g.ShowPageGap = ProfileGetInt(s, L"ShowPageGap", g.ShowPageGap);
   g.DebugFileName = ProfileGetText(s, L"DebugFileName", g.DebugFileName, 256);
@@ -150,7 +138,7 @@ void LoadGlobalSettings() {
 void LoadPageSetup(std::wstring_view section) {
   PageSetup& p = PageSetupOptions();
   const std::wstring options = ProfileGetText(section, L"PrintOptions", L"", 32);
-  if (!options.empty()) p.PrintOptions = DecimalOf(options);
+  if (!options.empty()) p.PrintOptions = ReadDecimal(options);
   p.PrintFontAutoSize = ProfileGetInt(section, L"PrintFontAutoSize", 0) != 0;
   p.PrintMessages = ProfileGetInt(section, L"PrintMessages", 0) != 0;
   const std::wstring margins = ProfileGetText(section, L"PageMargins", L"", 64);

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "viewer/file/line_table.h"
-#include "viewer/frame/command_line.h"
+#include "viewer/settings/command_line.h"
 
 namespace zorvo {
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "common/number_text.h"
 #include "viewer/settings/ansi_code_page.h"
 
 namespace zorvo {
@@ -16,40 +17,6 @@ constexpr size_t kIntegerText = 31;  // longer integer texts count as missing
 std::wstring Cut(std::wstring_view text, size_t capacity) {
   if (capacity == 0) return std::wstring();
   return std::wstring(text.substr(0, std::min(text.size(), capacity - 1)));
-}
-
-// Leading white space, a sign, then digits of the base the prefix names.
-int32_t ParseIntegerText(std::wstring_view text) {
-  size_t i = 0;
-  while (i < text.size() && std::iswspace(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
-  unsigned base = 10;
-  if (i < text.size() && text[i] == L'0') {
-    if (i + 1 < text.size() && (text[i + 1] == L'x' || text[i + 1] == L'X')) {
-      base = 16;
-      i += 2;
-    } else {
-      base = 8;
-    }
-  }
-  uint32_t value = 0;  // wraps like the C library's conversion to a 32-bit int
-  for (; i < text.size(); ++i) {
-    const wchar_t c = text[i];
-    unsigned digit;
-    if (c >= L'0' && c <= L'9') {
-      digit = c - L'0';
-    } else if (c >= L'a' && c <= L'f') {
-      digit = c - L'a' + 10;
-    } else if (c >= L'A' && c <= L'F') {
-      digit = c - L'A' + 10;
-    } else {
-      break;
-    }
-    if (digit >= base) break;
-    value = value * base + digit;
-  }
-  return static_cast<int32_t>(negative ? 0u - value : value);
 }
 
 }  // namespace
@@ -67,7 +34,7 @@ ProfileStore::ProfileStore(std::unique_ptr<ProfileBackend> backend, int readOnly
 int32_t ProfileStore::GetInt(std::wstring_view section, std::wstring_view key, int32_t def) {
   const std::optional<std::wstring> text = backend_->Read(section, key);
   if (!text || text->size() > kIntegerText) return def;
-  return ParseIntegerText(*text);
+  return ReadDecimalOrHex(*text);
 }
 
 std::wstring ProfileStore::GetText(std::wstring_view section, std::wstring_view key,

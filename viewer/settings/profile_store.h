@@ -54,8 +54,9 @@ class ProfileStore {
   explicit ProfileStore(std::unique_ptr<ProfileBackend> backend, int readOnly = 0,
                         std::wstring path = L"");
 
-  // An integer from its text: leading white space, a sign, then decimal,
-  // hex after 0x, or octal after 0; parsing stops at the first character
+  // An integer from its text: leading white space, a sign, then hex after
+  // 0x, else decimal (a leading zero is no octal prefix: values are typed
+  // by hand, and "08" means eight); parsing stops at the first character
   // that is no digit. `def` when the key is missing or its text is longer
   // than 31 characters.
   int32_t GetInt(std::wstring_view section, std::wstring_view key, int32_t def);

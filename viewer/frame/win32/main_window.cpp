@@ -1,6 +1,7 @@
 // The main window's procedure: creation and destruction, the private
 // messages, opening and closing files, and the command table.
 #include <windows.h>
+// windows.h first: the others build on it.
 #include <commdlg.h>
 #include <shellapi.h>
 
@@ -12,10 +13,9 @@
 #include "common/notifier.h"
 #include "common/program_path.h"
 #include "viewer/dde/win32/dde_server.h"
-#include "viewer/file/carriage_control.h"
+#include "viewer/file/search.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/dialogs.h"
-#include "viewer/file/search.h"
 #include "viewer/frame/win32/find_dialogs.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/frame/win32/startup.h"
@@ -23,6 +23,7 @@
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/recent_lists.h"
 #include "viewer/settings/setups.h"
+#include "viewer/settings/user_skip_counts.h"
 
 namespace zorvo {
 
@@ -43,7 +44,8 @@ class FrameMessages : public Notifier {
 
 RebuildContext& Rebuilder() {
   static FrameMessages messages;
-  static RebuildContext context(OpenFile(), messages, &Tags());
+  static TagMarker marks(Tags());
+  static RebuildContext context(OpenFile(), messages, &marks);
   return context;
 }
 
@@ -188,7 +190,8 @@ LRESULT OpenPath(HWND window, WPARAM offerDialog, const wchar_t* path) {
 // Switching format keeps each format's own options word.
 void SetDisplayFormat(HWND window, int format) {
   FormatOptions& options = ViewOptions();
-  options.Options[std::clamp(options.Format, 0, 2)] = options.CurrentOptions;
+  options.Options[std::clamp<int32_t>(options.Format, kFormatText, kFormatRaw)] =
+      options.CurrentOptions;
   options.Format = format;
   options.CurrentOptions = options.Options[format];
   SendMessageW(window, UM_LAYOUT, 0, -2);
@@ -196,8 +199,9 @@ void SetDisplayFormat(HWND window, int format) {
 
 void ToggleWrap(HWND window) {
   FormatOptions& options = ViewOptions();
-  options.CurrentOptions ^= 0x1;
-  options.Options[std::clamp(options.Format, 0, 2)] = options.CurrentOptions;
+  options.CurrentOptions ^= kOptWrap;
+  options.Options[std::clamp<int32_t>(options.Format, kFormatText, kFormatRaw)] =
+      options.CurrentOptions;
   SendMessageW(window, UM_LAYOUT, 0, -2);
 }
 
@@ -411,7 +415,7 @@ FormatParams CurrentParams() {
   if (Globals().PadPageLength > 0) params.options |= kOptPagePadding;
   params.lineLength = View().layoutWidth > 0 ? View().layoutWidth : options.MaxLineLength;
   params.tabLength = options.TabLength;
-  params.skipCounts = &SkipCountsFor(params.options, options.CCName);
+  params.skipCounts = &ProfileSkipCounts(params.options, options.CCName);
   return params;
 }
 

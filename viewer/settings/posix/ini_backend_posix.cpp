@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/wide_text.h"
+#include "viewer/file/byte_scan.h"
 #include "viewer/settings/profile_store.h"
 
 namespace zorvo {
@@ -30,7 +31,7 @@ constexpr size_t kNone = static_cast<size_t>(-1);
 // What the Windows functions count as blank around names and values,
 // Ctrl-Z among them (an old end-of-file mark).
 bool IsBlank(wchar_t c) {
-  return c == L' ' || c == L'\t' || c == L'\v' || c == L'\f' || c == L'\r' || c == 0x1A;
+  return c == L' ' || c == L'\t' || c == L'\v' || c == L'\f' || c == L'\r' || c == kCtrlZ;
 }
 
 std::wstring_view Trim(std::wstring_view text) {
