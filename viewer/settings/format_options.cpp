@@ -90,7 +90,7 @@ void LoadFormatKind(std::wstring_view section) {
   if (o.CharCode < 0 || o.CharCode >= 3) o.CharCode = 3;
   o.CCChar = ProfileGetInt(section, L"CCChar", 0);
   o.CCName = ProfileGetText(section, L"CCName", L"(none)", 256);
-  o.MaxLineLength = std::max(ProfileGetInt(section, L"MaxLineLength", 4096), 8);
+  o.MaxLineLength = std::max(ProfileGetInt(section, L"MaxLineLength", 4096), kMinLineLength);
   o.TabLength = std::clamp(ProfileGetInt(section, L"TabLength", 8), 1, 255);
   o.VertScroll = static_cast<int8_t>(std::clamp(ProfileGetInt(section, L"VertScroll", 2), 0, 2));
   o.HorzScroll = static_cast<int8_t>(std::clamp(ProfileGetInt(section, L"HorzScroll", 0), 0, 2));
