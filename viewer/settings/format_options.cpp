@@ -6,7 +6,6 @@
 #include "viewer/file/carriage_control.h"
 #include "viewer/file/code_tables.h"
 #include "viewer/file/formatter.h"
-#include "viewer/settings/ansi_code_page.h"
 #include "viewer/settings/colors.h"
 #include "viewer/settings/printer_settings.h"
 #include "viewer/settings/profile_store.h"
@@ -224,8 +223,7 @@ int LoadTitles(std::wstring_view section, LineTable* titles) {
   int32_t loaded = 0;
   for (int32_t n = 1; n <= count; ++n) {
     if (loaded + 1 >= titles->Acnt) break;  // room for the line and the end entry
-    const std::wstring wide = ProfileGetText(section, L"Title" + std::to_wstring(n), L"", 256);
-    const std::string text = NarrowFromWide(wide);
+    const std::string text = ProfileGetTextNarrow(section, L"Title" + std::to_wstring(n), 256);
     if (titles->Tend + static_cast<int32_t>(text.size()) > titles->Tlen) break;
     std::copy(text.begin(), text.end(), titles->chars() + titles->Tend);
     (*titles)[loaded] = LineEntry{n - 1, static_cast<uint32_t>(titles->Tend),
@@ -244,8 +242,8 @@ int SaveTitles(std::wstring_view section, const LineTable* titles) {
   for (int32_t n = 1; n <= count; ++n) {
     const LineEntry& line = (*titles)[n - 1];
     const size_t length = std::min<size_t>(static_cast<size_t>(line.length), 10243);
-    const std::wstring wide = WideFromNarrow(std::string_view(titles->TextOf(n - 1), length));
-    ProfileWriteText(section, (L"Title" + std::to_wstring(n)).c_str(), wide.c_str());
+    const std::string text(titles->TextOf(n - 1), length);
+    ProfileWriteTextNarrow(section, (L"Title" + std::to_wstring(n)).c_str(), text.c_str());
   }
   ProfileWriteInt(section, kTitlesSection, count);
   for (int32_t n = count + 1; n <= old; ++n) {
