@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "settings_fixture.h"
+#include "support/temp_names.h"
 #include "viewer/file/carriage_control.h"
 #include "viewer/file/formatter.h"
 
@@ -187,9 +188,7 @@ class CarriageControlDumpTest : public CarriageControlTest {
  protected:
   void SetUp() override {
     CarriageControlTest::SetUp();
-    path_ = std::filesystem::temp_directory_path() /
-            ("zorvo_cc_dump_" + std::to_string(testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
+    path_ = std::filesystem::temp_directory_path() / (UniqueTempName("zorvo_cc_dump") + ".txt");
     std::filesystem::remove(path_);
     Globals().DebugFileName = path_.wstring();
     Put(L"CarriageControl", L"LINEPRT", L"241=2 64=-1 43=0");
