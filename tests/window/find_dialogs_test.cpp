@@ -180,6 +180,30 @@ TEST_F(FindDialogs, HexDigitsAreCheckedForLengthAndSearchedWithCase) {
   EXPECT_EQ(RecentTexts().count, -1) << "the text list is not touched";
 }
 
+// The history keeps 255 characters of a search text; the field takes no
+// more, so what is searched for is what is remembered.
+TEST_F(FindDialogs, TypingStopsAt255CharactersSoTheHistoryKeepsTheWholeText) {
+  Start();
+  for (const bool hex : {true, false}) {
+    SCOPED_TRACE(hex ? "Find Hex" : "Find Text");
+    std::wstring typed;
+    Drive({[&](HWND dialog) {
+      HWND edit = FindWindowExW(GetDlgItem(dialog, IDC_FIND_WHAT), nullptr, L"Edit", nullptr);
+      ASSERT_NE(edit, nullptr);
+      std::wstring text;
+      while (text.size() < 300) text += L"41 ";
+      SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+      typed = Text(dialog, IDC_FIND_WHAT);
+      Click(dialog, IDOK);
+    }});
+    EXPECT_EQ(hex ? FindHexDialog(window) : FindTextDialog(window), 1);
+    EXPECT_EQ(typed.size(), 255u);
+    const RecentSearchList& list = hex ? RecentHex() : RecentTexts();
+    ASSERT_GE(list.count, 1);
+    EXPECT_EQ(list.entries[0], std::string(typed.begin(), typed.end()));
+  }
+}
+
 TEST_F(FindDialogs, PickingTheThirdEntryMovesItToTheFront) {
   Start("", {{L"MRU Search", L"Texts", L"3"},
              {L"MRU Search", L"Text1", L"first"},
