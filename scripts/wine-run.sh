@@ -7,6 +7,10 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${ZORVO_WINEPREFIX:-$root/build/mingw/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# One locale for every run, whoever starts it: the system's messages, the
+# code page and the regional settings the tests expect. ZORVO_WINE_LOCALE
+# picks another for a test that needs one.
+export LC_ALL=${ZORVO_WINE_LOCALE:-C.UTF-8}
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi

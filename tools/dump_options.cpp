@@ -6,6 +6,7 @@
 #include "common/number_text.h"
 #include "common/wide_text.h"
 #include "viewer/file/code_tables.h"
+#include "viewer/settings/format_options.h"
 
 namespace zorvo {
 
@@ -15,7 +16,7 @@ const char kDumpUsage[] =
     "Display options start from the viewer's profile; these override them:\n"
     "  --format text|hex|raw     display format\n"
     "  --code ansi|ascii|ebcdic  character code of the file\n"
-    "  --length N                line length\n"
+    "  --length N                line length (8 or more)\n"
     "  --wrap, --no-wrap         continue long lines on the next line, or cut them\n"
     "  --expand-tabs N           expand tabs to multiples of N (0: show tabs)\n"
     "  --cc none|asa|ibm|NAME    carriage control in column 1 (NAME: a user table)\n"
@@ -106,7 +107,8 @@ bool ParseDumpOptions(const std::vector<std::wstring>& args, DumpOptions& option
       }
       options.code = choice;
     } else if (arg == L"--length") {
-      if (!number(1, 1 << 20, n)) return false;
+      // No shorter than the viewer's options allow.
+      if (!number(kMinLineLength, 1 << 20, n)) return false;
       options.lineLength = static_cast<int32_t>(n);
     } else if (arg == L"--expand-tabs") {
       if (!number(0, 255, n)) return false;

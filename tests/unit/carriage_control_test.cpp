@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "settings_fixture.h"
+#include "support/temp_names.h"
+#include "viewer/file/carriage_control.h"
 #include "viewer/file/formatter.h"
 #include "viewer/settings/user_skip_counts.h"
 
@@ -189,9 +191,7 @@ class CarriageControlDumpTest : public CarriageControlTest {
  protected:
   void SetUp() override {
     CarriageControlTest::SetUp();
-    path_ = std::filesystem::temp_directory_path() /
-            ("zorvo_cc_dump_" + std::to_string(testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
+    path_ = std::filesystem::temp_directory_path() / (UniqueTempName("zorvo_cc_dump") + ".txt");
     std::filesystem::remove(path_);
     Globals().DebugFileName = path_.wstring();
     Put(L"CarriageControl", L"LINEPRT", L"241=2 64=-1 43=0");

@@ -319,6 +319,29 @@ TEST_P(ProfileContractTest, EveryByteSurvivesTheNarrowTexts) {
   EXPECT_TRUE(Keys(L"Narrow").empty());
 }
 
+// Title lines and search texts may begin or end with blanks or quotes,
+// which an INI file drops from a value unless it is written quoted.
+TEST_P(ProfileContractTest, BlanksAndQuotesAtTheEndsSurvive) {
+  const wchar_t* const values[] = {L"  centred title  ",
+                                   L"\tafter a tab",
+                                   L"trailing ",
+                                   L"\"quoted\"",
+                                   L"'single'",
+                                   L"\"",
+                                   L"it's",
+                                   L"say \"hi\"",
+                                   L" ",
+                                   L"a \" b",
+                                   L"'open",
+                                   L"\x1A"};
+  for (const wchar_t* value : values) {
+    Put(L"Texts", L"Value", value);
+    EXPECT_EQ(Text(L"Texts", L"Value"), value);
+  }
+  store_->WriteTextNarrow(L"Texts", L"Search", " find me\t");
+  EXPECT_EQ(store_->GetTextNarrow(L"Texts", L"Search", 100), " find me\t");
+}
+
 // Deleting.
 
 TEST_P(ProfileContractTest, NullTextDeletesTheKeyOnly) {

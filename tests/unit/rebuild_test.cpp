@@ -11,6 +11,8 @@
 
 #include "support/memory_file.h"
 #include "viewer/file/carriage_control.h"
+#include "viewer/file/rebuild.h"
+#include "viewer/frame/error_report.h"
 #include "viewer/frame/positioning.h"
 #include "viewer/frame/tag_list.h"
 
@@ -376,6 +378,27 @@ TEST_F(PositioningTest, AFailingRebuildShowsTheReportAndHomeRestores) {
   EXPECT_TRUE(home.rebuilt);
   EXPECT_FALSE(home.errorReport);
   EXPECT_EQ(Top(), "line 0");
+}
+
+// The report's lines stand at offset 1 and its end at the file's length, so
+// a target in between looked like a line of it and the view stayed there.
+TEST_F(PositioningTest, AnyOffsetLeavesTheReportLikeTheTop) {
+  Open(Numbered(300), 64);
+  const int64_t line150 = memory.bytes.find("line 150");
+  const int64_t end = static_cast<int64_t>(memory.bytes.size());
+  const std::pair<int64_t, const char*> targets[] = {
+      {line150, "line 150"}, {line150 + 3, "line 150"}, {1, "line 0"}, {end, "line 299"}};
+  for (const auto& [offset, top] : targets) {
+    SCOPED_TRACE(offset);
+    Send(PositionKind::kReload, 0);
+    memory.fail = true;
+    ASSERT_TRUE(Send(PositionKind::kGotoOffsetReload, 2000).errorReport);
+    memory.fail = false;
+    const PositionOutcome go = Send(PositionKind::kGotoOffset, offset);
+    EXPECT_TRUE(go.rebuilt);
+    EXPECT_FALSE(HoldsProgramError(*table));
+    EXPECT_EQ(Top(), top);
+  }
 }
 
 TEST_F(PositioningTest, WithoutAFileNothingHappens) {

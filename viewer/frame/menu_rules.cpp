@@ -108,7 +108,7 @@ std::vector<MenuCommandState> MenuStateFor(int position, const MenuInputs& in) {
   const auto check = [&out](uint32_t id, bool on) { out.push_back({id, S::kCheck, on}); };
   switch (position) {
     case kMenuFile:
-      check(IDM_IGNOREDDE, in.ddeState != 0);
+      check(IDM_IGNOREDDE, in.ddeState != kDdeServing);
       enable({IDM_CLOSE, IDM_PRINT, IDM_PRINTPAGE, IDM_SIDES}, in.fileOpen);
       enable({IDM_PRINTTAGS}, in.fileOpen && in.tagCount != 0);
       break;

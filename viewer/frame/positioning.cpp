@@ -52,9 +52,10 @@ PositionOutcome Position(ViewPosition& view, const PositionMessage& message) {
   }
 
   // A target inside the table is a move of one line from the line before
-  // the one that holds it.
+  // the one that holds it. The program-error report holds no lines of the
+  // file: any target leaves it, as going to the top does.
   if (message.kind != PositionKind::kGotoOffsetReload && !stale && table.Alast >= table.Afirst &&
-      target >= firstOffset && target <= endOffset) {
+      target >= firstOffset && target <= endOffset && !HoldsProgramError(table)) {
     int32_t i = table.Alast;
     while (i > table.Afirst && table[i].offset > target) --i;
     lineDelta = 1;

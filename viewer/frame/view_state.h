@@ -16,6 +16,12 @@ namespace zorvo {
 
 inline constexpr wchar_t kAppTitle[] = L"Tessary";
 
+// ViewState::ddeState.
+enum DdeState : int {
+  kDdeServing = 0,
+  kDdeOff = 2,
+};
+
 struct Selection {
   int64_t start = -1;  // file offsets; end exclusive; -1 = none
   int64_t end = -1;
@@ -46,7 +52,7 @@ struct ViewState {
   int64_t searchPosition = -1;
   int32_t patternLength = 0;
   bool alwaysOnTop = false;
-  int ddeState = 2;  // 0 serving, 2 off
+  int ddeState = kDdeOff;
   int pageIndexTimer = 0;
   int64_t returnPosition = -1;  // where Set returns the view to
 };

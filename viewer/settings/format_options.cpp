@@ -6,7 +6,6 @@
 #include "common/number_text.h"
 #include "viewer/file/code_tables.h"
 #include "viewer/file/formatter.h"
-#include "viewer/settings/ansi_code_page.h"
 #include "viewer/settings/colors.h"
 #include "viewer/settings/printer_settings.h"
 #include "viewer/settings/profile_store.h"
@@ -78,7 +77,8 @@ void LoadFormatKind(std::wstring_view section) {
   o.CCName = ProfileGetText(section, L"CCName", L"(none)", 256);
   // No line shows more characters than the screen's text buffer holds; a
   // larger value would only overflow the arithmetic of widths.
-  o.MaxLineLength = std::clamp(ProfileGetInt(section, L"MaxLineLength", 4096), 8, kScreenText);
+  o.MaxLineLength =
+      std::clamp(ProfileGetInt(section, L"MaxLineLength", 4096), kMinLineLength, kScreenText);
   o.TabLength = std::clamp(ProfileGetInt(section, L"TabLength", 8), 1, 255);
   o.VertScroll = static_cast<int8_t>(std::clamp(ProfileGetInt(section, L"VertScroll", 2), 0, 2));
   o.HorzScroll = static_cast<int8_t>(std::clamp(ProfileGetInt(section, L"HorzScroll", 0), 0, 2));
@@ -212,8 +212,7 @@ int LoadTitles(std::wstring_view section, LineTable* titles) {
   int32_t loaded = 0;
   for (int32_t n = 1; n <= count; ++n) {
     if (loaded + 1 >= titles->Acnt) break;  // room for the line and the end entry
-    const std::wstring wide = ProfileGetText(section, L"Title" + std::to_wstring(n), L"", 256);
-    const std::string text = NarrowFromWide(wide);
+    const std::string text = ProfileGetTextNarrow(section, L"Title" + std::to_wstring(n), 256);
     if (titles->Tend + static_cast<int32_t>(text.size()) > titles->Tlen) break;
     std::copy(text.begin(), text.end(), titles->chars() + titles->Tend);
     (*titles)[loaded] = LineEntry{n - 1, static_cast<uint32_t>(titles->Tend),
@@ -232,8 +231,8 @@ int SaveTitles(std::wstring_view section, const LineTable* titles) {
   for (int32_t n = 1; n <= count; ++n) {
     const LineEntry& line = (*titles)[n - 1];
     const size_t length = std::min<size_t>(static_cast<size_t>(line.length), 10243);
-    const std::wstring wide = WideFromNarrow(std::string_view(titles->TextOf(n - 1), length));
-    ProfileWriteText(section, (L"Title" + std::to_wstring(n)).c_str(), wide.c_str());
+    const std::string text(titles->TextOf(n - 1), length);
+    ProfileWriteTextNarrow(section, (L"Title" + std::to_wstring(n)).c_str(), text.c_str());
   }
   ProfileWriteInt(section, kTitlesSection, count);
   for (int32_t n = count + 1; n <= old; ++n) {

@@ -36,6 +36,7 @@ inline constexpr wchar_t kPageSetupSection[] = L"Page Setup";
 inline constexpr wchar_t kPrintSetupSection[] = L"Print Setup";
 
 inline constexpr int32_t kDefaultPosition = INT_MIN;  // the system picks
+inline constexpr int32_t kMinLineLength = 8;          // the shortest MaxLineLength
 
 struct FormatOptions {
   std::array<uint32_t, 3> Options{0x60, 0x3, 0x41};  // Text, Hex Dump, Raw Text

@@ -21,6 +21,20 @@ std::wstring Cut(std::wstring_view text, size_t capacity) {
 
 }  // namespace
 
+std::wstring ProfileBackend::WidenBytes(std::string_view bytes) { return WideFromNarrow(bytes); }
+
+std::string ProfileBackend::NarrowText(std::wstring_view text) { return NarrowFromWide(text); }
+
+std::wstring IniValueText(std::wstring_view value) {
+  if (value.empty()) return std::wstring();
+  // What the system's INI reader counts as blank, Ctrl-Z among it.
+  auto blank = [](wchar_t c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == L' '; };
+  auto quote = [](wchar_t c) { return c == L'"' || c == L'\''; };
+  const wchar_t first = value.front(), last = value.back();
+  if (!blank(first) && !blank(last) && !quote(first) && !quote(last)) return std::wstring(value);
+  return L'"' + std::wstring(value) + L'"';
+}
+
 bool SameProfileName(std::wstring_view a, std::wstring_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
     return x == y || std::towupper(x) == std::towupper(y);
@@ -80,7 +94,7 @@ bool ProfileStore::WriteUnsigned(std::wstring_view section, std::wstring_view ke
 std::string ProfileStore::GetTextNarrow(std::wstring_view section, std::wstring_view key,
                                         size_t capacity) {
   const std::wstring wide = GetText(section, key, L"", capacity);
-  std::string narrow = NarrowFromWide(wide);
+  std::string narrow = backend_->NarrowText(wide);
   if (capacity == 0) return std::string();
   if (narrow.size() > capacity - 1) narrow.resize(capacity - 1);
   return narrow;
@@ -92,7 +106,7 @@ void ProfileStore::WriteTextNarrow(std::wstring_view section, const wchar_t* key
     WriteText(section, key, nullptr);
     return;
   }
-  const std::wstring wide = WideFromNarrow(text);
+  const std::wstring wide = backend_->WidenBytes(text);
   WriteText(section, key, wide.c_str());
 }
 

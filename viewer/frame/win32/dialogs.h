@@ -41,15 +41,16 @@ void SetDialogInitHook(DialogHook hook);  // empty: none
 // ended with 1, else 0.
 int RunDialog(HWND owner, const wchar_t* name, DLGPROC procedure, void* state);
 
+// What every dialog does when its procedure fails: a stop beep, and the
+// dialog ends as Cancel ends it, so that nothing half done is kept.
+INT_PTR DialogFailed(HWND dialog);
+
 // A dialog procedure that lets no exception unwind through the system's
-// frames: a failure beeps and the message counts as not handled.
+// frames: a failure ends the dialog through DialogFailed.
 template <INT_PTR (*Handle)(HWND, UINT, WPARAM, LPARAM)>
 INT_PTR CALLBACK GuardedDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   return Guarded([&] { return Handle(dialog, message, wParam, lParam); },
-                 [](GuardFailure) -> INT_PTR {
-                   MessageBeep(MB_ICONHAND);
-                   return FALSE;
-                 });
+                 [dialog](GuardFailure) { return DialogFailed(dialog); });
 }
 
 // Calls the init hook; every dialog's WM_INITDIALOG ends here.

@@ -7,6 +7,7 @@
 #include "viewer/file/code_tables.h"
 #include "viewer/file/search.h"
 #include "viewer/frame/find_text.h"
+#include "viewer/frame/win32/dialogs.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/resources/find_ids.h"
 #include "viewer/settings/ansi_code_page.h"
@@ -66,6 +67,9 @@ void Fill(HWND dialog, FindDialog& find) {
   // them; hex entries are kept as typed.
   const CodeTable table = DisplayTable();
   HWND combo = GetDlgItem(dialog, IDC_FIND_WHAT);
+  // The history keeps 255 bytes of each text, hex digits included: a
+  // longer one would come back cut.
+  SendMessageW(combo, CB_LIMITTEXT, kMaxSearchText, 0);
   for (int i = 0; i < list.count && i < kRecentSearches; ++i) {
     const std::string& entry = list.entries[static_cast<size_t>(i)];
     find.shown.push_back(find.hex ? WideFromNarrow(entry) : DisplayText(entry, table));
@@ -174,22 +178,8 @@ INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   return FALSE;
 }
 
-INT_PTR CALLBACK FindDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    return Handle(dialog, message, wParam, lParam);
-  } catch (...) {
-    // Nothing may unwind through the system's frames: the dialog gives up.
-    FrameNotifier().Beep(kIconHand);
-    EndDialog(dialog, 0);
-    return TRUE;
-  }
-}
-
 int Run(HWND owner, const wchar_t* resource, FindDialog& find) {
-  const INT_PTR result =
-      DialogBoxParamW(Instance(), resource, owner, FindDialogProc, reinterpret_cast<LPARAM>(&find));
-  if (result == -1) FrameNotifier().Beep(kIconHand);
-  return result == 1 ? 1 : 0;
+  return RunDialog(owner, resource, &GuardedDialogProc<Handle>, &find);
 }
 
 }  // namespace

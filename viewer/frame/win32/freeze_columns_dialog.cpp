@@ -42,7 +42,7 @@ struct FreezeState {
 
 // The example and the scale: edit controls that also tell the dialog where
 // the caret went, once the control itself has moved it.
-LRESULT CALLBACK SampleFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT SampleField(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
   const auto original = reinterpret_cast<WNDPROC>(GetPropW(field, kOriginalProc));
   if (!original) return DefWindowProcW(field, message, wParam, lParam);
   const LRESULT result = CallWindowProcW(original, field, message, wParam, lParam);
@@ -50,6 +50,11 @@ LRESULT CALLBACK SampleFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM
     SendMessageW(GetParent(field), UM_CARET_COLUMN, static_cast<WPARAM>(GetDlgCtrlID(field)), 0);
   }
   return result;
+}
+
+LRESULT CALLBACK SampleFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
+  return Guarded([&] { return SampleField(field, message, wParam, lParam); },
+                 [field](GuardFailure) -> LRESULT { return DialogFailed(GetParent(field)); });
 }
 
 void Subclass(HWND field) {
@@ -163,6 +168,12 @@ void SetDialogInitHook(DialogHook hook) { InitHook() = std::move(hook); }
 
 void DialogReady(HWND dialog) {
   if (InitHook()) InitHook()(dialog);
+}
+
+INT_PTR DialogFailed(HWND dialog) {
+  FrameNotifier().Beep(kIconHand);
+  EndDialog(dialog, 0);
+  return TRUE;
 }
 
 int RunDialog(HWND owner, const wchar_t* name, DLGPROC procedure, void* state) {

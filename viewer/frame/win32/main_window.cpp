@@ -6,14 +6,17 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <list>
 #include <memory>
 #include <new>
 #include <string>
 
+#include "common/exception_guard.h"
 #include "common/notifier.h"
 #include "common/program_path.h"
 #include "viewer/dde/win32/dde_server.h"
 #include "viewer/file/search.h"
+#include "viewer/frame/error_report.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/dialogs.h"
 #include "viewer/frame/win32/find_dialogs.h"
@@ -57,11 +60,22 @@ std::wstring NamePart(const std::wstring& path) {
 
 void Repaint(HWND window) { InvalidateRect(window, nullptr, FALSE); }
 
-// Posts UM_OPEN_FILE with a copy of `name` that the handler frees.
-void PostOpenFile(HWND window, const std::wstring& name) {
-  auto* copy = new (std::nothrow) std::wstring(name.substr(0, MAX_PATH - 1));
-  if (!copy) return;
-  if (!PostMessageW(window, UM_OPEN_FILE2, 0, reinterpret_cast<LPARAM>(copy))) delete copy;
+void Warn() { FrameNotifier().Beep(kIconExclamation); }
+
+// The names posted with UM_OPEN_FILE, held here from the post until the
+// message is handled; a list, so that each keeps its characters in place.
+std::list<std::wstring>& PostedNames() {
+  static std::list<std::wstring> names;
+  return names;
+}
+
+// The name a UM_OPEN_FILE message carries, copied; when it was posted, the
+// held one is let go.
+std::wstring TakeName(LPARAM lParam) {
+  const auto* name = reinterpret_cast<const wchar_t*>(lParam);
+  std::wstring copy(name);
+  PostedNames().remove_if([name](const std::wstring& held) { return held.c_str() == name; });
+  return copy;
 }
 
 void ClearTags() { Tags().count = 0; }
@@ -181,7 +195,7 @@ LRESULT OpenPath(HWND window, WPARAM offerDialog, const wchar_t* path) {
   if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     std::wstring copy = std::wstring(path).substr(0, MAX_PATH - 1);
-    SendMessageW(window, UM_OPEN_FILE2, 1, reinterpret_cast<LPARAM>(copy.c_str()));
+    SendMessageW(window, UM_OPEN_FILE2, 0, reinterpret_cast<LPARAM>(copy.c_str()));
     return 1;
   }
   return offerDialog == 1 ? OpenDialog(window) : 0;
@@ -194,7 +208,7 @@ void SetDisplayFormat(HWND window, int format) {
       options.CurrentOptions;
   options.Format = format;
   options.CurrentOptions = options.Options[format];
-  SendMessageW(window, UM_LAYOUT, 0, -2);
+  SendMessageW(window, UM_LAYOUT, 0, kLayoutRebuild);
 }
 
 void ToggleWrap(HWND window) {
@@ -202,14 +216,14 @@ void ToggleWrap(HWND window) {
   options.CurrentOptions ^= kOptWrap;
   options.Options[std::clamp<int32_t>(options.Format, kFormatText, kFormatRaw)] =
       options.CurrentOptions;
-  SendMessageW(window, UM_LAYOUT, 0, -2);
+  SendMessageW(window, UM_LAYOUT, 0, kLayoutRebuild);
 }
 
 void SetAlwaysOnTop(HWND window, bool on) {
   View().alwaysOnTop = on;
   if (!SetWindowPos(window, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                     SWP_NOMOVE | SWP_NOSIZE)) {
-    MessageBeep(MB_ICONEXCLAMATION);
+    Warn();
   }
 }
 
@@ -217,7 +231,7 @@ void Zoom(HWND window, int steps, bool reset) {
   View().zoomSteps = reset ? 0 : View().zoomSteps + steps;
   SendMessageW(window, UM_FONT, 0, 0);
   View().layoutWidth = -1;
-  SendMessageW(window, UM_LAYOUT, 0, -2);
+  SendMessageW(window, UM_LAYOUT, 0, kLayoutRebuild);
   Repaint(window);
 }
 
@@ -226,7 +240,7 @@ void ApplySetup(HWND window) {
   CreateTitleBuffers(false);
   ReloadSetup(TitleTable().get());
   SendMessageW(window, UM_FONT, 0, 0);
-  SendMessageW(window, UM_LAYOUT, 0, -2);
+  SendMessageW(window, UM_LAYOUT, 0, kLayoutRebuild);
   Repaint(window);
 }
 
@@ -237,11 +251,23 @@ void ShowHelp(HWND window) {
   path += L".htm";
   const auto result = reinterpret_cast<INT_PTR>(
       ShellExecuteW(window, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-  if (result < 32) MessageBeep(MB_ICONEXCLAMATION);
+  if (result < 32) Warn();
+}
+
+// The commands that do nothing without an open file.
+bool NeedsFile(int id) {
+  static constexpr int kNeedFile[] = {
+      IDM_PRINT,     IDM_PRINTPAGE,  IDM_PRINTALL,    IDM_PRINTTAGS,  IDM_PRINTTAGSNOW,
+      IDM_CLOSE,     IDM_SIDES,      IDM_TOGGLE,      IDM_NEXTMARK,   IDM_UNMARKALL,
+      IDM_SETMARKS,  IDM_RESETMARKS, IDM_FREEZETITLE, IDM_CLEARTITLE, IDM_FINDTEXT,
+      IDM_FINDHEX,   IDM_FINDNEXT,   IDM_MARKALL,     IDM_GOTO,       IDM_COPY,
+      IDM_SELECTALL, IDM_UNSELECT,   IDM_COPYTAGS};
+  return std::find(std::begin(kNeedFile), std::end(kNeedFile), id) != std::end(kNeedFile);
 }
 
 void Command(HWND window, int id) {
   const bool file = !OpenFile().path.empty();
+  if (!file && NeedsFile(id)) return;
   switch (id) {
     case IDM_OPEN:
       OpenDialog(window);
@@ -253,11 +279,11 @@ void Command(HWND window, int id) {
       if (file) CloseFile(window);
       return;
     case IDM_IGNOREDDE:
-      if (View().ddeState == 2) {
-        if (StartDdeServer(window)) View().ddeState = 0;
+      if (View().ddeState == kDdeOff) {
+        if (StartDdeServer(window)) View().ddeState = kDdeServing;
       } else {
         StopDdeServer();
-        View().ddeState = 2;
+        View().ddeState = kDdeOff;
       }
       return;
     case IDM_CONTENTS:
@@ -271,7 +297,7 @@ void Command(HWND window, int id) {
       if (!file) return;
       if (id == IDM_FINDTEXT ? FindTextDialog(window) : FindHexDialog(window)) {
         if (Search().pattern.empty()) {
-          MessageBeep(MB_ICONEXCLAMATION);  // hex digits that make no byte
+          Warn();  // hex digits that make no byte
           return;
         }
         if (Search().flags & kSearchFromTop) View().searchPosition = 0;
@@ -345,9 +371,7 @@ void Command(HWND window, int id) {
       IDM_GOTO,          IDM_OPTIONS,      IDM_FONT,
       IDM_SAVEOPTIONS, IDM_SAVESETUP,    IDM_LOADSETUP,    IDM_COPY,
       IDM_COPYTAGS};
-  if (std::find(std::begin(kLater), std::end(kLater), id) != std::end(kLater)) {
-    MessageBeep(MB_ICONEXCLAMATION);
-  }
+  if (std::find(std::begin(kLater), std::end(kLater), id) != std::end(kLater)) Warn();
 }
 
 bool Create(HWND window) {
@@ -366,8 +390,8 @@ bool Create(HWND window) {
     Screen();
     Tags();
   } catch (const std::bad_alloc&) {
-    MessageBeep(MB_ICONHAND);
-    MessageBoxW(window, L"Cannot allocate memory", kAppTitle, MB_ICONHAND);
+    FrameNotifier().Message(L"Cannot allocate memory", kAppTitle, kIconHand,
+                            reinterpret_cast<uintptr_t>(window));
     SendMessageW(window, WM_CLOSE, 0, 0);
     return false;
   }
@@ -393,10 +417,47 @@ void Destroy(HWND window) {
   SaveRecentFiles();
   DragAcceptFiles(window, FALSE);
   DestroyScreenFont();
+  PostedNames().clear();  // names posted to a window that is gone
   PostQuitMessage(0);
 }
 
+LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// An exception that reached the window procedure's edge: the view shows the
+// program-error report in place of the file (Home goes back to the file),
+// with a stop beep; without a file the beep alone.
+LRESULT ReportFailure(HWND window, UINT message) {
+  switch (message) {
+    case WM_CREATE:
+      return -1;  // no window, which start-up reports
+    case WM_DESTROY:
+      PostQuitMessage(0);  // the program still ends
+      return 0;
+    case WM_PAINT:
+      ValidateRect(window, nullptr);  // else the same paint comes back at once
+      break;
+    default:
+      break;
+  }
+  LineTable& table = Screen();
+  // A report already shown stays: painting it cannot fail again and again.
+  if (!OpenFile().path.empty() && !HoldsProgramError(table)) {
+    ShowProgramError(kStatusFailed, OpenFile(), table);
+    InvalidateRect(window, nullptr, FALSE);
+  }
+  FrameNotifier().Beep(kIconHand);
+  return 0;
+}
+
 }  // namespace
+
+void PostOpenFile(HWND window, const std::wstring& name) {
+  std::list<std::wstring>& held = PostedNames();
+  held.push_back(name.substr(0, MAX_PATH - 1));
+  if (!PostMessageW(window, UM_OPEN_FILE2, 0, reinterpret_cast<LPARAM>(held.back().c_str()))) {
+    held.pop_back();
+  }
+}
 
 Notifier& FrameNotifier() { return frameNotifier ? *frameNotifier : PlatformNotifier(); }
 void SetFrameNotifier(Notifier* notifier) { frameNotifier = notifier; }
@@ -451,6 +512,13 @@ PositionOutcome PositionView(HWND window, PositionKind kind, int64_t value) {
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return Guarded([&] { return HandleMessage(window, message, wParam, lParam); },
+                 [&](GuardFailure) { return ReportFailure(window, message); });
+}
+
+namespace {
+
+LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   ViewState& view = View();
   switch (message) {
     case WM_CREATE:
@@ -463,7 +531,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       view.clientWidth = LOWORD(lParam);
       view.clientHeight = HIWORD(lParam);
       if (wParam != SIZE_MINIMIZED) {
-        OnLayout(window, lParam, true);
+        OnLayout(window, false, true);
         return 0;
       }
       break;
@@ -503,6 +571,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
     case WM_MOUSEWHEEL:
+    case WM_CAPTURECHANGED:
       if (OnMouse(window, message, wParam, lParam)) return 0;
       break;
     case WM_DROPFILES: {
@@ -527,7 +596,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       PositionView(window, PositionKind::kGotoOffset, OffsetOf(wParam, lParam));
       return 0;
     case UM_LAYOUT:
-      OnLayout(window, lParam, false);
+      OnLayout(window, lParam == kLayoutRebuild, false);
       return 0;
     case UM_FONT:
       OnFont(window);
@@ -537,20 +606,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case UM_OPEN_PATH:
       return OpenPath(window, wParam, reinterpret_cast<const wchar_t*>(lParam));
     case UM_OPEN_FILE:
-      if (lParam) OpenFileNamed(window, reinterpret_cast<const wchar_t*>(lParam));
+    case UM_OPEN_FILE2:
+      if (lParam) OpenFileNamed(window, TakeName(lParam));
       return 0;
-    case UM_OPEN_FILE2: {
-      // Posted names are copies made for the message; sent ones (wParam 1)
-      // belong to the sender.
-      if (!lParam) return 0;
-      if (wParam == 1) {
-        OpenFileNamed(window, reinterpret_cast<const wchar_t*>(lParam));
-      } else {
-        std::unique_ptr<std::wstring> name(reinterpret_cast<std::wstring*>(lParam));
-        OpenFileNamed(window, *name);
-      }
-      return 0;
-    }
     case UM_STARTUP_OPEN:
       if (SendMessageW(window, UM_OPEN_IF_EXISTS, 1, lParam) == 0) {
         PostMessageW(window, WM_CLOSE, 0, 0);
@@ -573,5 +631,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
+
+}  // namespace
 
 }  // namespace zorvo

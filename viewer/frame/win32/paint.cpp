@@ -267,7 +267,7 @@ void OnFont(HWND window) {
   ReleaseDC(window, dc);
 }
 
-void OnLayout(HWND window, LPARAM lParam, bool sizeReason) {
+void OnLayout(HWND window, bool forced, bool sizeReason) {
   ViewState& view = View();
   const ClientSize client = ClientOf(window);
   view.clientWidth = client.width;
@@ -280,7 +280,7 @@ void OnLayout(HWND window, LPARAM lParam, bool sizeReason) {
   in.layoutWidth = view.layoutWidth;
   in.maxLineLength = options.MaxLineLength;
   in.sizeReason = sizeReason;
-  in.forced = lParam == -2;
+  in.forced = forced;
   const LayoutDecision decision = DecideLayout(in);
   if (decision.resetHorizontal) view.horizontalOffset = 0;
   if (decision.rebuild) {
