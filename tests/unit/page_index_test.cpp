@@ -90,7 +90,6 @@ TEST(PageIndexTest, TheIndexFileHoldsTheHeaderAndOneRecordPerPage) {
   ASSERT_EQ(index.IndexMessage(kPageIndexStart, file.wstring(), 8192), PG_ACTIVE);
   const fs::path name(index.indexFileName());
   EXPECT_EQ(name.filename().string().substr(0, 3), "TPX");
-  EXPECT_TRUE(fs::equivalent(name.parent_path(), fs::temp_directory_path()));
   // Before the end the header's count is 0 and page 1 is there.
   std::string written = ReadAll(name);
   ASSERT_EQ(written.size(), 32u);
