@@ -162,6 +162,35 @@ TEST_F(MemoryIndexTest, OnlyAFormFeedRightAfterALineEndStartsAPage) {
   }
 }
 
+TEST_F(MemoryIndexTest, LargeBuffersFindEveryBreakOfADenseFile) {
+  // Line ends and form feeds everywhere, so that breaks fall on every
+  // boundary of a slice and of the pieces a large buffer is read in.
+  std::string bytes(700'000, 'a');
+  uint32_t seed = 12345;
+  for (char& c : bytes) {
+    seed = seed * 1103515245 + 12345;
+    c = "\n\r\faaaaa"[(seed >> 16) & 7];
+  }
+  const std::vector<int64_t> expected = PlainScan(bytes);
+  for (const int32_t buffer : {1 << 20, 262147, 8192}) {
+    RecordingNotifier quiet;
+    PageIndex fresh(quiet, memory);
+    memory.bytes = bytes;
+    IndexToEnd(fresh, L"memory", buffer);
+    ASSERT_EQ(fresh.state(), PG_DONE);
+    // The records as written, read in one go.
+    const std::string written = ReadAll(fs::path(fresh.indexFileName()));
+    std::vector<int64_t> pages;
+    for (size_t at = 16; at + 16 <= written.size(); at += 16) {
+      int64_t offset = 0;
+      for (int b = 7; b >= 0; --b)
+        offset = offset * 256 + static_cast<unsigned char>(written[at + b]);
+      pages.push_back(offset);
+    }
+    EXPECT_EQ(pages, expected) << buffer;
+  }
+}
+
 TEST_F(MemoryIndexTest, TwentyThousandBytesTakeThreeDefaultSlices) {
   std::string bytes(20000, 'x');
   bytes[8190] = '\n';  // the pair straddles the first two slices

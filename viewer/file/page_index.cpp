@@ -5,6 +5,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(_WIN32) && defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace zorvo {
 
 namespace {
@@ -16,6 +20,8 @@ constexpr wchar_t kSliceFailed[] =
 constexpr int32_t kSmallestBuffer = 4;
 // Records are written in runs of this many bytes at most.
 constexpr size_t kRecordRun = 64 * 1024;
+// A slice reads its buffer in pieces of this many bytes at most.
+constexpr uint32_t kReadPiece = 256 * 1024;
 
 void Put32(unsigned char* at, uint32_t value) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
@@ -34,16 +40,36 @@ uint64_t Get64(const unsigned char* at) {
   return value;
 }
 
-// Reads until `size` bytes are in or the file ends.
-bool ReadFull(FileHandle& file, unsigned char* buffer, uint32_t size, uint32_t& got) {
-  got = 0;
-  while (got < size) {
-    uint32_t part = 0;
-    if (!file.Read(buffer + got, size - got, part)) return false;
-    if (part == 0) break;
-    got += part;
+// The first form feed in [at, end), or end. The C library of the Windows
+// build compares byte by byte; the others' memchr is fast.
+const unsigned char* FindFormFeed(const unsigned char* at, const unsigned char* end) {
+#if !defined(_WIN32)
+  const void* hit = std::memchr(at, '\f', static_cast<size_t>(end - at));
+  return hit ? static_cast<const unsigned char*>(hit) : end;
+#else
+#if defined(__SSE2__)
+  const __m128i feed = _mm_set1_epi8('\f');
+  // Form feeds are rare: 64 bytes at a time until one of them is one.
+  for (; end - at >= 64; at += 64) {
+    const auto* block = reinterpret_cast<const __m128i*>(at);
+    const __m128i any =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(_mm_loadu_si128(block), feed),
+                                  _mm_cmpeq_epi8(_mm_loadu_si128(block + 1), feed)),
+                     _mm_or_si128(_mm_cmpeq_epi8(_mm_loadu_si128(block + 2), feed),
+                                  _mm_cmpeq_epi8(_mm_loadu_si128(block + 3), feed)));
+    if (_mm_movemask_epi8(any) != 0) break;
   }
-  return true;
+  for (; end - at >= 16; at += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, feed));
+    if (mask != 0) return at + __builtin_ctz(static_cast<unsigned>(mask));
+  }
+#endif
+  for (; at < end; ++at) {
+    if (*at == '\f') return at;
+  }
+  return end;
+#endif
 }
 
 }  // namespace
@@ -194,33 +220,56 @@ bool PageIndex::AppendRecords() {
   return true;
 }
 
+bool PageIndex::FindPages(const unsigned char* at, const unsigned char* end, uint64_t base) {
+  while (at < end) {
+    const unsigned char* feed = FindFormFeed(at, end);
+    if (feed == end) break;
+    if ((feed[-1] == '\n' || feed[-1] == '\r') &&
+        pageCount_ < std::numeric_limits<int32_t>::max()) {
+      unsigned char record[kPageIndexRecord] = {};
+      Put64(record, base + static_cast<uint64_t>(feed - buffer_));
+      pending_.insert(pending_.end(), record, record + kPageIndexRecord);
+      ++pageCount_;
+      if (pending_.size() >= kRecordRun && !AppendRecords()) return false;
+    }
+    at = feed + 1;
+  }
+  return true;
+}
+
 int32_t PageIndex::Slice() {
   if (!source_->Seek(static_cast<int64_t>(scanPosition_))) return FailSlice(L"Seek error.");
-  uint32_t got = 0;
-  if (!ReadFull(*source_, buffer_, static_cast<uint32_t>(bufferSize_), got)) {
-    return FailSlice(L"Read error.");
-  }
-
-  // The pairs beginning at 0 to got - 4: the form feed of a pair is at 1 to
-  // got - 3. The last three bytes are read again by the next slice.
-  if (got >= 4) {
-    const unsigned char* at = buffer_ + 1;
-    const unsigned char* const end = buffer_ + got - 2;
-    while (at < end) {
-      const void* hit = std::memchr(at, '\f', static_cast<size_t>(end - at));
-      if (!hit) break;
-      const auto* feed = static_cast<const unsigned char*>(hit);
-      if ((feed[-1] == '\n' || feed[-1] == '\r') &&
-          pageCount_ < std::numeric_limits<int32_t>::max()) {
-        unsigned char record[kPageIndexRecord] = {};
-        Put64(record, scanPosition_ + static_cast<uint64_t>(feed - buffer_));
-        pending_.insert(pending_.end(), record, record + kPageIndexRecord);
-        ++pageCount_;
-        if (pending_.size() >= kRecordRun && !AppendRecords()) {
-          return FailSlice(L"Error writing the page index file.");
-        }
+  // A slice reads up to the buffer's size and examines the pairs beginning
+  // at 0 to got - 4: the form feed of a pair is at 1 to got - 3; the last
+  // three bytes are read again by the next slice. The bytes are not kept:
+  // a large buffer is read a piece at a time into its start, each piece
+  // examined while it is still in the processor's cache, with the last
+  // three bytes of a piece moved before the next one.
+  const auto size = static_cast<uint32_t>(bufferSize_);
+  const uint32_t region = std::min(size, kReadPiece);
+  uint32_t got = 0;                       // bytes of the slice read so far
+  uint64_t base = scanPosition_;          // the file offset of buffer_[0]
+  uint32_t have = 0;                      // bytes in the buffer
+  uint64_t examined = scanPosition_ + 1;  // the next form feed position to examine
+  while (got < size) {
+    uint32_t part = 0;
+    if (!source_->Read(buffer_ + have, std::min(size - got, region - have), part)) {
+      return FailSlice(L"Read error.");
+    }
+    if (part == 0) break;
+    got += part;
+    have += part;
+    const uint64_t limit = scanPosition_ + got - 2;  // form feeds before it are final
+    if (got >= 4 && limit > examined) {
+      if (!FindPages(buffer_ + (examined - base), buffer_ + (limit - base), base)) {
+        return FailSlice(L"Error writing the page index file.");
       }
-      at = feed + 1;
+      examined = limit;
+    }
+    if (have == region && got < size) {
+      std::memmove(buffer_, buffer_ + have - 3, 3);
+      base += have - 3;
+      have = 3;
     }
   }
   if (!AppendRecords()) return FailSlice(L"Error writing the page index file.");

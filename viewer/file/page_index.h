@@ -124,6 +124,10 @@ class PageIndex {
   bool WriteRecord(uint64_t first, uint32_t second);
   bool WriteHeader(uint32_t count);
   bool AppendRecords();
+  // Appends a record for each page break whose form feed lies in [at, end)
+  // of the buffer, which holds the file from offset `base`; false when
+  // records cannot be written.
+  bool FindPages(const unsigned char* at, const unsigned char* end, uint64_t base);
 
   Notifier& notifier_;
   FileOpener& opener_;
