@@ -18,8 +18,6 @@ namespace zorvo {
 
 namespace {
 
-constexpr wchar_t kHelpFile[] = L"ZORVO.HLP";
-
 struct FindDialog {
   bool hex;
   RecentSearchList& list;
@@ -143,12 +141,6 @@ void FindHex(HWND dialog, const FindDialog& find) {
   EndDialog(dialog, 1);
 }
 
-void Help(HWND dialog, const FindDialog& find) {
-  if (!WinHelpW(dialog, kHelpFile, HELP_CONTEXT, find.helpContext)) {
-    FrameNotifier().Beep(kIconExclamation);
-  }
-}
-
 INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
@@ -172,7 +164,7 @@ INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return TRUE;
     case IDC_FIND_HELP:
-      Help(dialog, *find);
+      ShowDialogHelp(dialog, find->helpContext);
       return TRUE;
   }
   return FALSE;

@@ -117,6 +117,17 @@ bool MarkCommand(HWND window, int id);
 // search_commands.cpp: Find Next (153) and Mark All (154); false for other ids.
 bool SearchCommand(HWND window, int id);
 
+// page_index_window.cpp
+class PageIndex;
+// The page index of the open file (the window tests look at it).
+PageIndex& WindowPageIndex();
+// PG_START, PG_CONT, PG_CANCEL, PG_END; timer 3 runs while it is active.
+void OnPageIndexMessage(HWND window, UINT message);
+// After a read refreshed the file's length: a complete index goes on over
+// what the file has grown by; one that bytes were cut from starts again.
+void KeepPageIndexCurrent(HWND window);
+void GoToCommand(HWND window);  // command 155
+
 // menus.cpp
 void TrimMenus(HWND window);
 void UpdateMenuState(HWND window, HMENU popup, int position);

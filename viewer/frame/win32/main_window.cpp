@@ -244,6 +244,14 @@ void ApplySetup(HWND window) {
   Repaint(window);
 }
 
+// After the options or the font changed: a new font, and a layout that
+// rebuilds the lines.
+void RemakeFont(HWND window) {
+  View().layoutWidth = -1;
+  SendMessageW(window, UM_FONT, 0, 0);
+  PostMessageW(window, UM_LAYOUT, 0, -2);
+}
+
 void ShowHelp(HWND window) {
   std::wstring path = ProgramPath();
   const size_t dot = path.find_last_of(L'.');
@@ -351,6 +359,16 @@ void Command(HWND window, int id) {
       ColorDialog(window);
       Repaint(window);
       return;
+    case IDM_OPTIONS:
+      DisplayFormattingDialog(window);
+      RemakeFont(window);
+      return;
+    case IDM_FONT:
+      if (ChooseScreenFont(window)) RemakeFont(window);
+      return;
+    case IDM_GOTO:
+      if (file) GoToCommand(window);
+      return;
     default:
       break;
   }
@@ -368,7 +386,6 @@ void Command(HWND window, int id) {
       IDM_PRINT,      IDM_PRINTSETUP, IDM_PAGESETUP,     IDM_PRINTPAGE,    IDM_PRINTALL,
       IDM_PRINTTAGS,  IDM_PRINTTAGSNOW, IDM_SIDES,
       IDM_ABOUT,
-      IDM_GOTO,          IDM_OPTIONS,      IDM_FONT,
       IDM_SAVEOPTIONS, IDM_SAVESETUP,    IDM_LOADSETUP,    IDM_COPY,
       IDM_COPYTAGS};
   if (std::find(std::begin(kLater), std::end(kLater), id) != std::end(kLater)) Warn();
@@ -499,6 +516,7 @@ PositionOutcome PositionView(HWND window, PositionKind kind, int64_t value) {
     }
     outcome = Position(position, PositionMessage{kind, value});
   }
+  KeepPageIndexCurrent(window);
   if (outcome.repaint == Repaint::kNone) return outcome;
   RECT area = TextArea(window);
   if (outcome.repaint == Repaint::kScrollUp || outcome.repaint == Repaint::kScrollDown) {
@@ -625,7 +643,12 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case PG_CONT:
     case PG_CANCEL:
     case PG_END:
-      return 0;  // the page index comes with its own part of the program
+      OnPageIndexMessage(window, message);
+      return 0;
+    case WM_ENDSESSION:
+      // The session ends without destroying the window: delete the index now.
+      if (wParam) SendMessageW(window, PG_END, 0, 0);
+      return 0;
     default:
       break;
   }
