@@ -2,8 +2,9 @@
 // identifiers and creation functions.
 #pragma once
 
-#include <unknwn.h>
 #include <windows.h>
+// After windows.h:
+#include <unknwn.h>
 
 #include <span>
 

@@ -3,9 +3,10 @@
 // viewer.
 #pragma once
 
+#include <windows.h>
+// After windows.h:
 #include <shellapi.h>
 #include <shlobj.h>
-#include <windows.h>
 
 namespace zorvo {
 

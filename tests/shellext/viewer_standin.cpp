@@ -5,8 +5,9 @@
 // ZORVO_STANDIN_MODE, "late" to refuse the first connection, "mute" to serve
 // nothing. It logs the system's tick count when it is ready for input, and
 // ends after one execute or a few seconds.
-#include <ddeml.h>
 #include <windows.h>
+// After windows.h:
+#include <ddeml.h>
 
 #include <string>
 
