@@ -18,7 +18,7 @@ OURS=("HKCR\\AppID\\$APPID" 'HKCR\AppID\Plimbus.DLL' 'HKCR\Plimbus.QdContextMenu
 # the key, the value's name, its type and its data separated by "|". (A key
 # asked for by name is listed only when it holds values.)
 snapshot() {
-  for key in "$@"; do reg query "$key" /s; done | awk '
+  for key in "$@"; do reg query "$key" /s || true; done | awk '
     /^HKEY_/ { key = $0; print key; next }
     /^    [^ ]/ { sub(/^    /, ""); split($0, f, /    /); print key "|" f[1] "|" f[2] "|" f[3] }'
 }
