@@ -11,6 +11,7 @@
 
 #include "common/notifier.h"
 #include "common/program_path.h"
+#include "viewer/dde/win32/dde_server.h"
 #include "viewer/file/carriage_control.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/dialogs.h"
@@ -235,11 +236,6 @@ void ShowHelp(HWND window) {
   if (result < 32) MessageBeep(MB_ICONEXCLAMATION);
 }
 
-// The DDE server comes with its own part of the program; until then Ignore
-// DDE finds no server to start and the state stays off.
-bool StartDdeServer() { return false; }
-void StopDdeServer() {}
-
 void Command(HWND window, int id) {
   const bool file = !OpenFile().path.empty();
   switch (id) {
@@ -254,7 +250,7 @@ void Command(HWND window, int id) {
       return;
     case IDM_IGNOREDDE:
       if (View().ddeState == 2) {
-        if (StartDdeServer()) View().ddeState = 0;
+        if (StartDdeServer(window)) View().ddeState = 0;
       } else {
         StopDdeServer();
         View().ddeState = 2;
@@ -385,6 +381,9 @@ bool Create(HWND window) {
 }
 
 void Destroy(HWND window) {
+  // No command may reach the window once it is gone.
+  StopDdeServer();
+  View().ddeState = 2;
   SendMessageW(window, PG_END, 0, 0);
   SaveRecentSearch();
   SaveRecentFiles();
