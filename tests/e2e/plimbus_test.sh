@@ -72,11 +72,13 @@ diff <(sort expected.txt) got.txt >diff.txt || fail "registry after registering 
 grep -q "^$HK\\\\TypeLib\\\\$LIBID\\\\1.0\\\\409\\\\win64|(Default)|REG_SZ|.*\\\\Plimbus.dll$" registered.txt ||
   fail "type library path: $(grep win64 registered.txt)"
 
-# The class as the file manager uses it, all cases in one process.
+# The class as the file manager uses it, all cases in one process: with the
+# stand-in, then with the built viewer.
 mkdir -p bin
 cp "$MINGW_BIN/plimbus_host.exe" "$MINGW_BIN/viewer_standin.exe" bin/
 cp "$MINGW_BIN/viewer_standin.exe" bin/Zorvo.exe
-"$WINE_RUN" bin/plimbus_host.exe --gtest_brief=1 || fail "plimbus_host.exe"
+ZORVO_REAL_VIEWER="Z:${MINGW_BIN//\//\\}\\Zorvo.exe" "$WINE_RUN" bin/plimbus_host.exe --gtest_brief=1 ||
+  fail "plimbus_host.exe"
 
 # Unregistering removes our keys and leaves the shared ones; the old verb
 # stays removed.

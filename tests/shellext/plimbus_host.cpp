@@ -2,7 +2,8 @@
 // through the registry, a data object of the shell for the selection, a real
 // popup menu, the status text and the invocation. The viewer is played by
 // viewer_standin.exe beside this program (also copied there as Zorvo.exe),
-// which logs how it was started and what it was sent.
+// which logs how it was started and what it was sent, and then by the built
+// viewer named by ZORVO_REAL_VIEWER.
 #include <gtest/gtest.h>
 #include <windows.h>
 // After windows.h:
@@ -728,6 +729,169 @@ TEST(PlimbusInvokeTest, PlainInformationGivesItsFolderAndAViewerThatNeverAnswers
   menu = HandlerForSelection();
   EXPECT_EQ(InvokeExtended(menu.Get(), W().files, SW_SHOWNORMAL), E_FAIL);
   EXPECT_TRUE(ReadLog().starts.empty());
+  ClearSettings();
+}
+
+// --- the real viewer ----------------------------------------------------------
+
+// The built viewer (its Windows path), named by the end-to-end test.
+std::wstring RealViewer() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableW(L"ZORVO_REAL_VIEWER", path, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? path : L"";
+}
+
+// The processes running the real viewer's program.
+std::vector<DWORD> RealViewers() {
+  std::vector<DWORD> found;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    if (_wcsicmp(entry.szExeFile, L"Zorvo.exe") != 0) continue;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+    wchar_t image[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (process != nullptr && QueryFullProcessImageNameW(process, 0, image, &size) &&
+        _wcsicmp(image, RealViewer().c_str()) == 0) {
+      found.push_back(entry.th32ProcessID);
+    }
+    if (process != nullptr) CloseHandle(process);
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+// The main window of process `pid`: its visible top-level window of the
+// viewer's class.
+HWND MainWindowOf(DWORD pid) {
+  struct Search {
+    DWORD pid;
+    HWND found = nullptr;
+  } search{pid};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        wchar_t className[16] = {};
+        GetClassNameW(window, className, 16);
+        if (owner != s->pid || wcscmp(className, L"ZORVO") != 0) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The title of the viewer's window once it reads `expected` (at most 15 s),
+// else the last one read.
+std::wstring TitleOnceItReads(DWORD pid, const std::wstring& expected) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+  std::wstring title;
+  do {
+    wchar_t text[MAX_PATH] = {};
+    if (HWND window = MainWindowOf(pid)) GetWindowTextW(window, text, MAX_PATH);
+    title = text;
+    if (title == expected) break;
+    Sleep(100);
+  } while (std::chrono::steady_clock::now() < end);
+  return title;
+}
+
+// Closes every running real viewer and waits until each has ended.
+void CloseRealViewers() {
+  for (DWORD pid : RealViewers()) {
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+    if (HWND window = MainWindowOf(pid)) PostMessageW(window, WM_CLOSE, 0, 0);
+    if (process != nullptr && WaitForSingleObject(process, 15000) != WAIT_OBJECT_0) {
+      TerminateProcess(process, 1);
+      ADD_FAILURE() << "the viewer did not close";
+    }
+    if (process != nullptr) CloseHandle(process);
+  }
+}
+
+const std::wstring kFirstTitle = L"first file.log - Tessary";
+
+TEST(PlimbusViewerTest, ARunningViewerShowsTheFileAndNoOtherIsStarted) {
+  ASSERT_FALSE(RealViewer().empty()) << "ZORVO_REAL_VIEWER names the built viewer";
+  CloseRealViewers();
+  ClearSettings();
+  SetText(HKEY_CURRENT_USER, kPlimbusKey, L"ZorvoPath", RealViewer());
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  std::wstring commandLine = L"\"" + RealViewer() + L"\" -D";
+  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             nullptr, &startup, &process));
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_EQ(TitleOnceItReads(process.dwProcessId, L"Tessary"), L"Tessary");
+  ComPtr<IContextMenu> menu = HandlerForSelection();
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(InvokeExtended(menu.Get(), W().files, SW_SHOWNORMAL), S_OK);
+  EXPECT_EQ(TitleOnceItReads(process.dwProcessId, kFirstTitle), kFirstTitle);
+  EXPECT_EQ(RealViewers(), std::vector<DWORD>{process.dwProcessId});
+  CloseRealViewers();
+  ClearSettings();
+}
+
+TEST(PlimbusViewerTest, WithoutAViewerOneIsStartedAndShowsTheFile) {
+  ASSERT_FALSE(RealViewer().empty()) << "ZORVO_REAL_VIEWER names the built viewer";
+  const std::wstring folder = RealViewer().substr(0, RealViewer().rfind(L'\\'));
+  std::wstring upper = RealViewer();
+  CharUpperBuffW(upper.data(), DWORD(upper.size()));
+  const std::wstring seventeen = L"&Seventeen letters";
+  struct Case {
+    const wchar_t* what;
+    HKEY root;
+    const wchar_t* key;
+    const wchar_t* name;
+    std::wstring value;  // nullptr root: no settings
+    const wchar_t* entry;
+  };
+  const Case cases[] = {
+      {L"ZorvoPath, a 17-character menu text", HKEY_CURRENT_USER, kPlimbusKey, L"ZorvoPath",
+       RealViewer(), L"&Zorvo"},
+      {L"another program's command line", HKEY_CURRENT_USER, kOtherKey, L"GrellCmdLine",
+       upper + L" -P -V Daily %1", L"&Zorvo"},
+      {L"no settings: the search path", nullptr, nullptr, nullptr, L"", L"&Zorvo"},
+  };
+  // Without settings the viewer is found through the search path: the real
+  // one, not the stand-in beside this program.
+  const std::wstring standin = HostFolder() + L"\\Zorvo.exe";
+  const std::wstring aside = HostFolder() + L"\\Zorvo.standin";
+  ASSERT_TRUE(MoveFileExW(standin.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING));
+  wchar_t path[8192] = {};
+  GetEnvironmentVariableW(L"PATH", path, 8192);
+  SetEnvironmentVariableW(L"PATH", (folder + L";" + path).c_str());
+  for (const Case& c : cases) {
+    CloseRealViewers();
+    ClearSettings();
+    if (c.root != nullptr) SetText(c.root, c.key, c.name, c.value);
+    if (c.root == HKEY_CURRENT_USER && c.key == kPlimbusKey) {
+      SetText(HKEY_CURRENT_USER, kPlimbusKey, L"MenuText", seventeen);
+    }
+    HRESULT result = E_FAIL;
+    std::vector<DWORD> started;
+    for (int round = 0; round < 4 && result != S_OK; ++round) {  // as InvokeStarting
+      CloseRealViewers();
+      ComPtr<IContextMenu> menu = HandlerForSelection();
+      ASSERT_TRUE(menu);
+      EXPECT_EQ(MenuEntry(menu.Get()), c.entry) << c.what;
+      result = InvokeExtended(menu.Get(), W().files, SW_SHOWNORMAL);
+      started = RealViewers();
+      if (result != S_OK) std::printf("note: the viewer took the file too late; again\n");
+    }
+    EXPECT_EQ(result, S_OK) << c.what;
+    ASSERT_EQ(started.size(), 1u) << c.what;
+    EXPECT_EQ(TitleOnceItReads(started[0], kFirstTitle), kFirstTitle) << c.what;
+  }
+  CloseRealViewers();
+  SetEnvironmentVariableW(L"PATH", path);
+  MoveFileExW(aside.c_str(), standin.c_str(), MOVEFILE_REPLACE_EXISTING);
   ClearSettings();
 }
 
