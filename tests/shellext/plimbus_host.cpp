@@ -826,6 +826,8 @@ TEST(PlimbusViewerTest, ARunningViewerShowsTheFileAndNoOtherIsStarted) {
   std::wstring commandLine = L"\"" + RealViewer() + L"\" -D";
   ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                              nullptr, &startup, &process));
+  // Ready for input means serving DDE: the viewer starts its server first.
+  EXPECT_EQ(WaitForInputIdle(process.hProcess, 15000), 0u);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   EXPECT_EQ(TitleOnceItReads(process.dwProcessId, L"Tessary"), L"Tessary");
