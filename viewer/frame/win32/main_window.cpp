@@ -18,6 +18,8 @@
 #include "viewer/frame/win32/find_dialogs.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/frame/win32/startup.h"
+#include "viewer/print/win32/print_commands.h"
+#include "viewer/print/win32/print_job.h"
 #include "viewer/resources/resource.h"
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/recent_lists.h"
@@ -240,7 +242,8 @@ void ShowHelp(HWND window) {
 bool StartDdeServer() { return false; }
 void StopDdeServer() {}
 
-void Command(HWND window, int id) {
+void Command(HWND window, int id, LPARAM lParam) {
+  if (PrintCommand(window, id, lParam)) return;
   const bool file = !OpenFile().path.empty();
   switch (id) {
     case IDM_OPEN:
@@ -336,11 +339,10 @@ void Command(HWND window, int id) {
     if (index < recent.count) PostOpenFile(window, recent.entries[index]);
     return;
   }
-  // Printing, the dialogs, searching, marks, copying and DDE printing come
-  // with their own parts of the program; until then they only beep.
+  // The dialogs, copying and the rest come with their own parts of the
+  // program; until then they only beep.
   static constexpr int kLater[] = {
-      IDM_PRINT,      IDM_PRINTSETUP, IDM_PAGESETUP,     IDM_PRINTPAGE,    IDM_PRINTALL,
-      IDM_PRINTTAGS,  IDM_PRINTTAGSNOW, IDM_SIDES,
+      IDM_PAGESETUP,
       IDM_ABOUT,
       IDM_GOTO,          IDM_OPTIONS,      IDM_FONT,
       IDM_SAVEOPTIONS, IDM_SAVESETUP,    IDM_LOADSETUP,    IDM_COPY,
@@ -474,8 +476,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (OnKeyDown(window, wParam)) return 0;
       break;
     case WM_COMMAND:
-      Command(window, LOWORD(wParam));
+      Command(window, LOWORD(wParam), lParam);
       return 0;
+    case WM_CLOSE:
+      if (HoldCloseWhilePrinting(window)) return 0;  // closed when the job ends
+      break;
     case WM_TIMER:
       if (wParam == kTimerAbove || wParam == kTimerBelow) {
         OnDragTimer(window, wParam);
