@@ -126,7 +126,8 @@ class PrintWindow : public WindowTest {
   }
   void OpenPrintFile(int pages) {
     Open(PrintFile(pages));
-    PageSetupOptions() = PageSetup{};  // eject on form feeds among the defaults
+    PageSetupOptions() = PageSetup{};
+    PageSetupOptions().PrintOptions |= 0x100;  // eject on form feeds
   }
   void Print(int id, LPARAM lParam = 1) {
     SendMessageW(window, WM_COMMAND, id, lParam);
