@@ -514,5 +514,31 @@ TEST(PageGeometryTest, MarginsInDeviceUnits) {
   EXPECT_EQ(tiny.width, DeviceUnits(1500));
 }
 
+// A wrapped line of a print file that a batch cuts (here where its text
+// buffer of 1 MiB is full) is built again from its start, control byte and
+// all, in the next batch.
+TEST_F(PrintLayout, AWrappedLineAcrossTwoBatches) {
+  std::string bytes;
+  for (int line = 0; line < 120; ++line) {
+    bytes += " " + std::string(10000, static_cast<char>('A' + line % 26)) + "\r\n";
+  }
+  Content(bytes);
+  request.flags = kPrintNoDialog;
+  settings.params.options = kOptWrap | kOptCarriageControl | kOptCcAsa;
+  settings.params.skipCounts = &SkipCountsFor(settings.params.options, L"");
+  settings.fixedLength = true;
+  settings.maxLineLength = 4096;
+  Print();
+  std::vector<std::string> expected;
+  for (int line = 0; line < 120; ++line) {
+    const char c = static_cast<char>('A' + line % 26);
+    for (size_t length : {4096, 4096, 1808}) expected.emplace_back(length, c);
+  }
+  std::vector<std::string> printed;
+  for (const auto& page : Pages()) printed.insert(printed.end(), page.begin(), page.end());
+  ASSERT_EQ(printed.size(), expected.size());
+  EXPECT_TRUE(printed == expected);
+}
+
 }  // namespace
 }  // namespace zorvo

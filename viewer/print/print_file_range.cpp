@@ -38,25 +38,41 @@ struct Buffers {
   }
 };
 
-// Reads the block at `offset` and formats it forward into the table;
-// false after the message of what failed.
-bool BuildBatch(Buffers& buffers, FileRecord& file, int64_t offset, int format,
-                const FormatParams& params, Notifier& notifier, FileOpener& opener, uintptr_t owner,
-                int32_t& count) {
+// The block of the file in the buffer: where it starts and how many bytes
+// it holds.
+struct BlockInBuffer {
+  int64_t start = 0;
+  int64_t size = 0;
+  bool Holds(int64_t offset) const { return size > 0 && offset >= start && offset < start + size; }
+};
+
+// Reads the block that starts at `offset`; false after the message.
+bool ReadAt(Buffers& buffers, FileRecord& file, int64_t offset, BlockInBuffer& held,
+            Notifier& notifier, FileOpener& opener, uintptr_t owner) {
   file.Fcur = offset;
   const ReadRequest request{buffers.block.get(), kRebuildBlock, 0};
   ReadRequest result;
   if (ReadBlock(file, request, result, notifier, opener) & kReadFailed) {
+    held = BlockInBuffer{};
     notifier.Message(L"File read error", kAppTitle, kIconHand, owner);
     return false;
   }
+  held = BlockInBuffer{file.Fcur - std::min<int64_t>(result.back, result.size), result.size};
+  return true;
+}
+
+// Formats the lines of the held block from `offset` on into the table;
+// false after the message.
+bool FormatAt(Buffers& buffers, const BlockInBuffer& held, int64_t offset, int format,
+              const FormatParams& params, Notifier& notifier, uintptr_t owner, int32_t& count) {
   LineTable& table = *buffers.table;
-  const Block block{buffers.block.get(), result.size, std::min<int64_t>(result.back, result.size)};
+  const Block block{buffers.block.get(), held.size,
+                    std::clamp<int64_t>(offset - held.start, 0, held.size)};
   LineCursor lines{table.entries(), table.Acnt, 0};
   // The text buffer's last byte stays 0.
   TextCursor text{table.chars(), table.Tlen - 1, 0};
-  const unsigned status =
-      FormatterFor(format)(block, lines, text, file.Fcur, Direction::kForward, params);
+  const unsigned status = FormatterFor(format)(block, lines, text, held.start + block.start,
+                                               Direction::kForward, params);
   if (status & kStatusFailed) {
     notifier.Message(L"Program error", kAppTitle, kIconHand, owner);
     return false;
@@ -123,16 +139,37 @@ class LineSupply {
       status_ = kEnd;
       return false;
     }
-    int32_t count = 0;
-    if (!BuildBatch(buffers_, file_, nextBatch_, format_, params_, notifier_, opener_, owner_,
-                    count)) {
-      status_ = kFailed;
-      return false;
-    }
     LineTable& table = *buffers_.table;
-    // A last line cut off by the end of the block is built again, whole, at
-    // the start of the next batch.
-    if (count > 1 && (table[count - 1].flags & kIncomplete)) --count;
+    int32_t count = 0;
+    for (;;) {
+      // Batches are cut from the block in the buffer while it holds them;
+      // the file is read again only where the block ends.
+      const bool fresh = !held_.Holds(nextBatch_);
+      if ((fresh && !ReadAt(buffers_, file_, nextBatch_, held_, notifier_, opener_, owner_)) ||
+          !FormatAt(buffers_, held_, nextBatch_, format_, params_, notifier_, owner_, count)) {
+        status_ = kFailed;
+        return false;
+      }
+      const bool cutByBlock = count > 0 && (table[count - 1].flags & kIncomplete) &&
+                              held_.start + held_.size < file_.Flen;
+      if (fresh || !cutByBlock) break;
+      held_ = BlockInBuffer{};  // a block that starts with this batch
+    }
+    // A last line cut off by the end of the block (or of the text buffer)
+    // is built again at the start of the next batch.
+    if (count > 1 && (table[count - 1].flags & kIncomplete) && table[count].offset < file_.Flen) {
+      int32_t keep = count - 1;
+      const int64_t index = table[count - 1].offset - held_.start;
+      if (format_ == kFormatText && index >= 0 && index < held_.size) {
+        // From the start of its input line, so that its carriage control
+        // byte and its tab columns are read as they are everywhere else.
+        const int64_t lineStart = held_.start + TextLineStart(buffers_.block.get(), index);
+        int32_t first = keep;
+        while (first > 0 && table[first - 1].offset >= lineStart) --first;
+        if (first > 0) keep = first;
+      }
+      count = keep;
+    }
     // A batch that gets nowhere would repeat for ever.
     if (count < 1 || table[count].offset <= nextBatch_) {
       status_ = kEnd;
@@ -155,6 +192,7 @@ class LineSupply {
   FileOpener& opener_;
   uintptr_t owner_;
   int64_t nextBatch_;
+  BlockInBuffer held_;
   int32_t count_ = 0;
   int32_t index_ = 0;
   Status status_ = kLine;
@@ -172,8 +210,12 @@ int32_t AutoSizePrintFont(PrintSurface& surface, Buffers& buffers, FileRecord& f
                           int format, FormatParams params, int32_t width, Notifier& notifier,
                           FileOpener& opener, uintptr_t owner) {
   params.lineLength = kAutoSizeLineLength;
+  BlockInBuffer held;
   int32_t count = 0;
-  if (!BuildBatch(buffers, file, start, format, params, notifier, opener, owner, count)) return 0;
+  if (!ReadAt(buffers, file, start, held, notifier, opener, owner) ||
+      !FormatAt(buffers, held, start, format, params, notifier, owner, count)) {
+    return 0;
+  }
   const LineTable& table = *buffers.table;
   int32_t longest = -1;
   for (int32_t i = 0; i < count; ++i) {
