@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/exception_guard.h"
 #include "viewer/file/carriage_control.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/frame.h"
@@ -146,7 +147,16 @@ bool PrintCommand(HWND window, int id, LPARAM lParam) {
     case IDM_PRINTTAGS:
     case IDM_PRINTTAGSNOW:
     case IDM_SIDES:
-      RunPrintCommand(window, id, lParam == 1);
+      // A job that cannot go on for want of memory ends as any other.
+      Guarded(
+          [&] {
+            RunPrintCommand(window, id, lParam == 1);
+            return true;
+          },
+          [](GuardFailure) {
+            FrameNotifier().Beep(kIconHand);
+            return true;
+          });
       return true;
     default:
       return false;

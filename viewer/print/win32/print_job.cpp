@@ -30,7 +30,8 @@ struct JobState {
   bool documentStarted = false;
   bool active = false;
   HWND owner = nullptr;
-  HWND closeHeld = nullptr;  // a window whose close waits for the job's end
+  bool ownerWasDisabled = false;  // by a modal dialog that the job ran under
+  HWND closeHeld = nullptr;       // a window whose close waits for the job's end
 };
 
 JobState& Job() {
@@ -362,6 +363,7 @@ HDC StartPrintJob(HWND owner, const JobStart& start, ChosenRange& chosen) {
   job.dc = dc;
   job.active = true;
   job.owner = owner;
+  job.ownerWasDisabled = !IsWindowEnabled(owner);
   DOCINFOW document{};
   document.cbSize = sizeof document;
   document.lpszDocName = start.documentName.c_str();
@@ -401,7 +403,7 @@ HDC StartPrintJob(HWND owner, const JobStart& start, ChosenRange& chosen) {
 
 void EndPrintJob(HWND owner, HDC dc, bool abandon) {
   JobState& job = Job();
-  EnableWindow(owner, TRUE);
+  if (!job.ownerWasDisabled) EnableWindow(owner, TRUE);
   if (dc) {
     if (job.documentStarted) {
       if (abandon) {
