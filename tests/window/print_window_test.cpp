@@ -194,14 +194,18 @@ LRESULT CALLBACK WatchProgress(HWND control, UINT message, WPARAM wParam, LPARAM
   return CallWindowProcW(staticProc, control, message, wParam, lParam);
 }
 
+// True for the abort dialog, whose progress line is then watched.
+bool WatchedAbortDialog(HWND dialog) {
+  if (TextOf(dialog) != L"Printing File") return false;
+  HWND line = GetDlgItem(dialog, IDC_ABORT_PROGRESS);
+  staticProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(line, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchProgress)));
+  return true;
+}
+
 void WatchAbortDialog(ProgressWatch onProgress) {
   watch = std::move(onProgress);
-  SetDialogInitHook([](HWND dialog) {
-    if (TextOf(dialog) != L"Printing File") return;
-    HWND line = GetDlgItem(dialog, IDC_ABORT_PROGRESS);
-    staticProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(line, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchProgress)));
-  });
+  SetDialogInitHook([](HWND dialog) { WatchedAbortDialog(dialog); });
 }
 
 TEST_F(PrintWindow, TheAbortDialogShowsTheJobAndCancelEndsIt) {
@@ -291,6 +295,24 @@ TEST_F(PrintWindow, ThePrintDialogOfEachCommand) {
     EXPECT_EQ(Shown(), std::vector<std::wstring>{}) << "a cancelled dialog says nothing";
     EXPECT_TRUE(IsWindowEnabled(window));
   }
+}
+
+TEST_F(PrintWindow, ThePagesChosenInTheDialogArePrinted) {
+  OpenPrintFile(3);
+  std::vector<std::wstring> progress;
+  WatchAbortDialog([&](HWND, const std::wstring& text) { progress.push_back(text); });
+  SetDialogInitHook([](HWND dialog) {
+    if (WatchedAbortDialog(dialog)) return;
+    SendDlgItemMessageW(dialog, rad3, BM_CLICK, 0, 0);
+    SetDlgItemTextW(dialog, edt1, L"2");
+    SetDlgItemTextW(dialog, edt2, L"3");
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  });
+  Print(IDM_PRINT, 0);
+  EXPECT_EQ(progress, (std::vector<std::wstring>{L"Skipping page 1", L"Printing page 2",
+                                                 L"Printing page 3"}));
+  EXPECT_EQ(PagesOf(kPrinterA), 2);
+  EXPECT_EQ(Shown(), std::vector<std::wstring>{});
 }
 
 TEST_F(PrintWindow, ThePrinterOfPrintSetupComesBackInTheNextRun) {
