@@ -35,8 +35,9 @@ for target in "${targets[@]}"; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   seeds=()
-  # Targets that read files start from real ones; the command line from nothing.
-  [[ $target != command_line_fuzz ]] && seeds=(tests/data)
+  # Targets that read files start from real ones; the command line and the
+  # DDE commands from nothing.
+  [[ $target != command_line_fuzz && $target != dde_command_fuzz ]] && seeds=(tests/data)
   log="$build/artifacts/$target.log"
   echo "== $target: ${seconds}s"
   limit=(-max_total_time="$seconds")

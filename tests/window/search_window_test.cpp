@@ -49,6 +49,22 @@ TEST_F(Searching, FindNextWithoutASearchBeeps) {
   EXPECT_FALSE(View().selection.Any());
 }
 
+TEST_F(Searching, AnySearchFlagStartsTheSearch) {
+  // A hex search given over DDE carries 0x2 without 0x1.
+  Start();
+  Open(MakeFile(10));
+  for (const int id : {IDM_FINDNEXT, IDM_MARKALL}) {
+    SCOPED_TRACE(id);
+    Tags().count = 0;
+    Look("line 7", kSearchHexText);
+    const size_t beeps = notifier.beeps.size();
+    Command(id);
+    EXPECT_EQ(notifier.beeps.size(), beeps);
+    // Lines 0 to 6 are "line N\r\n", 8 bytes each.
+    EXPECT_EQ(id == IDM_FINDNEXT ? View().selection.start : Tags()[0].offset, 56);
+  }
+}
+
 TEST_F(Searching, MarkAllStopsAtTheBookmarkLimit) {
   Start();
   Open(MakeFile(70000, "hit "));

@@ -11,6 +11,7 @@
 
 #include "common/notifier.h"
 #include "common/program_path.h"
+#include "viewer/dde/win32/dde_server.h"
 #include "viewer/file/carriage_control.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/dialogs.h"
@@ -237,11 +238,6 @@ void ShowHelp(HWND window) {
   if (result < 32) MessageBeep(MB_ICONEXCLAMATION);
 }
 
-// The DDE server comes with its own part of the program; until then Ignore
-// DDE finds no server to start and the state stays off.
-bool StartDdeServer() { return false; }
-void StopDdeServer() {}
-
 void Command(HWND window, int id, LPARAM lParam) {
   if (PrintCommand(window, id, lParam)) return;
   const bool file = !OpenFile().path.empty();
@@ -257,7 +253,7 @@ void Command(HWND window, int id, LPARAM lParam) {
       return;
     case IDM_IGNOREDDE:
       if (View().ddeState == 2) {
-        if (StartDdeServer()) View().ddeState = 0;
+        if (StartDdeServer(window)) View().ddeState = 0;
       } else {
         StopDdeServer();
         View().ddeState = 2;
@@ -387,6 +383,9 @@ bool Create(HWND window) {
 }
 
 void Destroy(HWND window) {
+  // No command may reach the window once it is gone.
+  StopDdeServer();
+  View().ddeState = 2;
   SendMessageW(window, PG_END, 0, 0);
   SaveRecentSearch();
   SaveRecentFiles();

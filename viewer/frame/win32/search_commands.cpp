@@ -29,7 +29,9 @@ void FindNext(HWND window) {
   SearchState& search = Search();
   ViewState& view = View();
   FileRecord& file = OpenFile();
-  if (!(search.flags & kSearchDefined) || !PreparePattern()) {
+  // Any flag means a search was set up: a hex search given over DDE carries
+  // 0x2 without 0x1.
+  if (search.flags == 0 || !PreparePattern()) {
     FrameNotifier().Beep(kIconExclamation);
     return;
   }
@@ -73,7 +75,7 @@ void MarkAll(HWND window) {
   SearchState& search = Search();
   ViewState& view = View();
   FileRecord& file = OpenFile();
-  if (!(search.flags & kSearchDefined) || search.pattern.empty()) {
+  if (search.flags == 0 || search.pattern.empty()) {
     FrameNotifier().Beep(kIconExclamation);
     return;
   }

@@ -1,6 +1,7 @@
 #include "viewer/frame/win32/startup.h"
 
 #include "common/program_path.h"
+#include "viewer/dde/win32/dde_server.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/resources/resource.h"
@@ -80,7 +81,9 @@ int RunViewer(HINSTANCE instance, const char* commandLine, int show) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  if (View().ddeState != 2) SendMessageW(window, WM_COMMAND, IDM_IGNOREDDE, 0);
+  // The window stopped the server when it was destroyed; this is for a
+  // stop that waited for the commands it interrupted.
+  if (DdeServerRunning()) StopDdeServer();
   UnregisterClassW(kWindowClass, instance);
   return static_cast<int>(message.wParam);
 }

@@ -1,0 +1,221 @@
+# The viewer's DDE server, end to end: the real Zorvo.exe started with -D,
+# driven by zorvo-dde.exe as other programs drive it. What each command did
+# is read from the window title and from screenshots.
+. "$(dirname "$0")/lib.sh"
+viewer=$MINGW_BIN/Zorvo.exe
+client=$MINGW_BIN/zorvo-dde.exe
+[ -x "$viewer" ] && [ -x "$client" ] || fail "Zorvo.exe or zorvo-dde.exe is not built"
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+reg() { "$WINE_RUN" reg "$@" >/dev/null; }
+key='HKCU\Software\Korrin\Zorvo'
+reg delete "$key" /f 2>/dev/null || true
+# Colours a screenshot tells apart (0x00BBGGRR): yellow text background, red
+# tagged lines, and a setup "Daily" whose text background is green.
+cat >colors.reg <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Korrin\Zorvo\Zorvo Colors]
+"WindowBgnd"="65535"
+"TagBgnd"="255"
+
+[HKEY_CURRENT_USER\Software\Korrin\Zorvo\Setup: Daily]
+"WindowBgnd"="65280"
+"SaveOptions"="256"
+REG
+reg import colors.reg
+pid=""
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  reg delete "$key" /f 2>/dev/null || true
+}
+trap cleanup EXIT
+
+mkdir -p "dir with space"
+python3 - <<'PY'
+lines = ["line %d\r\n" % i for i in range(3000)]
+lines[1000] = 'SAY "HI" there\r\n'   # what a search without Case finds first
+lines[2000] = 'say "hi" there\r\n'
+open("dir with space/file one.txt", "w", newline="").write("".join(lines))
+open("tail.txt", "w", newline="").write("".join(lines[2000:]))
+# AB (and nothing else that folds to it) on four lines apart from each other.
+open("tags.txt", "w", newline="").write(
+    "".join("line %d%s\r\n" % (i, " AB" if i in (3, 9, 20, 27) else "") for i in range(30)))
+PY
+win() { echo "Z:$PWD/$1" | tr / '\\'; }
+
+code() {  # code ARGS...: zorvo-dde's exit code
+  local c=0
+  "$WINE_RUN" "$client" "$@" >>dde.out 2>>dde.err || c=$?
+  echo "$c"
+}
+expect() {  # expect CODE ARGS...
+  local want=$1 got
+  shift
+  got=$(code "$@")
+  [ "$got" = "$want" ] || fail "zorvo-dde $(printf '%q ' "$@"| cut -c1-80) gave $got, not $want"
+}
+title() { xdotool getwindowname "$window"; }
+same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
+# A screenshot once the window has stopped painting, and beside it where
+# the window was when it was taken.
+shot() {
+  sleep 0.4
+  import -window root "$1"
+  for _ in 1 2 3 4 5 6; do
+    sleep 0.3
+    import -window root next.png
+    same "$1" next.png && break
+    mv next.png "$1"
+  done
+  xdotool getwindowgeometry --shell "$window" >"$1.at"
+}
+# The middle of the client area, clear of the caption, menu and scroll bars.
+area() {  # area SHOT OUT
+  eval "$(cat "$1.at")"
+  convert "$1" -crop "$((WIDTH / 2))x$((HEIGHT / 3))+$((X + 10))+$((Y + HEIGHT / 3))" +repage "$2"
+}
+# Horizontal runs of a colour down the middle of the window.
+runs() {  # runs SHOT COLOR
+  eval "$(cat "$1.at")"
+  convert "$1" -crop "1x$HEIGHT+$((X + WIDTH / 2))+$Y" +repage -depth 8 txt:- |
+    awk -v c="$2" 'NR > 1 { hit = index(toupper($0), c) > 0; if (hit && !was) n++; was = hit } END { print n + 0 }'
+}
+press() { xdotool windowfocus "$window"; sleep 0.3; xdotool key "$@"; sleep 0.7; }
+
+# Started as a DDE server without a file: no Open dialog, it waits.
+"$WINE_RUN" "$viewer" -D &
+pid=$!
+window=$(timeout 60 xdotool search --sync --name '^Tessary$' | head -1) || fail "no viewer window"
+for _ in $(seq 60); do [ "$(code '[Display Text]')" = 0 ] && break; sleep 0.5; done
+expect 0 '[Display Text]'
+
+# Open: a quoted path with spaces, the command in lower case.
+expect 0 "[open \"$(win 'dir with space/file one.txt')\"]"
+[ "$(title)" = "file one.txt - Tessary" ] || fail "Open: title is '$(title)'"
+
+# Two commands in one string: Hex Dump, then maximised. With no window
+# manager the X window keeps its size, so a maximised window shows as its
+# scroll bar moving out of it: text background reaches the right edge.
+edge() {  # edge SHOT: the number of text-background pixels at the right edge
+  eval "$(cat "$1.at")"
+  convert "$1" -crop "6x$((HEIGHT / 2))+$((X + WIDTH - 8))+$((Y + HEIGHT / 4))" +repage \
+    -depth 8 txt:- | grep -ci '#FFFF00' || true
+}
+shot restored.png
+[ "$(edge restored.png)" = 0 ] || fail "no scroll bar at the right edge before maximising"
+expect 0 '[Display Hex][Window Maximize]'
+shot hex.png
+[ "$(edge hex.png)" -gt 0 ] || fail "[Window Maximize] left the scroll bar at the right edge"
+expect 0 '[Display Text]'
+shot text.png
+area hex.png hex-area.png
+area text.png text-area.png
+same hex-area.png text-area.png && fail "[Display Hex] did not change the view"
+
+# Execute data above 1,024 bytes runs nothing; 1,024 bytes run.
+padded() { printf '[Display Hex]%*s' "$(($1 - 13))" ''; }  # padded CHARACTERS
+expect 1 "$(padded 512)"  # 512 characters and the 0: 1,026 bytes
+shot refused.png
+area refused.png b.png
+same text-area.png b.png || fail "1,026 bytes of execute data changed the view"
+expect 0 "$(padded 511)"  # 1,024 bytes
+shot taken.png
+area taken.png b.png
+same hex-area.png b.png || fail "1,024 bytes of execute data did not show the hex dump"
+expect 0 '[Display Text]'
+
+# Find: doubled quotes, Case and Top. From the bottom of the file, only a
+# search from the top finds line 2000; without Case, line 1000 comes first.
+# The view then matches tail.txt (line 2000 on) with its first line found.
+press ctrl+End
+expect 0 '[Find "say ""hi"" there" Case Top]'
+shot found.png
+expect 0 "[Open \"$(win tail.txt)\"]"
+expect 0 '[Find "say ""hi"" there" Case Top]'
+shot tail.png
+area found.png a.png
+area tail.png b.png
+same a.png b.png || fail "Find did not show line 2000 selected at the top"
+
+# Find Hex All tags every line holding the bytes 41 42.
+expect 0 "[Open \"$(win tags.txt)\"]"
+expect 0 '[Find "41 42" Hex All]'
+shot tags.png
+[ "$(runs tags.png '#FF0000')" = 4 ] || fail "Mark All tagged $(runs tags.png '#FF0000') runs of lines, not 4"
+
+# Setup Daily applies section "Setup: Daily": green text background.
+expect 0 "[Open \"$(win tags.txt)\"]"
+shot plain.png
+[ "$(runs plain.png '#FFFF00')" -gt 0 ] || fail "no yellow background before the setup"
+expect 0 '[Setup Daily]'
+shot daily.png
+[ "$(runs daily.png '#00FF00')" -gt 0 ] || fail "[Setup Daily] did not apply its colours"
+[ "$(runs daily.png '#FFFF00')" = 0 ] || fail "[Setup Daily] left the yellow background"
+
+# An unknown command ends the string: not processed, and Exit does not run,
+# so the next string in the same conversation is still answered.
+printf '[Bogus][Exit]\n[Display Text]\n' | "$WINE_RUN" "$client" --each - >each.txt 2>>dde.err || true
+[ "$(tr -d '\r' <each.txt | tr '\n' ' ')" = "1 0 " ] ||
+  fail "[Bogus][Exit] then [Display Text] gave $(tr '\n' ' ' <each.txt)"
+
+# Ignore DDE from the menu stops the server, and starts it again.
+press alt+f d
+expect 2 '[Display Text]'
+grep -q 'no DDE server answers for service "Tessary", topic "System"' dde.err ||
+  fail "no message for a missing server"
+press alt+f d
+for _ in $(seq 20); do [ "$(code '[Display Text]')" = 0 ] && break; sleep 0.5; done
+expect 0 '[Display Text]'
+
+# 1,000 random execute strings through one conversation, then a command that
+# must still be answered by a window that still exists.
+python3 - <<'PY' >random.txt
+import random
+r = random.Random(20260611)
+names = ["Open", "Display", "Window", "Find", "Setup", "Print", "Bogus", "", "open", "FIND"]
+words = ["Hex", "Text", "Raw", "Wrap", "ZoomIn", "ZoomOut", "ZoomReset", "Top", "All", "Case",
+         "Minimize", "Maximize", "Restore", "OnTop", "Page", "Tags", "41 42", "4g", "line"]
+pieces = ["[", "]", "\"", "\"\"", " ", "\t", "[[", "]]"]
+banned = ("exit", "close", "dde")  # they would end the run
+n = 0
+while n < 1000:
+    out = []
+    limit = r.choice([20, 80, 300, 520, 560])  # characters: up to 1,122 bytes with the 0
+    while sum(len(p) for p in out) < limit:
+        k = r.random()
+        if k < 0.25:
+            out.append("[" + r.choice(names) + " " + r.choice(words) + "]")
+        elif k < 0.5:
+            out.append(r.choice(pieces))
+        elif k < 0.7:
+            out.append(r.choice(words))
+        elif k < 0.85:
+            out.append("".join(chr(r.randint(33, 126)) for _ in range(r.randint(1, 12))))
+        else:
+            out.append("".join(chr(r.randint(0xA0, 0x2FFF)) for _ in range(r.randint(1, 4))))
+    line = "".join(out)[:limit]
+    if any(b in line.lower() for b in banned):
+        continue
+    print(line)
+    n += 1
+PY
+"$WINE_RUN" "$client" --timeout 10000 --each random.txt >results.txt 2>>dde.err || true
+[ "$(tr -d '\r' <results.txt | grep -c '^[01]$')" = 1000 ] ||
+  fail "not every random string was answered: $(tr -d '\r' <results.txt | sort | uniq -c | tr '\n' ' ')"
+expect 0 '[Display Text]'
+xdotool getwindowname "$window" >/dev/null || fail "the window is gone after the random strings"
+
+# [DDE] stops the server from a command; [Exit] ends the viewer cleanly.
+expect 0 '[Window Restore][DDE]'
+expect 2 '[Display Text]'
+press alt+f d
+for _ in $(seq 20); do [ "$(code '[Display Text]')" = 0 ] && break; sleep 0.5; done
+expect 0 '[Exit]'
+for _ in $(seq 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.5; done
+kill -0 "$pid" 2>/dev/null && fail "the viewer still runs 20 seconds after [Exit]"
+status=0
+wait "$pid" || status=$?
+pid=""
+[ "$status" -eq 0 ] || fail "exit code $status after [Exit]"

@@ -1,0 +1,199 @@
+// zorvo-dde: sends execute strings to a running viewer over DDE, for batch
+// files and for the tests.
+//
+//   zorvo-dde [--service NAME] [--topic NAME] [--timeout MS] COMMANDS...
+//   zorvo-dde [--service NAME] [--topic NAME] [--timeout MS] --each FILE
+//
+// COMMANDS are joined with single spaces into one execute string. With
+// --each, every line of FILE (UTF-8; "-" for standard input) is its own
+// execute string, all sent through one conversation, and the result of each
+// is printed on its own line.
+//
+// Exit codes: 0 acknowledged, 1 not processed (or refused as busy), 2 no
+// server answers, 3 no answer within the timeout, 4 bad usage. With --each,
+// the highest code of all lines; a lost conversation ends the run with 2.
+#include <windows.h>
+// The DDE and C runtime headers need <windows.h> first.
+#include <ddeml.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "common/wide_text.h"
+
+namespace {
+
+constexpr int kAcknowledged = 0;
+constexpr int kNotProcessed = 1;
+constexpr int kNoServer = 2;
+constexpr int kTimedOut = 3;
+constexpr int kUsage = 4;
+
+constexpr char kUsageText[] =
+    "usage: zorvo-dde [--service NAME] [--topic NAME] [--timeout MS] COMMANDS...\n"
+    "       zorvo-dde [--service NAME] [--topic NAME] [--timeout MS] --each FILE\n"
+    "Sends COMMANDS (joined with spaces) to a running viewer as one DDE execute\n"
+    "string, or each line of FILE (- for standard input) as its own string.\n"
+    "  --service NAME  DDE service (Tessary)\n"
+    "  --topic NAME    DDE topic (System)\n"
+    "  --timeout MS    how long to wait for each answer (60000)\n"
+    "Exit: 0 done, 1 not processed, 2 no server, 3 timeout, 4 bad usage.\n";
+
+void Fail(const std::wstring& message) {
+  std::fprintf(stderr, "zorvo-dde: %s\n", zorvo::Utf8FromWide(message).c_str());
+}
+
+int Usage(const std::wstring& message) {
+  Fail(message);
+  std::fputs(kUsageText, stderr);
+  return kUsage;
+}
+
+HDDEDATA CALLBACK ClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
+  return nullptr;
+}
+
+// One client instance and its conversation, ended in reverse order.
+class Client {
+ public:
+  ~Client() {
+    if (conversation_) DdeDisconnect(conversation_);
+    if (service_) DdeFreeStringHandle(instance_, service_);
+    if (topic_) DdeFreeStringHandle(instance_, topic_);
+    if (instance_) DdeUninitialize(instance_);
+  }
+
+  // kAcknowledged when connected, else the exit code (after its message).
+  int Connect(const std::wstring& service, const std::wstring& topic) {
+    if (DdeInitializeW(&instance_, ClientCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
+      instance_ = 0;
+      Fail(L"cannot start DDE");
+      return kNoServer;
+    }
+    service_ = DdeCreateStringHandleW(instance_, service.c_str(), CP_WINUNICODE);
+    topic_ = DdeCreateStringHandleW(instance_, topic.c_str(), CP_WINUNICODE);
+    conversation_ = DdeConnect(instance_, service_, topic_, nullptr);
+    if (!conversation_) {
+      Fail(L"no DDE server answers for service \"" + service + L"\", topic \"" + topic + L"\"");
+      return kNoServer;
+    }
+    return kAcknowledged;
+  }
+
+  // Sends one execute string; returns its exit code (after its message).
+  int Execute(const std::wstring& text, DWORD timeout) {
+    DWORD status = 0;
+    const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+    HDDEDATA answer =
+        DdeClientTransaction(reinterpret_cast<BYTE*>(const_cast<wchar_t*>(text.c_str())), bytes,
+                             conversation_, nullptr, 0, XTYP_EXECUTE, timeout, &status);
+    if (answer) return kAcknowledged;
+    const UINT error = DdeGetLastError(instance_);
+    if (error == DMLERR_BUSY || (error == DMLERR_NOTPROCESSED && (status & DDE_FBUSY))) {
+      Fail(L"the server is busy");
+      return kNotProcessed;
+    }
+    switch (error) {
+      case DMLERR_NOTPROCESSED:
+        Fail(L"the commands were not processed");
+        return kNotProcessed;
+      case DMLERR_EXECACKTIMEOUT:
+        Fail(L"no answer within " + std::to_wstring(timeout) + L" ms");
+        return kTimedOut;
+      default:
+        Fail(L"the server no longer answers");
+        return kNoServer;
+    }
+  }
+
+ private:
+  DWORD instance_ = 0;
+  HSZ service_ = nullptr;
+  HSZ topic_ = nullptr;
+  HCONV conversation_ = nullptr;
+};
+
+// Reads one line without its line end; false at the end of the input.
+bool ReadLine(FILE* in, std::string& line) {
+  line.clear();
+  int c;
+  while ((c = std::fgetc(in)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return c != EOF || !line.empty();
+}
+
+int SendEach(Client& client, FILE* in, DWORD timeout) {
+  int worst = kAcknowledged;
+  std::string line;
+  while (ReadLine(in, line)) {
+    const int code = client.Execute(zorvo::WideFromUtf8(line), timeout);
+    std::printf("%d\n", code);
+    std::fflush(stdout);
+    if (code > worst) worst = code;
+    if (code == kNoServer) break;
+  }
+  return worst;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::wstring service = L"Tessary";
+  std::wstring topic = L"System";
+  DWORD timeout = 60000;
+  std::wstring each;
+  std::wstring commands;
+  bool any = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring arg = argv[i];
+    const bool valued =
+        arg == L"--service" || arg == L"--topic" || arg == L"--timeout" || arg == L"--each";
+    if (arg == L"--help") {
+      std::fputs(kUsageText, stdout);
+      return 0;
+    }
+    if (valued && !any) {
+      if (i + 1 >= argc) return Usage(arg + L" needs a value");
+      const std::wstring value = argv[++i];
+      if (arg == L"--service") {
+        service = value;
+      } else if (arg == L"--topic") {
+        topic = value;
+      } else if (arg == L"--each") {
+        each = value;
+      } else {
+        wchar_t* end = nullptr;
+        const unsigned long ms = std::wcstoul(value.c_str(), &end, 10);
+        if (value.empty() || *end || ms < 1 || ms > 0x7FFFFFFF) {
+          return Usage(L"--timeout needs a number of milliseconds from 1 to 2147483647");
+        }
+        timeout = ms;
+      }
+      continue;
+    }
+    // The commands: everything from the first argument that is no option on.
+    if (any) commands.push_back(L' ');
+    commands += arg;
+    any = true;
+  }
+  if (!any && each.empty()) return Usage(L"no commands to send");
+  if (any && !each.empty()) return Usage(L"either COMMANDS or --each, not both");
+  // Lines and results pass unchanged: no CR LF translation, no Ctrl+Z as
+  // the end of the input.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+  FILE* in = nullptr;
+  if (!each.empty()) {
+    in = each == L"-" ? stdin : _wfopen(each.c_str(), L"rb");
+    if (!in) return Usage(L"cannot read " + each);
+  }
+  Client client;
+  int code = client.Connect(service, topic);
+  if (code == kAcknowledged)
+    code = in ? SendEach(client, in, timeout) : client.Execute(commands, timeout);
+  if (in && in != stdin) std::fclose(in);
+  return code;
+}

@@ -1,0 +1,246 @@
+#include "viewer/dde/win32/dde_server.h"
+
+#include <ddeml.h>
+
+#include <array>
+#include <string>
+
+#include "common/exception_guard.h"
+#include "common/notifier.h"
+#include "viewer/dde/dde_command.h"
+#include "viewer/file/code_tables.h"
+#include "viewer/file/search.h"
+#include "viewer/frame/view_state.h"
+#include "viewer/frame/win32/frame.h"
+#include "viewer/resources/resource.h"
+#include "viewer/settings/format_options.h"
+#include "viewer/settings/setups.h"
+
+namespace zorvo {
+
+namespace {
+
+constexpr DWORD kServerFlags = CBF_FAIL_SELFCONNECTIONS | CBF_FAIL_ADVISES | CBF_FAIL_POKES |
+                               CBF_FAIL_REQUESTS | CBF_SKIP_CONNECT_CONFIRMS |
+                               CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS |
+                               CBF_SKIP_DISCONNECTS;
+static_assert(kServerFlags == 0x3F5000);
+
+constexpr wchar_t kTopic[] = L"System";
+
+struct Server {
+  DWORD instance = 0;
+  HSZ service = nullptr;
+  HSZ topic = nullptr;
+  HWND target = nullptr;
+  bool busy = false;         // an execute string is being carried out
+  bool stopPending = false;  // asked to stop meanwhile
+};
+Server server;
+
+void StopNow() {
+  if (!server.instance) return;
+  if (server.service) DdeFreeStringHandle(server.instance, server.service);
+  if (server.topic) DdeFreeStringHandle(server.instance, server.topic);
+  DdeNameService(server.instance, nullptr, nullptr, DNS_UNREGISTER);
+  DdeUninitialize(server.instance);
+  server = Server{};
+}
+
+// A stop asked for while commands run waits for the message loop: DDEML
+// still answers the client through the conversation after the callback.
+void CALLBACK StopLater(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  if (!server.busy) StopNow();
+}
+
+// Busy from here to the end of the scope, however it ends. While busy, every
+// new conversation is refused. The service name stays registered meanwhile:
+// unregistering it ends every conversation of that name under Wine, the one
+// being answered included, which DDEML then answers through freed memory.
+class BusyScope {
+ public:
+  BusyScope() { server.busy = true; }
+  ~BusyScope() {
+    server.busy = false;
+    if (server.stopPending) SetTimer(nullptr, 0, 0, StopLater);
+  }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+};
+
+void Send(HWND window, int id) { SendMessageW(window, WM_COMMAND, id, 1); }
+
+// Carries out one command as the main window's own command; false when it
+// cannot be carried out.
+bool Carry(const DdeCommand& command) {
+  HWND window = server.target;
+  if (!IsWindow(window)) return false;
+  switch (command.action) {
+    // [Open path]: a file opens; a directory or a name that does not exist
+    // does nothing.
+    case DdeAction::kOpen:
+      SendMessageW(window, UM_OPEN_PATH, 0, reinterpret_cast<LPARAM>(command.text.c_str()));
+      return true;
+    // [Close]
+    case DdeAction::kClose:
+      Send(window, IDM_CLOSE);
+      return true;
+    // [Print]: the whole file, without a dialog.
+    case DdeAction::kPrint:
+      Send(window, IDM_PRINTALL);
+      return true;
+    // [Print Page]: one page from the top line.
+    case DdeAction::kPrintPage:
+      Send(window, IDM_PRINTPAGE);
+      return true;
+    // [Print Tags]: the tagged lines, without a dialog.
+    case DdeAction::kPrintTags:
+      Send(window, IDM_PRINTTAGSNOW);
+      return true;
+    // [Exit]: posted, so that this execute string is answered first.
+    case DdeAction::kExit:
+      PostMessageW(window, WM_CLOSE, 0, 0);
+      return true;
+    // [DDE]: Ignore DDE; the server stops itself after answering.
+    case DdeAction::kIgnoreDde:
+      PostMessageW(window, WM_COMMAND, IDM_IGNOREDDE, 0);
+      return true;
+    // [Display Text|Hex|Raw|Wrap|ZoomIn|ZoomOut|ZoomReset]
+    case DdeAction::kDisplayText:
+      Send(window, IDM_TEXT);
+      return true;
+    case DdeAction::kDisplayHex:
+      Send(window, IDM_HEX);
+      return true;
+    case DdeAction::kDisplayRaw:
+      Send(window, IDM_RAW);
+      return true;
+    case DdeAction::kDisplayWrap:
+      Send(window, IDM_WRAP);
+      return true;
+    case DdeAction::kZoomIn:
+      Send(window, IDM_ZOOMIN);
+      return true;
+    case DdeAction::kZoomOut:
+      Send(window, IDM_ZOOMOUT);
+      return true;
+    case DdeAction::kZoomReset:
+      Send(window, IDM_ZOOMRESET);
+      return true;
+    // [Window Minimize|Maximize|Restore|OnTop]; OnTop toggles Always on Top.
+    case DdeAction::kMinimize:
+      ShowWindow(window, SW_MINIMIZE);
+      return true;
+    case DdeAction::kMaximize:
+      ShowWindow(window, SW_MAXIMIZE);
+      return true;
+    case DdeAction::kRestore:
+      ShowWindow(window, SW_SHOWNORMAL);
+      return true;
+    case DdeAction::kOnTop:
+      Send(window, IDM_ONTOP);
+      return true;
+    // [Find text option...] with the options Top, Hex, Text, Case and All in
+    // any order: Find Next, or Mark All with All. A text search looks for
+    // the text in the file's character code, as Find Text does.
+    case DdeAction::kFind: {
+      SearchState& search = Search();
+      search.flags = command.searchFlags;
+      search.pattern = command.pattern;
+      if (!(command.searchFlags & kSearchHexText)) {
+        SearchTextToFileCode(search.pattern, ViewOptions().CurrentOptions);
+      }
+      if (command.searchFlags & kSearchFromTop) View().searchPosition = 0;
+      Send(window, command.markAll ? IDM_MARKALL : IDM_FINDNEXT);
+      return true;
+    }
+    // [Setup name]: the setup of section "Setup: name", applied at once.
+    case DdeAction::kSetup:
+      Setups().CurrentSetup = command.text;
+      Send(window, IDM_APPLYSETUP);
+      return true;
+    // A known command with a keyword it does not know.
+    case DdeAction::kNothing:
+      return true;
+    case DdeAction::kUnknown:
+    case DdeAction::kBadArgument:
+      break;
+  }
+  return false;
+}
+
+HDDEDATA Execute(HSZ topic, HDDEDATA data) {
+  BusyScope busy;
+  if (DdeCmpStringHandles(topic, server.topic) != 0) return DDE_FNOTPROCESSED;
+  const DWORD size = DdeGetData(data, nullptr, 0, 0);
+  if (size > kDdeMaxExecuteBytes) return DDE_FNOTPROCESSED;
+  // Zero-filled beyond the data, so the text always ends.
+  std::array<unsigned char, 2 * kDdeMaxExecuteBytes> buffer{};
+  DdeGetData(data, buffer.data(), size, 0);
+  const std::wstring text = DdeExecuteText(buffer.data(), size);
+  return reinterpret_cast<HDDEDATA>(
+      RunDdeCommands(text, Carry) == DdeAnswer::kAck ? DDE_FACK : DDE_FNOTPROCESSED);
+}
+
+HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV, HSZ hsz1, HSZ hsz2, HDDEDATA data, ULONG_PTR,
+                           ULONG_PTR) {
+  return Guarded(
+      [&]() -> HDDEDATA {
+        switch (type) {
+          case XTYP_CONNECT:  // hsz1 the topic, hsz2 the service
+            return reinterpret_cast<HDDEDATA>(!server.busy &&
+                                              DdeCmpStringHandles(hsz2, server.service) == 0 &&
+                                              DdeCmpStringHandles(hsz1, server.topic) == 0);
+          case XTYP_EXECUTE:
+            // A conversation made before the busy time may still send (from
+            // a dialog's message loop): it hears that the server is busy
+            // rather than running its commands inside the ones under way.
+            if (server.busy) return reinterpret_cast<HDDEDATA>(DDE_FBUSY);
+            return Execute(hsz1, data);
+          default:
+            return nullptr;
+        }
+      },
+      [](GuardFailure) -> HDDEDATA {
+        // Refused, or not processed: both are 0.
+        FrameNotifier().Beep(kIconHand);
+        return nullptr;
+      });
+}
+
+}  // namespace
+
+bool StartDdeServer(HWND window) {
+  if (server.instance) {
+    server.stopPending = false;  // started again before a pending stop
+    return true;
+  }
+  DWORD instance = 0;
+  if (DdeInitializeW(&instance, Callback, kServerFlags, 0) != DMLERR_NO_ERROR) {
+    FrameNotifier().Message(L"DDE Initialize failed.\nServer functions disabled.", kAppTitle,
+                            kIconExclamation, reinterpret_cast<uintptr_t>(window));
+    return false;
+  }
+  server.instance = instance;
+  server.target = window;
+  server.service = DdeCreateStringHandleW(instance, kAppTitle, CP_WINUNICODE);
+  server.topic = DdeCreateStringHandleW(instance, kTopic, CP_WINUNICODE);
+  if (!DdeNameService(instance, server.service, nullptr, DNS_REGISTER)) {
+    FrameNotifier().Message(L"DDE Name Service [Register] failed...", kAppTitle, kIconExclamation,
+                            reinterpret_cast<uintptr_t>(window));
+  }
+  return true;
+}
+
+void StopDdeServer() {
+  if (server.busy) {
+    server.stopPending = true;
+    return;
+  }
+  StopNow();
+}
+
+bool DdeServerRunning() { return server.instance != 0; }
+
+}  // namespace zorvo
