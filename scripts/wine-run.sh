@@ -25,4 +25,21 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   fi
   flock -u 9
 fi
+# The prefix's printer, "Zorvo PostScript" on Wine's PostScript driver,
+# writes every job to build/print.ps; added once the tool that adds it is
+# built, and moved when the repository moved.
+tool=$root/build/mingw/bin/zorvo-printer.exe
+port="Z:$(printf '%s' "$root/build/print.ps" | tr / '\\')"
+if [ -f "$tool" ] && [ "$(cat "$WINEPREFIX/.zorvo-printer" 2>/dev/null)" != "$port" ]; then
+  exec 9>"$WINEPREFIX.lock"
+  flock 9
+  if [ "$(cat "$WINEPREFIX/.zorvo-printer" 2>/dev/null)" != "$port" ]; then
+    if wine "$tool" "$port" >/dev/null; then
+      printf '%s' "$port" >"$WINEPREFIX/.zorvo-printer"
+    else
+      echo "wine-run: the printer \"Zorvo PostScript\" could not be added" >&2
+    fi
+  fi
+  flock -u 9
+fi
 exec wine "$@"

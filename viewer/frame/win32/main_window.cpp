@@ -22,6 +22,8 @@
 #include "viewer/frame/win32/find_dialogs.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/frame/win32/startup.h"
+#include "viewer/print/win32/print_commands.h"
+#include "viewer/print/win32/print_job.h"
 #include "viewer/resources/resource.h"
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/recent_lists.h"
@@ -273,7 +275,8 @@ bool NeedsFile(int id) {
   return std::find(std::begin(kNeedFile), std::end(kNeedFile), id) != std::end(kNeedFile);
 }
 
-void Command(HWND window, int id) {
+void Command(HWND window, int id, LPARAM lParam) {
+  if (PrintCommand(window, id, lParam)) return;
   const bool file = !OpenFile().path.empty();
   if (!file && NeedsFile(id)) return;
   switch (id) {
@@ -380,11 +383,10 @@ void Command(HWND window, int id) {
     if (index < recent.count) PostOpenFile(window, recent.entries[index]);
     return;
   }
-  // Printing, the dialogs, searching, marks, copying and DDE printing come
-  // with their own parts of the program; until then they only beep.
+  // The dialogs, copying and the rest come with their own parts of the
+  // program; until then they only beep.
   static constexpr int kLater[] = {
-      IDM_PRINT,      IDM_PRINTSETUP, IDM_PAGESETUP,     IDM_PRINTPAGE,    IDM_PRINTALL,
-      IDM_PRINTTAGS,  IDM_PRINTTAGSNOW, IDM_SIDES,
+      IDM_PAGESETUP,
       IDM_ABOUT,
       IDM_SAVEOPTIONS, IDM_SAVESETUP,    IDM_LOADSETUP,    IDM_COPY,
       IDM_COPYTAGS};
@@ -563,8 +565,11 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       if (OnKeyDown(window, wParam)) return 0;
       break;
     case WM_COMMAND:
-      Command(window, LOWORD(wParam));
+      Command(window, LOWORD(wParam), lParam);
       return 0;
+    case WM_CLOSE:
+      if (HoldCloseWhilePrinting(window)) return 0;  // closed when the job ends
+      break;
     case WM_TIMER:
       if (wParam == kTimerAbove || wParam == kTimerBelow) {
         OnDragTimer(window, wParam);
