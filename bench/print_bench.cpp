@@ -76,12 +76,12 @@ int main(int argc, char** argv) {
   // The reference: read and format, batch after batch.
   auto t0 = std::chrono::steady_clock::now();
   LineTable table(kScreenLines, kScreenText);
-  std::unique_ptr<unsigned char[]> block(new unsigned char[kRebuildBlock]);
+  std::unique_ptr<unsigned char[]> block(new unsigned char[kRebuildPiece]);
   int64_t lines = 0;
   int64_t at = 0;
   while (at < file.Flen) {
     file.Fcur = at;
-    ReadRequest request{block.get(), kRebuildBlock, 0};
+    ReadRequest request{block.get(), kRebuildPiece, 0};
     if (ReadBlock(file, request, result, notifier) & kReadFailed) return 1;
     // Near the end of the file the block ends there and begins before `at`.
     const int64_t base = file.Fcur - static_cast<int64_t>(result.back);

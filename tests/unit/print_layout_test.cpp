@@ -8,6 +8,7 @@
 #include "support/memory_file.h"
 #include "viewer/file/carriage_control.h"
 #include "viewer/print/print_file_range.h"
+#include "viewer/settings/user_skip_counts.h"
 
 namespace zorvo {
 namespace {
@@ -209,7 +210,7 @@ TEST_F(PrintLayout, FormFeedsAndCarriageControlEject) {
     Content(c.bytes);
     request.flags = c.flags | kPrintNoDialog;
     settings.params.options = kOptFormFeedPage | c.carriage;
-    settings.params.skipCounts = &SkipCountsFor(settings.params.options, L"");
+    settings.params.skipCounts = &ProfileSkipCounts(settings.params.options, L"");
     Print();
     EXPECT_EQ(Pages(), c.pages);
   }
@@ -525,7 +526,7 @@ TEST_F(PrintLayout, AWrappedLineAcrossTwoBatches) {
   Content(bytes);
   request.flags = kPrintNoDialog;
   settings.params.options = kOptWrap | kOptCarriageControl | kOptCcAsa;
-  settings.params.skipCounts = &SkipCountsFor(settings.params.options, L"");
+  settings.params.skipCounts = &ProfileSkipCounts(settings.params.options, L"");
   settings.fixedLength = true;
   settings.maxLineLength = 4096;
   Print();

@@ -28,7 +28,7 @@ struct Buffers {
   bool Allocate() {
     try {
       table = std::make_unique<LineTable>(kScreenLines, kScreenText);
-      block.reset(new unsigned char[kRebuildBlock]);
+      block.reset(new unsigned char[kRebuildPiece]);
       return true;
     } catch (const std::bad_alloc&) {
       table.reset();
@@ -50,7 +50,7 @@ struct BlockInBuffer {
 bool ReadAt(Buffers& buffers, FileRecord& file, int64_t offset, BlockInBuffer& held,
             Notifier& notifier, FileOpener& opener, uintptr_t owner) {
   file.Fcur = offset;
-  const ReadRequest request{buffers.block.get(), kRebuildBlock, 0};
+  const ReadRequest request{buffers.block.get(), kRebuildPiece, 0};
   ReadRequest result;
   if (ReadBlock(file, request, result, notifier, opener) & kReadFailed) {
     held = BlockInBuffer{};

@@ -12,6 +12,7 @@
 #include "viewer/resources/resource.h"
 #include "viewer/settings/colors.h"
 #include "viewer/settings/format_options.h"
+#include "viewer/settings/user_skip_counts.h"
 
 namespace zorvo {
 
@@ -37,7 +38,7 @@ PrintSettings CurrentPrintSettings() {
   s.format = options.Format;
   s.params.options = options.CurrentOptions;
   s.params.tabLength = options.TabLength;
-  s.params.skipCounts = &SkipCountsFor(options.CurrentOptions, options.CCName);
+  s.params.skipCounts = &ProfileSkipCounts(options.CurrentOptions, options.CCName);
   s.fixedLength = (options.CurrentOptions & kOptFixedLength) != 0;
   s.maxLineLength = options.MaxLineLength;
   s.fontSize = options.FontSize;
