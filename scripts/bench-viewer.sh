@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # The viewer under Wine: time from process start to the first painted screen
 # on a 4 GiB file next to a 4 KiB one, and the peak memory of the process
-# while it moves through a 10 GiB file next to the 4 KiB one. Not a test.
+# while it moves through a 10 GiB file (a log, and a sparse file of zeros:
+# one line of 10 GiB) next to the 4 KiB one. Not a test.
 #   scripts/bench-viewer.sh        (makes its files under build/bench once)
+# ZORVO_EXE picks another Zorvo.exe, to compare two builds in one session.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
-scripts/build.sh mingw >/dev/null
+viewer=${ZORVO_EXE:-$root/build/mingw/bin/Zorvo.exe}
+[ -n "${ZORVO_EXE:-}" ] || scripts/build.sh mingw >/dev/null
 data=build/bench
 mkdir -p "$data"
 if [ -z "${DISPLAY:-}" ]; then
@@ -16,6 +19,7 @@ fi
 small=$data/log-4k.txt
 head -c 4096 "$data/log-1g.txt" >"$small"
 [ -f "$data/log-4g.txt" ] || for _ in 1 2 3 4; do cat "$data/log-1g.txt"; done >"$data/log-4g.txt"
+[ -f "$data/sparse-10g.bin" ] || truncate -s 10G "$data/sparse-10g.bin"
 if [ ! -f "$data/log-10g.txt" ]; then
   for _ in $(seq 10); do cat "$data/log-1g.txt"; done >"$data/log-10g.txt.tmp"
   mv "$data/log-10g.txt.tmp" "$data/log-10g.txt"
@@ -31,7 +35,7 @@ first_paint() {  # first_paint FILE -> seconds
   local file=$1 name start end
   name=$(basename "$file")
   start=$(date +%s%N)
-  wine "$root/build/mingw/bin/Zorvo.exe" "Z:$(realpath "$file" | tr / '\\')" &
+  wine "$viewer" "Z:$(realpath "$file" | tr / '\\')" &
   local pid=$!
   timeout 60 xdotool search --sync --name "^$name - Tessary\$" >/dev/null
   until painted; do sleep 0.02; done
@@ -43,16 +47,15 @@ first_paint() {  # first_paint FILE -> seconds
 peak_memory() {  # peak_memory FILE -> MiB of the viewer process after moving through the file
   local file=$1 name window vm
   name=$(basename "$file")
-  wine "$root/build/mingw/bin/Zorvo.exe" "Z:$(realpath "$file" | tr / '\\')" &
+  wine "$viewer" "Z:$(realpath "$file" | tr / '\\')" &
   local pid=$!
   window=$(timeout 60 xdotool search --sync --name "^$name - Tessary\$" | head -1)
   sleep 2
   for key in ctrl+End Prior Prior ctrl+Home Next Next Next ctrl+End; do
     xdotool windowfocus "$window"; xdotool key "$key"; sleep 0.5
   done
-  local proc
-  proc=$(pgrep -f 'Zorvo.exe' | head -1)
-  vm=$(awk '/VmHWM/ { print $2 }' "/proc/$proc/status")
+  # The process wine started is the viewer's own (not one another run started).
+  vm=$(awk '/VmHWM/ { print $2 }' "/proc/$pid/status")
   kill "$pid" 2>/dev/null; wineserver -k 2>/dev/null || true
   awk -v kb="$vm" 'BEGIN { printf "%.1f", kb / 1024 }'
 }
@@ -65,7 +68,7 @@ for f in "$small" "$data/log-4g.txt"; do
   printf '  %-14s %8s\n' "$(basename "$f")" "$best"
 done
 echo "peak memory of the viewer process (MiB):"
-for f in "$small" "$data/log-10g.txt"; do
+for f in "$small" "$data/log-10g.txt" "$data/sparse-10g.bin"; do
   printf '  %-14s %8s\n' "$(basename "$f")" "$(peak_memory "$f")"
 done
 echo "Set over a selection (marks, table windows walked):"

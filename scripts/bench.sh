@@ -231,6 +231,8 @@ cat "$huge" >/dev/null
 echo
 "$build/bin/rebuild_bench" "$huge" 300
 [[ -x $build/bin/tag_list_bench ]] && { echo; "$build/bin/tag_list_bench"; }
+# Printing a whole 256 MiB log, laid out on a surface that only counts.
+[[ -x $build/bin/print_bench ]] && { echo; "$build/bin/print_bench" "$small"; }
 
 # -- formatter and reader benchmarks ----------------------------------------------
 if [[ -x $bench ]]; then

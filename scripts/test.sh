@@ -37,6 +37,11 @@ step() {  # step NAME COMMAND...
 suite() {  # suite PRESET: build it and run its tests
   scripts/build.sh "$1" >/dev/null && ctest --preset "$1" -j2 --timeout 900
 }
+settle() {  # lets the Wine processes of the steps before end, so the next starts afresh
+  local prefix=$root/build/mingw/wineprefix
+  WINEPREFIX=$prefix timeout 60 wineserver -w 2>/dev/null ||
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+}
 fuzz_smoke() {  # each target a fixed number of inputs from a fixed seed, with ASan and UBSan
   rm -rf build/fuzz-smoke/corpus
   FUZZ_RUNS=${FUZZ_RUNS:-3000} ZORVO_FUZZ_BUILD=build/fuzz-smoke scripts/fuzz.sh 60 \
@@ -51,6 +56,7 @@ fuzz_smoke() {  # each target a fixed number of inputs from a fixed seed, with A
 step "native" suite native
 step "native under ASan and UBSan" suite native-asan
 step "Windows build under Wine" suite mingw
+settle
 step "end to end" tests/e2e/run.sh
 step "fuzz targets under libFuzzer, briefly" fuzz_smoke
 

@@ -7,6 +7,10 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${ZORVO_WINEPREFIX:-$root/build/mingw/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# One locale for every run, whoever starts it: the system's messages, the
+# code page and the regional settings the tests expect. ZORVO_WINE_LOCALE
+# picks another for a test that needs one.
+export LC_ALL=${ZORVO_WINE_LOCALE:-C.UTF-8}
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
@@ -18,6 +22,23 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
+  fi
+  flock -u 9
+fi
+# The prefix's printer, "Zorvo PostScript" on Wine's PostScript driver,
+# writes every job to build/print.ps; added once the tool that adds it is
+# built, and moved when the repository moved.
+tool=$root/build/mingw/bin/zorvo-printer.exe
+port="Z:$(printf '%s' "$root/build/print.ps" | tr / '\\')"
+if [ -f "$tool" ] && [ "$(cat "$WINEPREFIX/.zorvo-printer" 2>/dev/null)" != "$port" ]; then
+  exec 9>"$WINEPREFIX.lock"
+  flock 9
+  if [ "$(cat "$WINEPREFIX/.zorvo-printer" 2>/dev/null)" != "$port" ]; then
+    if wine "$tool" "$port" >/dev/null; then
+      printf '%s' "$port" >"$WINEPREFIX/.zorvo-printer"
+    else
+      echo "wine-run: the printer \"Zorvo PostScript\" could not be added" >&2
+    fi
   fi
   flock -u 9
 fi

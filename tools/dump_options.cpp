@@ -3,8 +3,10 @@
 #include <cwctype>
 #include <limits>
 
+#include "common/number_text.h"
 #include "common/wide_text.h"
 #include "viewer/file/code_tables.h"
+#include "viewer/settings/format_options.h"
 
 namespace zorvo {
 
@@ -14,7 +16,7 @@ const char kDumpUsage[] =
     "Display options start from the viewer's profile; these override them:\n"
     "  --format text|hex|raw     display format\n"
     "  --code ansi|ascii|ebcdic  character code of the file\n"
-    "  --length N                line length\n"
+    "  --length N                line length (8 or more)\n"
     "  --wrap, --no-wrap         continue long lines on the next line, or cut them\n"
     "  --expand-tabs N           expand tabs to multiples of N (0: show tabs)\n"
     "  --cc none|asa|ibm|NAME    carriage control in column 1 (NAME: a user table)\n"
@@ -51,37 +53,6 @@ CommandLine DumpOptions::AsSwitches() const {
 
 namespace {
 
-// Decimal, or hexadecimal after 0x; nothing else, and nothing that overflows.
-bool ParseNumber(const std::wstring& text, int64_t& value) {
-  size_t i = 0;
-  int base = 10;
-  if (text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X')) {
-    base = 16;
-    i = 2;
-  }
-  if (i >= text.size()) return false;
-  uint64_t v = 0;
-  for (; i < text.size(); ++i) {
-    const wchar_t c = text[i];
-    int digit;
-    if (c >= L'0' && c <= L'9') {
-      digit = c - L'0';
-    } else if (base == 16 && c >= L'a' && c <= L'f') {
-      digit = c - L'a' + 10;
-    } else if (base == 16 && c >= L'A' && c <= L'F') {
-      digit = c - L'A' + 10;
-    } else {
-      return false;
-    }
-    if (v > (static_cast<uint64_t>(std::numeric_limits<int64_t>::max()) - digit) / base) {
-      return false;
-    }
-    v = v * base + digit;
-  }
-  value = static_cast<int64_t>(v);
-  return true;
-}
-
 bool Choose(const std::wstring& text, std::initializer_list<const wchar_t*> names, int& value) {
   int i = 0;
   for (const wchar_t* name : names) {
@@ -113,9 +84,11 @@ bool ParseDumpOptions(const std::vector<std::wstring>& args, DumpOptions& option
     auto number = [&](int64_t low, int64_t high, int64_t& out) {
       std::wstring text;
       if (!value(text)) return fail(name + " needs a value");
-      if (!ParseNumber(text, out) || out < low || out > high) {
+      const std::optional<int64_t> parsed = ParseWholeNumber(text);
+      if (!parsed || *parsed < low || *parsed > high) {
         return fail("bad value for " + name + ": " + Utf8FromWide(text));
       }
+      out = *parsed;
       return true;
     };
     std::wstring text;
@@ -134,7 +107,8 @@ bool ParseDumpOptions(const std::vector<std::wstring>& args, DumpOptions& option
       }
       options.code = choice;
     } else if (arg == L"--length") {
-      if (!number(1, 1 << 20, n)) return false;
+      // No shorter than the viewer's options allow.
+      if (!number(kMinLineLength, 1 << 20, n)) return false;
       options.lineLength = static_cast<int32_t>(n);
     } else if (arg == L"--expand-tabs") {
       if (!number(0, 255, n)) return false;

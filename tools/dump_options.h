@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "viewer/frame/command_line.h"
+#include "viewer/settings/command_line.h"
 
 namespace zorvo {
 

@@ -11,17 +11,17 @@
 #include "common/wide_text.h"
 #include "dump_options.h"
 #include "viewer/file/byte_scan.h"
+#include "viewer/file/code_tables.h"
 #include "viewer/file/file_reader.h"
 #include "viewer/file/formatter.h"
-#include "viewer/file/carriage_control.h"
 #include "viewer/file/line_table.h"
-#include "viewer/file/code_tables.h"
 #include "viewer/file/rebuild.h"
 #include "viewer/file/search.h"
-#include "viewer/settings/ansi_code_page.h"
 #include "viewer/frame/positioning.h"
+#include "viewer/settings/ansi_code_page.h"
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/profile_store.h"
+#include "viewer/settings/user_skip_counts.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -182,7 +182,7 @@ Settings LoadSettings(const DumpOptions& options) {
   settings.params.options = view.CurrentOptions;
   settings.params.lineLength = view.MaxLineLength;
   settings.params.tabLength = view.TabLength;
-  settings.params.skipCounts = &SkipCountsFor(view.CurrentOptions, view.CCName);
+  settings.params.skipCounts = &ProfileSkipCounts(view.CurrentOptions, view.CCName);
   // The run-time bits the viewer adds before every rebuild.
   settings.padPageLength = options.padPageLength.value_or(Globals().PadPageLength);
   if (options.pageGaps || Globals().ShowPageGap) settings.params.options |= kOptPageGaps;

@@ -9,7 +9,8 @@ printf 'alpha\r\nbeta\n\tgamma\rdelta' >t.txt
 [ "$(dump --offset 12 --lines 1 t.txt)" = "        gamma" ] || fail "default tab expansion"
 [ "$(dump --offset 0x7 --lines 1 t.txt)" = "beta" ] || fail "--offset in hex"
 [ "$(dump --expand-tabs 4 --offset 12 --lines 1 t.txt)" = "    gamma" ] || fail "--expand-tabs"
-[ "$(dump --wrap --length 3 --lines 2 t.txt)" = $'alp\nha' ] || fail "--wrap"
+printf 'abcdefghijkl\n' >w.txt
+[ "$(dump --wrap --length 8 --lines 2 w.txt)" = $'abcdefgh\nijkl' ] || fail "--wrap"
 [ "$(dump --backward --offset 12 t.txt)" = $'alpha\nbeta' ] || fail "--backward"
 [ "$(dump --backward --offset 12 --lines 1 t.txt)" = "beta" ] || fail "--backward --lines"
 # Display characters are UTF-8 for a terminal unless --bytes.
@@ -18,7 +19,7 @@ printf 'alpha\r\nbeta\n\tgamma\rdelta' >t.txt
 # Errors: a message on standard error and a non-zero exit.
 if dump missing.txt 2>err.txt; then fail "missing file succeeded"; fi
 grep -q 'Cannot open "missing.txt"' err.txt || fail "no Cannot open message"
-for bad in "--format pdf t.txt" "--length 0 t.txt" "--length x t.txt" "--bogus t.txt" "" \
+for bad in "--format pdf t.txt" "--length 0 t.txt" "--length 7 t.txt" "--length x t.txt" "--bogus t.txt" "" \
            "--offset -1 t.txt" "a b"; do
   # shellcheck disable=SC2086
   if dump $bad >/dev/null 2>err.txt; then fail "accepted: $bad"; fi

@@ -1,5 +1,8 @@
 # Shared helpers of the end-to-end tests.
-set -euo pipefail
+set -Eeuo pipefail
+# A command that fails and ends the script says where: the script's line,
+# the command and its exit status, so that no failure is a bare FAIL.
+trap 'status=$?; echo "FAIL: ${BASH_SOURCE[0]##*/}:$LINENO: $BASH_COMMAND (exit $status)${FUNCNAME[0]:+, in ${FUNCNAME[0]} called from line ${BASH_LINENO[0]}}" >&2' ERR
 # The native tools read the user's own settings otherwise.
 export XDG_CONFIG_HOME=$PWD/config
 dump() { "$NATIVE_BIN/zorvo-dump" "$@"; }

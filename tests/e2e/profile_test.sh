@@ -43,26 +43,31 @@ printf '[Zorvo Setup]\nMasterProfile=1\n[Tessary]\nMaxLineLength=99\n' >prog/ZOR
 grep -q '^\[Setup: a\]' w.ini && grep -q '^Key=Välue' w.ini || fail "INI file layout: $(cat w.ini)"
 
 # Under Wine: the registry holds REG_SZ text, the INI file the lines, and
-# zorvo-dump.exe reads both the way the native tool does.
-probe_exe() { "$WINE_RUN" "$MINGW_BIN/profile_probe.exe" "$@"; }
-reg() { "$WINE_RUN" reg "$@"; }
+# zorvo-dump.exe reads both the way the native tool does. Every Wine call's
+# own result is checked: its output is taken first, then compared.
+probe_exe() { "$WINE_RUN" "$MINGW_BIN/profile_probe.exe" "$@" | tr -d '\r'; }
+reg() { "$WINE_RUN" reg "$@" | tr -d '\r'; }
 probe_exe user 'Software\Korrin\ZorvoE2E' set 'Setup: b' Width 77
-reg query 'HKCU\Software\Korrin\ZorvoE2E\Setup: b' /v Width | tr -d '\r' | grep -qE 'Width +REG_SZ +77$' ||
-  fail "registry value: $(reg query 'HKCU\Software\Korrin\ZorvoE2E\Setup: b' /v Width)"
+got=$(reg query 'HKCU\Software\Korrin\ZorvoE2E\Setup: b' /v Width)
+grep -qE 'Width +REG_SZ +77$' <<<"$got" || fail "registry value: $got"
 reg add 'HKCU\Software\Korrin\ZorvoE2E\Tessary' /v Font /t REG_SZ /d 'Lucida Console,12' /f >/dev/null
-[ "$(probe_exe user 'Software\Korrin\ZorvoE2E' get Tessary Font | tr -d '\r')" = "Lucida Console,12" ] ||
-  fail "a value written by reg is not read"
+got=$(probe_exe user 'Software\Korrin\ZorvoE2E' get Tessary Font)
+[ "$got" = "Lucida Console,12" ] || fail "a value written by reg is not read: $got"
 reg add 'HKCU\Software\Korrin\ZorvoE2E\Tessary' /v Number /t REG_DWORD /d 5 /f >/dev/null
-[ "$(probe_exe user 'Software\Korrin\ZorvoE2E' get Tessary Number | tr -d '\r')" = "<missing>" ] ||
-  fail "a value that is not text is read"
+got=$(probe_exe user 'Software\Korrin\ZorvoE2E' get Tessary Number)
+[ "$got" = "<missing>" ] || fail "a value that is not text is read: $got"
+# The section's unnamed default value is no key of it.
+reg add 'HKCU\Software\Korrin\ZorvoE2E\Tessary' /ve /t REG_SZ /d x /f >/dev/null
+got=$(probe_exe user 'Software\Korrin\ZorvoE2E' keys Tessary | sort | tr '\n' ,)
+[ "$got" = "Font,Number," ] || fail "keys of the section: $got"
 reg delete 'HKCU\Software\Korrin\ZorvoE2E' /f >/dev/null
 probe_exe ini "Z:$PWD/win.ini" set 'Zorvo Colors' MessageBgnd 16711680
 tr -d '\r' <win.ini | grep -q '^MessageBgnd=16711680' || fail "Windows INI layout: $(cat win.ini)"
 
 mkdir -p wprog && cp "$MINGW_BIN/zorvo-dump.exe" wprog/
 printf '[Zorvo Setup]\r\nMasterProfile=1\r\n[Tessary]\r\nMaxLineLength=98\r\n' >wprog/ZORVO.INI
-[ "$("$WINE_RUN" wprog/zorvo-dump.exe --show-options | opt MaxLineLength)" = 98 ] ||
-  fail "zorvo-dump.exe ignores its ZORVO.INI"
+got=$("$WINE_RUN" wprog/zorvo-dump.exe --show-options | opt MaxLineLength)
+[ "$got" = 98 ] || fail "zorvo-dump.exe ignores its ZORVO.INI ($got)"
 rm wprog/ZORVO.INI
 reg add 'HKCU\Software\Korrin\Zorvo\Tessary' /v MaxLineLength /t REG_SZ /d 97 /f >/dev/null
 got=$("$WINE_RUN" wprog/zorvo-dump.exe --show-options | opt MaxLineLength)

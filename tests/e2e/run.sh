@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every end-to-end test (tests/e2e/*_test.sh) against the built
-# programs, each with a time limit, and prints one closing line.
+# programs, each with a time limit, and prints one line per script with its
+# exit status and seconds, then one closing line.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -9,15 +10,23 @@ export NATIVE_BIN=$root/build/native/bin
 export MINGW_BIN=$root/build/mingw/bin
 export WINE_RUN=$root/scripts/wine-run.sh
 export DATA=$root/tests/data
+# The same messages and code page in every run, whoever starts it.
+export LC_ALL=C.UTF-8
 
 passed=0; failed=0
 for t in "$here"/*_test.sh; do
   name=$(basename "$t" .sh)
   work=$(mktemp -d)
-  if (cd "$work" && timeout 600 bash "$t") >"$work.log" 2>&1; then
-    echo "PASS $name"; passed=$((passed + 1))
+  start=$SECONDS
+  (cd "$work" && timeout 600 bash "$t") >"$work.log" 2>&1
+  status=$?
+  seconds=$((SECONDS - start))
+  if [ "$status" -eq 0 ]; then
+    echo "PASS $name (${seconds} s)"; passed=$((passed + 1))
   else
-    echo "FAIL $name"; sed 's/^/    /' "$work.log" | tail -n 40; failed=$((failed + 1))
+    [ "$status" -eq 124 ] && echo "    timed out after 600 s" >>"$work.log"
+    echo "FAIL $name (exit $status, ${seconds} s)"
+    sed 's/^/    /' "$work.log" | tail -n 40; failed=$((failed + 1))
   fi
   rm -rf "$work" "$work.log"
 done

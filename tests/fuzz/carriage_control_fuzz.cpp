@@ -17,6 +17,7 @@
 
 #include "viewer/file/carriage_control.h"
 #include "viewer/settings/profile_store.h"
+#include "viewer/settings/user_skip_counts.h"
 
 namespace zorvo {
 namespace {
@@ -151,7 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Through the profile: the bytes up to a null survive as 8-bit text.
   ProfileWriteTextNarrow(L"CarriageControl", L"FUZZ", value.c_str());
   MarkUserSkipCountsStale();
-  Check(SkipCountsFor(kOptCarriageControl | kOptCcUser, L"FUZZ") == counts,
+  Check(ProfileSkipCounts(kOptCarriageControl | kOptCcUser, L"FUZZ") == counts,
         "the profile changed the table");
   Check(!UserSkipCountsStale(), "reading the table leaves it current");
 

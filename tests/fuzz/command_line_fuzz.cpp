@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "viewer/frame/command_line.h"
+#include "viewer/settings/command_line.h"
 
 namespace {
 

@@ -1,6 +1,8 @@
 // Carriage control through the Text formatter: the ASA and IBM tables, user
 // tables from the profile and their parser, the diagnostic dump, and the
 // page counts of real print files.
+#include "viewer/file/carriage_control.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,8 +14,10 @@
 #include <vector>
 
 #include "settings_fixture.h"
+#include "support/temp_names.h"
 #include "viewer/file/carriage_control.h"
 #include "viewer/file/formatter.h"
+#include "viewer/settings/user_skip_counts.h"
 
 namespace zorvo {
 namespace {
@@ -65,7 +69,7 @@ class CarriageControlTest : public SettingsTest {
     MarkUserSkipCountsStale();  // the user table outlives a test
   }
   static const SkipCounts& Table(uint32_t bit, std::wstring_view name = L"") {
-    return SkipCountsFor(kOptCarriageControl | bit, name);
+    return ProfileSkipCounts(kOptCarriageControl | bit, name);
   }
 };
 
@@ -107,11 +111,11 @@ TEST_F(CarriageControlTest, IbmMachineCodes) {
 
 TEST_F(CarriageControlTest, TableChoiceOrder) {
   const uint32_t all = kOptCcAsa | kOptCcIbm | kOptCcUser;
-  EXPECT_EQ(&SkipCountsFor(kOptCarriageControl | all, L"T"), &AsaSkipCounts());
-  EXPECT_EQ(&SkipCountsFor(kOptCcIbm | kOptCcUser, L"T"), &IbmSkipCounts());
-  EXPECT_EQ(&SkipCountsFor(kOptCarriageControl, L"T"), &PlainSkipCounts());
+  EXPECT_EQ(&ProfileSkipCounts(kOptCarriageControl | all, L"T"), &AsaSkipCounts());
+  EXPECT_EQ(&ProfileSkipCounts(kOptCcIbm | kOptCcUser, L"T"), &IbmSkipCounts());
+  EXPECT_EQ(&ProfileSkipCounts(kOptCarriageControl, L"T"), &PlainSkipCounts());
   EXPECT_TRUE(UserSkipCountsStale()) << "only the user choice reads the profile";
-  EXPECT_EQ(SkipCountsFor(kOptCcUser, L"T"), AllOne()) << "a missing key is the plain table";
+  EXPECT_EQ(ProfileSkipCounts(kOptCcUser, L"T"), AllOne()) << "a missing key is the plain table";
   EXPECT_FALSE(UserSkipCountsStale());
 }
 
@@ -187,9 +191,7 @@ class CarriageControlDumpTest : public CarriageControlTest {
  protected:
   void SetUp() override {
     CarriageControlTest::SetUp();
-    path_ = std::filesystem::temp_directory_path() /
-            ("zorvo_cc_dump_" + std::to_string(testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt");
+    path_ = std::filesystem::temp_directory_path() / (UniqueTempName("zorvo_cc_dump") + ".txt");
     std::filesystem::remove(path_);
     Globals().DebugFileName = path_.wstring();
     Put(L"CarriageControl", L"LINEPRT", L"241=2 64=-1 43=0");

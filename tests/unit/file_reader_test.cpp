@@ -12,6 +12,7 @@
 
 #include "common/system_error_text.h"
 #include "common/wide_text.h"
+#include "support/temp_names.h"
 
 namespace zorvo {
 namespace {
@@ -27,8 +28,7 @@ std::string Pattern(size_t size) {
 class ReadBlockTest : public testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-    path_ = fs::temp_directory_path() / (std::string("zorvo_reader_") + info->name() + ".bin");
+    path_ = fs::temp_directory_path() / (UniqueTempName("zorvo_reader") + ".bin");
     file_.path = path_.wstring();
   }
   void TearDown() override {

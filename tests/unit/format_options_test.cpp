@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "settings_fixture.h"
-#include "viewer/file/carriage_control.h"
+#include "viewer/settings/user_skip_counts.h"
 
 namespace zorvo {
 namespace {
@@ -45,6 +45,8 @@ TEST_F(FormatOptionsTest, ValuesAreClampedNeverRejected) {
       {L"TabLength", L"300", 255, &FormatOptions::TabLength},
       {L"MaxLineLength", L"3", 8, &FormatOptions::MaxLineLength},
       {L"MaxLineLength", L"100000", 100000, &FormatOptions::MaxLineLength},
+      // Near the 32-bit limit widths would overflow: as long as the screen's text.
+      {L"MaxLineLength", L"2147483647", kScreenText, &FormatOptions::MaxLineLength},
       {L"FontWeight", L"1000", 900, &FormatOptions::FontWeight},
       {L"CharCode", L"7", 3, &FormatOptions::CharCode},
       {L"CharCode", L"-1", 3, &FormatOptions::CharCode},
@@ -138,6 +140,15 @@ TEST_F(FormatOptionsTest, SwitchLettersOverrideTheProfile) {
   EXPECT_EQ(ViewOptions().Format, 2);
   EXPECT_EQ(ViewOptions().CurrentOptions, 0x1u);
   EXPECT_EQ(ViewOptions().Options[0], 0x220u) << "the Text word is kept";
+}
+
+TEST_F(FormatOptionsTest, PadLineLengthKeepsWithinTheScreensText) {
+  for (auto [text, expected] : {std::pair{L"2147483647", kScreenText}, {L"-5", 0}, {L"132", 132}}) {
+    Reset(0);
+    Put(kGlobalSection, L"PadLineLength", text);
+    LoadGlobalSettings();
+    EXPECT_EQ(Globals().PadLineLength, expected) << text;
+  }
 }
 
 TEST_F(FormatOptionsTest, RecentListsSwitch) {
@@ -255,11 +266,6 @@ TEST_F(FormatOptionsTest, GlobalSettingsBoundsAndDefaults) {
   EXPECT_EQ(Globals().FastMouseDelay, 1);
   EXPECT_EQ(Globals().SlowMouseLines, 0);
   EXPECT_EQ(Globals().PageIndexingDelay, 200);
-  EXPECT_EQ(Globals().OddPageText.substr(0, 52),
-            L"Zorvo finished printing even pages of your file.\\nTo");
-  Put(kGlobalSection, L"OddPageText", L"Turn the paper over.\\nThen press OK.");
-  LoadGlobalSettings();
-  EXPECT_EQ(Globals().OddPageText, L"Turn the paper over.\\nThen press OK.") << "kept as written";
   LoadOptions(kOptionsSection, kKindFormat);
   EXPECT_EQ(ViewOptions().CuaKeyboard, 0) << "the options key defaults to the global one";
 }

@@ -13,6 +13,11 @@
 
 #include "viewer/file/formatter.h"
 
+#ifndef _WIN32
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 namespace zorvo {
 namespace {
 
@@ -466,6 +471,35 @@ TEST(Formatters, RealFilesInEveryFormatAndCode) {
   }
   EXPECT_GE(files, 20);
 }
+
+#ifndef _WIN32
+// With tabs expanded, finding where a display line ends looks for a tab on
+// that display line only, not to the end of its input line: a long line
+// without tabs costs its length, not its length squared. Here the bytes
+// past the line cannot even be read (a page that is not readable follows).
+TEST(TextDisplayLines, MeasuringALineReadsOnlyThatLine) {
+  const auto page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  auto* d = static_cast<unsigned char*>(
+      mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+  ASSERT_NE(d, MAP_FAILED);
+  mprotect(d + page, page, PROT_NONE);
+  std::fill(d, d + page, 'a');
+  d[170] = '\t';  // at column 10 of the third display line, which ends 5 bytes sooner
+  const int64_t lineEnd = int64_t{1} << 40;
+  FormatParams params;
+  params.options = kOptWrap | kOptExpandTabs;
+  params.lineLength = 80;
+  const Block block{d, lineEnd, 0};
+  bool more = true;
+  for (auto [target, start] : {std::pair{100, 80}, {240, 235}, {1000, 955}}) {
+    EXPECT_EQ(
+        TextDisplayLineStart(block, 0, BlockEdge::kLineStart, target, lineEnd, true, params, more),
+        start);
+    EXPECT_FALSE(more);
+  }
+  munmap(d, 2 * page);
+}
+#endif
 
 }  // namespace
 }  // namespace zorvo

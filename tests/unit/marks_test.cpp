@@ -75,19 +75,23 @@ TEST_F(MarksTest, SetTagsTheTableAndSaysWhereToGoOn) {
   MarkRange range = RangeOf(table, selection);
   EXPECT_FALSE(SetMarksInTable(table, tags, range));
   EXPECT_EQ(tags.count, 21u) << "the end entry starts the next line: tagged too";
-  SetContinuation next = ContinueSet(table, selection, range);
+  SetContinuation next = ContinueSet(table, selection, range, 5000);
   EXPECT_EQ(next.at, 500);
   EXPECT_EQ(next.remaining.start, 500);
   EXPECT_EQ(next.remaining.end, 1500);
   // Starting inside the table, ending after it: on from the table's end,
   // with the start narrowed to it.
   selection = Selection{1050, 1500, 1050, 1060};
-  next = ContinueSet(table, selection, RangeOf(table, selection));
+  next = ContinueSet(table, selection, RangeOf(table, selection), 5000);
   EXPECT_EQ(next.at, 1200);
   EXPECT_EQ(next.remaining.start, 1200);
   // Inside: done.
   selection = Selection{1050, 1100, 1050, 1060};
-  EXPECT_FALSE(ContinueSet(table, selection, RangeOf(table, selection)).at);
+  EXPECT_FALSE(ContinueSet(table, selection, RangeOf(table, selection), 5000).at);
+  // A file that shrank below the selection's end while Set went on: the
+  // table reaches the end of the file, and Set stops there.
+  selection = Selection{1050, 1500, 1050, 1060};
+  EXPECT_FALSE(ContinueSet(table, selection, RangeOf(table, selection), 1200).at);
   // A full list stops at the first line left without a mark.
   tags.count = tags.capacity - 3;
   TagList fresh;

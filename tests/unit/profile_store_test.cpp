@@ -222,17 +222,20 @@ class ProfileContractTest : public testing::TestWithParam<BackendKind> {
 
 // Integer texts.
 
-TEST_P(ProfileContractTest, IntegerTextIsReadLikeTheCLibraryReadsIt) {
+TEST_P(ProfileContractTest, IntegerTextIsDecimalOrHex) {
   Put(L"Numbers", L"Hex", L"0x1F");
   Put(L"Numbers", L"Trailing", L"12ab");
   Put(L"Numbers", L"Letters", L"abc");
   Put(L"Numbers", L"Signed", L" -7");
-  Put(L"Numbers", L"Octal", L"010");
+  Put(L"Numbers", L"LeadingZero", L"010");
+  Put(L"Numbers", L"Eight", L"08");
   EXPECT_EQ(Int(L"Numbers", L"Hex"), 31);
   EXPECT_EQ(Int(L"Numbers", L"Trailing"), 12);
   EXPECT_EQ(Int(L"Numbers", L"Letters"), 0);  // present, so not the default
   EXPECT_EQ(Int(L"Numbers", L"Signed"), -7);
-  EXPECT_EQ(Int(L"Numbers", L"Octal"), 8);
+  // A hand-typed leading zero is no octal prefix.
+  EXPECT_EQ(Int(L"Numbers", L"LeadingZero"), 10);
+  EXPECT_EQ(Int(L"Numbers", L"Eight"), 8);
 }
 
 TEST_P(ProfileContractTest, IntegerTextTooLongOrMissingGivesTheDefault) {
@@ -314,6 +317,29 @@ TEST_P(ProfileContractTest, EveryByteSurvivesTheNarrowTexts) {
   store_->WriteTextNarrow(L"Narrow", L"Bytes", nullptr);
   EXPECT_EQ(store_->GetTextNarrow(L"Narrow", L"Bytes", 512), "");
   EXPECT_TRUE(Keys(L"Narrow").empty());
+}
+
+// Title lines and search texts may begin or end with blanks or quotes,
+// which an INI file drops from a value unless it is written quoted.
+TEST_P(ProfileContractTest, BlanksAndQuotesAtTheEndsSurvive) {
+  const wchar_t* const values[] = {L"  centred title  ",
+                                   L"\tafter a tab",
+                                   L"trailing ",
+                                   L"\"quoted\"",
+                                   L"'single'",
+                                   L"\"",
+                                   L"it's",
+                                   L"say \"hi\"",
+                                   L" ",
+                                   L"a \" b",
+                                   L"'open",
+                                   L"\x1A"};
+  for (const wchar_t* value : values) {
+    Put(L"Texts", L"Value", value);
+    EXPECT_EQ(Text(L"Texts", L"Value"), value);
+  }
+  store_->WriteTextNarrow(L"Texts", L"Search", " find me\t");
+  EXPECT_EQ(store_->GetTextNarrow(L"Texts", L"Search", 100), " find me\t");
 }
 
 // Deleting.

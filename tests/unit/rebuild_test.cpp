@@ -1,16 +1,20 @@
 // The rebuild of the line table around a position, page padding and the
 // positioning protocol, over files kept in memory.
+#include "viewer/file/rebuild.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "support/memory_file.h"
 #include "viewer/file/carriage_control.h"
 #include "viewer/file/rebuild.h"
+#include "viewer/frame/error_report.h"
 #include "viewer/frame/positioning.h"
 #include "viewer/frame/tag_list.h"
-#include "support/memory_file.h"
 
 namespace zorvo {
 namespace {
@@ -45,6 +49,20 @@ std::vector<Line> Reference(const std::string& bytes, int format, const FormatPa
   TextCursor text{table.chars(), table.Tlen, 0};
   FormatterFor(format)(block, lines, text, 0, Direction::kForward, params);
   return LinesOf(table, 0, lines.index + 1);  // with the end entry
+}
+
+// Whether the table's lines (with its end entry) are a run of the whole
+// file's lines.
+bool IsSliceOf(const std::vector<Line>& whole, const LineTable& table) {
+  const std::vector<Line> shown = LinesOf(table, table.Afirst, table.Alast + 1);
+  if (shown.empty()) return false;
+  for (size_t at = 0; at + shown.size() <= whole.size(); ++at) {
+    if (whole[at] != shown[0]) continue;
+    const std::vector<Line> slice(whole.begin() + at, whole.begin() + at + shown.size() - 1);
+    const std::vector<Line> held(shown.begin(), shown.end() - 1);
+    if (slice == held && whole[at + shown.size() - 1].offset == shown.back().offset) return true;
+  }
+  return false;
 }
 
 class RebuildTest : public testing::Test {
@@ -144,7 +162,8 @@ TEST_F(RebuildTest, TagsAreCopiedIntoTheLines) {
   const int64_t line40 = memory.bytes.find("line 40");
   AddTag(tags, line40 + 2, kSearchMark);
   AddTag(tags, line40 + 3, kUserMark);
-  context.tags = &tags;
+  TagMarker marks(tags);
+  context.marks = &marks;
   RebuildAt(line40);
   EXPECT_EQ((*table)[table->Acur].flags & kTagMask, 0x3u);
   EXPECT_EQ((*table)[table->Acur + 1].flags & kTagMask, 0u);
@@ -190,20 +209,9 @@ TEST_F(RebuildTest, TablesAreSlicesOfTheWholeFile) {
         if (target + per > file.Flen) target = std::max<int64_t>(target - per, 0);
       }
       ASSERT_EQ(RebuildAt(target, 1 + static_cast<int32_t>(rng() % 6)) & kStatusFailed, 0u);
-      const std::vector<Line> shown = LinesOf(*table, table->Afirst, table->Alast + 1);
-      ASSERT_GE(shown.size(), 1u);
-      // Find the slice that starts like the table and compare it whole.
-      bool found = false;
-      for (size_t at = 0; at + shown.size() <= whole.size() && !found; ++at) {
-        if (whole[at] != shown[0]) continue;
-        const std::vector<Line> slice(whole.begin() + at, whole.begin() + at + shown.size() - 1);
-        const std::vector<Line> held(shown.begin(), shown.end() - 1);
-        if (slice != held) continue;
-        found = whole[at + shown.size() - 1].offset == shown.back().offset;
-      }
-      ASSERT_TRUE(found) << "round " << round << " target " << target << " format "
-                         << request.format << " options 0x" << std::hex
-                         << request.params.options;
+      ASSERT_TRUE(IsSliceOf(whole, *table))
+          << "round " << round << " target " << target << " format " << request.format
+          << " options 0x" << std::hex << request.params.options;
       ASSERT_GE(table->Acur, table->Afirst);
       ASSERT_LT(table->Acur, std::max(table->Alast, table->Afirst + 1));
       if (!(request.params.options & (kOptCarriageControl | kOptPageGaps)) && target < file.Flen &&
@@ -293,9 +301,12 @@ TEST(PagePadding, AFullTableKeepsTheCurrentLineAndItsLastSlot) {
 class PositioningTest : public RebuildTest {
  protected:
   PositionOutcome Send(PositionKind kind, int64_t value) {
-    ViewPosition view{context, *table, kFormatText, request.params, 10, 0, false};
+    ViewPosition view{context, *table, request.format, request.params, rows, pad, false};
     return Position(view, PositionMessage{kind, value}, [this](bool on) { busy.push_back(on); });
   }
+  int64_t TopOffset() const { return (*table)[table->Acur].offset; }
+  int32_t rows = 10;
+  int32_t pad = 0;         // PadPageLength
   std::vector<bool> busy;  // what the window was told around rebuilds
   std::string Top() const {
     return std::string(table->TextOf(table->Acur), static_cast<size_t>((*table)[table->Acur].length));
@@ -311,7 +322,7 @@ TEST_F(PositioningTest, LineDownOnTheLastScreenDoesNotRebuild) {
   const PositionOutcome down = Send(PositionKind::kScrollLines, 1);
   EXPECT_FALSE(down.rebuilt);
   EXPECT_EQ(Top(), "line 29") << "the top line stops at the last line";
-  EXPECT_EQ(memory.opens, opens);
+  EXPECT_EQ(memory.opens, opens + 1) << "only to see whether the file grew";
 }
 
 TEST_F(PositioningTest, LineUpAtTheTopDoesNothing) {
@@ -373,6 +384,27 @@ TEST_F(PositioningTest, AFailingRebuildShowsTheReportAndHomeRestores) {
   EXPECT_EQ(Top(), "line 0");
 }
 
+// The report's lines stand at offset 1 and its end at the file's length, so
+// a target in between looked like a line of it and the view stayed there.
+TEST_F(PositioningTest, AnyOffsetLeavesTheReportLikeTheTop) {
+  Open(Numbered(300), 64);
+  const int64_t line150 = memory.bytes.find("line 150");
+  const int64_t end = static_cast<int64_t>(memory.bytes.size());
+  const std::pair<int64_t, const char*> targets[] = {
+      {line150, "line 150"}, {line150 + 3, "line 150"}, {1, "line 0"}, {end, "line 299"}};
+  for (const auto& [offset, top] : targets) {
+    SCOPED_TRACE(offset);
+    Send(PositionKind::kReload, 0);
+    memory.fail = true;
+    ASSERT_TRUE(Send(PositionKind::kGotoOffsetReload, 2000).errorReport);
+    memory.fail = false;
+    const PositionOutcome go = Send(PositionKind::kGotoOffset, offset);
+    EXPECT_TRUE(go.rebuilt);
+    EXPECT_FALSE(HoldsProgramError(*table));
+    EXPECT_EQ(Top(), top);
+  }
+}
+
 TEST_F(PositioningTest, WithoutAFileNothingHappens) {
   Open(Numbered(10), 64);
   file.path.clear();
@@ -404,6 +436,292 @@ TEST_F(PositioningTest, MovesLargerThanTheTableGoOnInANewOne) {
   EXPECT_FALSE(Top().empty() || Top()[0] == '*') << "never the error report";
   Send(PositionKind::kScrollLines, -100000);
   EXPECT_FALSE(Top().empty() || Top()[0] == '*');
+}
+
+}  // namespace
+}  // namespace zorvo
+
+// ------------------------------------------------- long lines and blocks ----
+
+namespace zorvo {
+namespace {
+
+// Display line k of a wrapped line shows one letter, so a wrong boundary
+// shows at once.
+std::string LetteredLine(int64_t length, int32_t lineLength) {
+  std::string line(static_cast<size_t>(length), ' ');
+  for (int64_t i = 0; i < length; ++i) line[i] = static_cast<char>('a' + (i / lineLength) % 26);
+  return line;
+}
+
+TEST_F(PositioningTest, ALongWrappedLineDoesNotTrapTheView) {
+  for (uint32_t piece : {kRebuildPiece, 4096u}) {
+    SCOPED_TRACE(piece);
+    Open(LetteredLine(1'000'000, 80) + "\nlast\n", kScreenLines, kScreenText);
+    context.piece = piece;
+    request.params.options = kOptWrap;
+    request.params.lineLength = 80;
+    Send(PositionKind::kReload, 0);
+    // Deep into the line, beyond what a table assembled from its start holds.
+    Send(PositionKind::kGotoOffset, 500'017);
+    ASSERT_EQ(TopOffset(), 500'000);
+    EXPECT_EQ(Top(), std::string(80, static_cast<char>('a' + (500'000 / 80) % 26)));
+    for (int64_t k = 1; k <= 2500; ++k) {  // on past the end of the table
+      Send(PositionKind::kScrollLines, 1);
+      ASSERT_EQ(TopOffset(), 500'000 + 80 * k);
+    }
+    for (int64_t k = 2499; k >= -2500; --k) {  // and back above where it began
+      Send(PositionKind::kScrollLines, -1);
+      ASSERT_EQ(TopOffset(), 500'000 + 80 * k);
+    }
+    Send(PositionKind::kGotoOffset, 999'990);
+    EXPECT_EQ(TopOffset(), 999'920);
+    Send(PositionKind::kScrollLines, 2);
+    EXPECT_EQ(Top(), "last");
+  }
+}
+
+TEST_F(PositioningTest, ScrollingUpReadsEveryControlByteAsOne) {
+  // Spacing lines take offsets inside their text line; a rebuild anchored on
+  // one must begin at the line's control byte, not on a letter of its text.
+  std::string file;
+  for (int i = 0; i < 500; ++i) file += (i % 2 ? "0Line" : " Line") + std::to_string(i) + "\n";
+  for (uint32_t piece : {kRebuildPiece, 256u}) {
+    SCOPED_TRACE(piece);
+    Open(file, 64);
+    context.piece = piece;
+    request.params.options = kOptCarriageControl | kOptCcAsa;
+    request.params.skipCounts = &AsaSkipCounts();
+    const std::vector<Line> whole = Reference(file, kFormatText, request.params);
+    Send(PositionKind::kGotoOffset, file.find("Line300"));
+    for (int step = 0; step < 300; ++step) {
+      ASSERT_FALSE(Send(PositionKind::kScrollLines, -1).errorReport);
+      ASSERT_TRUE(IsSliceOf(whole, *table)) << "step " << step;
+    }
+    EXPECT_EQ(Top(), "Line100") << "two display lines for every other input line";
+  }
+}
+
+// Random files and moves, read in small blocks so that lines cross block
+// edges all the time: the table always holds lines a whole-file assembly
+// makes, and without carriage control the top line is where the move said.
+TEST_F(PositioningTest, TablesStaySlicesWhileScrollingInSmallBlocks) {
+  std::mt19937 rng(777);
+  const std::string alphabet =
+      "abcd efg\t\r\n\n\f"
+      "01-+";
+  for (int round = 0; round < 150; ++round) {
+    std::string bytes;
+    while (bytes.size() < 4000) {
+      // Mostly short pieces, now and then a line several blocks long.
+      const size_t run = rng() % 10 == 0 ? 300 + rng() % 900 : rng() % 12;
+      for (size_t k = 0; k < run; ++k) {
+        bytes += run > 100 ? static_cast<char>('h' + k % 7) : alphabet[rng() % alphabet.size()];
+      }
+    }
+    Open(bytes, 8 + static_cast<int32_t>(rng() % 40), 1 << 16);
+    context.piece = 64 + static_cast<uint32_t>(rng() % 200);
+    request = RebuildRequest{};
+    request.params.lineLength = 4 + static_cast<int32_t>(rng() % 12);
+    request.params.tabLength = 1 + static_cast<int32_t>(rng() % 8);
+    for (uint32_t bit :
+         {kOptWrap, kOptExpandTabs, kOptFormFeedPage, kOptPageGaps, kOptCarriageControl}) {
+      if (rng() % 2) request.params.options |= bit;
+    }
+    if (request.params.options & kOptCarriageControl) {
+      request.params.options |= kOptCcAsa;
+      request.params.skipCounts = &AsaSkipCounts();
+    }
+    rows = 1 + static_cast<int32_t>(rng() % 5);
+    const std::vector<Line> whole = Reference(bytes, kFormatText, request.params);
+    const bool exact = !(request.params.options & (kOptCarriageControl | kOptPageGaps));
+    Send(PositionKind::kReload, 0);
+    size_t top = 0;  // index of the top line in `whole`
+    for (int move = 0; move < 40; ++move) {
+      const int kind = static_cast<int>(rng() % 4);
+      if (kind == 0) {
+        const int64_t target = static_cast<int64_t>(rng() % (bytes.size() + 1));
+        ASSERT_FALSE(Send(PositionKind::kGotoOffset, target).errorReport);
+        top = whole.size() - 2;
+        while (top > 0 && whole[top].offset > target) --top;
+      } else {
+        const int32_t delta = static_cast<int32_t>(rng() % 60) - 30;
+        ASSERT_FALSE(Send(PositionKind::kScrollLines, delta).errorReport);
+        top = static_cast<size_t>(std::clamp<int64_t>(static_cast<int64_t>(top) + delta, 0,
+                                                      static_cast<int64_t>(whole.size()) - 2));
+      }
+      ASSERT_TRUE(IsSliceOf(whole, *table)) << "round " << round << " move " << move
+                                            << " options 0x" << std::hex << request.params.options;
+      if (exact && whole.size() > 1) {
+        ASSERT_EQ(TopOffset(), whole[top].offset) << "round " << round << " move " << move;
+      }
+    }
+  }
+}
+
+// A file larger than three blocks, with lines of every length and a few
+// longer than a block: rebuilds around each block edge give the lines of
+// the whole file.
+TEST_F(RebuildTest, RebuildsAcrossBlockEdgesAtTheRealBlockSize) {
+  std::mt19937 rng(99);
+  std::string bytes;
+  int64_t longLine = -1;  // a line longer than a block, across the second edge
+  while (bytes.size() < 3 * kRebuildPiece + kRebuildPiece / 2) {
+    if (longLine < 0 && bytes.size() > 2 * kRebuildPiece - 100'000) {
+      longLine = static_cast<int64_t>(bytes.size());
+      bytes += std::string(kRebuildPiece + 12'345, 'L') + "\r\n";
+    } else {
+      bytes += std::string(rng() % 200, 'x') + (rng() % 3 ? "\n" : "\r\n");
+    }
+  }
+  Open(bytes, kScreenLines, kScreenText);
+  for (bool wrap : {false, true}) {
+    request = RebuildRequest{};
+    request.params.options = kOptExpandTabs | (wrap ? kOptWrap : 0u);
+    request.params.lineLength = wrap ? 100 : 4096;
+    LineTable whole(1 << 20, static_cast<int32_t>(bytes.size() / 2 + (1 << 24)));
+    Block block{reinterpret_cast<const unsigned char*>(bytes.data()),
+                static_cast<int64_t>(bytes.size()), 0};
+    LineCursor lines{whole.entries(), whole.Acnt, 0};
+    TextCursor text{whole.chars(), whole.Tlen, 0};
+    FormatText(block, lines, text, 0, Direction::kForward, request.params);
+    const std::vector<Line> reference = LinesOf(whole, 0, lines.index + 1);
+    for (int64_t edge : {int64_t{kRebuildPiece}, 2 * int64_t{kRebuildPiece}, file.Flen,
+                         longLine + kRebuildPiece / 2}) {
+      for (int64_t delta : {-70'000, -1, 0, 1, 70'000}) {
+        const int64_t target = std::clamp<int64_t>(edge + delta, 0, file.Flen);
+        ASSERT_EQ(RebuildAt(target, 50) & kStatusFailed, 0u);
+        ASSERT_TRUE(IsSliceOf(reference, *table)) << "wrap " << wrap << " target " << target;
+        EXPECT_GT(table->Alast - table->Afirst, 1000) << "both passes filled the table";
+      }
+    }
+  }
+}
+
+// ---------------------------------------------------- padding and ends ----
+
+TEST_F(PositioningTest, PagePaddingOfAnEmptyOrBlankFileStaysInTheFile) {
+  pad = 66;
+  for (const char* bytes : {"", "\n\n\n", "\f"}) {
+    SCOPED_TRACE(testing::PrintToString(std::string(bytes)));
+    Open(bytes, 64);
+    request.params.options = kOptFormFeedPage;
+    for (auto [kind, value] : {std::pair{PositionKind::kReload, int64_t{0}},
+                               {PositionKind::kReload, int64_t{1}},
+                               {PositionKind::kScrollLines, int64_t{-1}},
+                               {PositionKind::kScrollLines, int64_t{1}},
+                               {PositionKind::kScrollLines, int64_t{-10}},
+                               {PositionKind::kGotoOffset, int64_t{0}},
+                               {PositionKind::kGotoOffset, file.Flen},
+                               {PositionKind::kReload, int64_t{1}}}) {
+      ASSERT_FALSE(Send(kind, value).errorReport);
+      for (int32_t i = table->Afirst; i <= table->Alast; ++i) {
+        ASSERT_GE((*table)[i].offset, 0) << i;
+        ASSERT_LE((*table)[i].offset, file.Flen) << i;
+      }
+    }
+  }
+}
+
+TEST(PagePadding, NeverMakesMoreLinesThanTheTableHolds) {
+  std::string text;
+  for (int i = 0; i < 50; ++i) text += "\fpage\nline\n";
+  for (int32_t length : {20'000'000, 2'000'000'000}) {
+    LineTable table(64, 4096);
+    Block block{reinterpret_cast<const unsigned char*>(text.data()),
+                static_cast<int64_t>(text.size()), 0};
+    LineCursor lines{table.entries(), table.Acnt, 0};
+    TextCursor chars{table.chars(), table.Tlen, 0};
+    FormatParams params;
+    params.options = kOptFormFeedPage;
+    FormatText(block, lines, chars, 0, Direction::kForward, params);
+    table.Alast = lines.index;
+    table.Acur = 20;
+    const LineEntry current = table[20];
+    PadPages(table, length, static_cast<int64_t>(text.size()));
+    EXPECT_EQ(table[20].offset, current.offset) << "the current line keeps its index";
+    EXPECT_EQ(table[20].pageLine, 1) << "it begins a page";
+    EXPECT_EQ(table[19].pageLine, length) << "the page before ends padded to its length";
+    EXPECT_EQ(table[21].pageLine, 2);
+    EXPECT_EQ(table[22].pageLine, 3) << "the padding of its own page follows";
+    EXPECT_EQ(table[62].pageLine, 43);
+    EXPECT_EQ(table.Afirst, 0);
+    EXPECT_EQ(table.Alast, 63) << "the table ends in its last slot";
+  }
+}
+
+// ------------------------------------------------ files that change ----
+
+TEST_F(PositioningTest, AGrowingFileShowsItsNewLines) {
+  Open(Numbered(100), 256);  // the table holds the whole file
+  Send(PositionKind::kReload, 0);
+  // The new user's way: another program appends, then Ctrl+End (at the end
+  // the window knew), Page Down, Ctrl+Home, Ctrl+End.
+  memory.bytes += "line 100\n";
+  for (int i = 101; i < 200; ++i) memory.bytes += "line " + std::to_string(i) + "\n";
+  Send(PositionKind::kGotoOffset, file.Flen);
+  EXPECT_EQ(Top(), "line 199");
+  Send(PositionKind::kScrollLines, 10);
+  EXPECT_EQ(Top(), "line 199");
+  Send(PositionKind::kGotoOffset, 0);
+  EXPECT_EQ(Top(), "line 0");
+  memory.bytes += "line 200\n";
+  Send(PositionKind::kGotoOffset, file.Flen);
+  EXPECT_EQ(Top(), "line 200");
+  // At the last line, a line down shows what was appended since.
+  memory.bytes += "line 201\n";
+  Send(PositionKind::kScrollLines, 1);
+  EXPECT_EQ(Top(), "line 201");
+  EXPECT_TRUE(notifier.shown.empty());
+}
+
+TEST_F(PositioningTest, AFileCutToZeroOrReplacedShowsWhatItHoldsNow) {
+  Open(Numbered(300), 64);
+  Send(PositionKind::kReload, 0);
+  Send(PositionKind::kGotoOffset, memory.bytes.find("line 250"));
+  memory.bytes.clear();  // rotated away
+  // Ctrl+End (at the end the window knew), a reload, a line down.
+  for (auto [kind, value] : {std::pair{PositionKind::kGotoOffset, file.Flen},
+                             {PositionKind::kReload, int64_t{1}},
+                             {PositionKind::kScrollLines, int64_t{1}}}) {
+    const PositionOutcome cut = Send(kind, value);
+    EXPECT_FALSE(cut.errorReport);
+    EXPECT_EQ(table->Alast, table->Afirst) << "no lines";
+    EXPECT_EQ((*table)[table->Alast].offset, 0);
+  }
+  memory.bytes = "fresh 0\nfresh 1\n";
+  Send(PositionKind::kGotoOffset, file.Flen);
+  EXPECT_EQ(Top(), "fresh 1");
+  Send(PositionKind::kGotoOffset, 0);
+  EXPECT_EQ(Top(), "fresh 0");
+  // Replaced by a shorter file, below what the table holds: Ctrl+End, a
+  // line down, a line up show its own lines only.
+  memory.bytes = "again\nmore\n";
+  for (auto [kind, value, top] : {std::tuple{PositionKind::kGotoOffset, file.Flen, "more"},
+                                  {PositionKind::kScrollLines, int64_t{1}, "more"},
+                                  {PositionKind::kScrollLines, int64_t{-1}, "again"}}) {
+    ASSERT_FALSE(Send(kind, value).errorReport);
+    EXPECT_EQ(Top(), top);
+    EXPECT_EQ(Shown().size(), 2u) << "no line of the old content";
+  }
+  EXPECT_TRUE(notifier.shown.empty());
+}
+
+TEST_F(PositioningTest, AFileDeletedWhileViewedSaysSoOnceAndAnotherOpens) {
+  Open(Numbered(300), 64);
+  Send(PositionKind::kReload, 0);
+  Send(PositionKind::kGotoOffset, memory.bytes.find("line 280"));
+  memory.fail = true;
+  const PositionOutcome gone = Send(PositionKind::kGotoOffset, file.Flen);
+  EXPECT_TRUE(gone.errorReport);
+  ASSERT_EQ(notifier.shown.size(), 1u) << "one message for one move";
+  EXPECT_NE(notifier.shown[0].text.find(L"Cannot open"), std::wstring::npos);
+  // Another file opened in its place.
+  memory.fail = false;
+  memory.bytes = "other\n";
+  file.path = L"other";
+  EXPECT_FALSE(Send(PositionKind::kReload, 0).errorReport);
+  EXPECT_EQ(Top(), "other");
 }
 
 }  // namespace

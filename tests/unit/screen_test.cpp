@@ -257,6 +257,12 @@ TEST(ScreenRowPlan, PaddingWidensShortLinesOnly) {
   EXPECT_EQ(padded.split, 27);
   EXPECT_EQ(padded.textEnd, 27 + 256 + 2);
   EXPECT_EQ(PlanRow(Line(100), g, 700).textEnd, 27 + 700 + 2);
+  // A padding wider than any window stays a width, not an overflow.
+  g.padLineLength = INT32_MAX;
+  g.charWidth = 100;
+  const RowPlan wide = PlanRow(Line(20), g, 16);
+  EXPECT_EQ(wide.textEnd, wide.split + kMaxRowWidth + 2);
+  EXPECT_FALSE(wide.backgroundAfter);
 }
 
 TEST(ScreenRowPlan, PageGapShowsOnlyItsFrozenColumns) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/system_error_text.h"
+#include "support/temp_names.h"
 #include "viewer/file/file_reader.h"
 
 namespace zorvo {
@@ -16,9 +17,9 @@ namespace fs = std::filesystem;
 class ReadBlockWin32Test : public testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    // Letters beyond ASCII in the name, as users' files have them.
     std::wstring name = L"zorvo_reader_\u00e9\u20ac_";
-    for (const char* c = info->name(); *c; ++c) name.push_back(static_cast<wchar_t>(*c));
+    for (char c : UniqueTempName("file")) name.push_back(static_cast<wchar_t>(c));
     path_ = fs::temp_directory_path() / (name + L".bin");
     file_.path = path_.wstring();
   }

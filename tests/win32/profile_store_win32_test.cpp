@@ -100,6 +100,15 @@ TEST_F(RegistryStoreTest, ValuesOfOtherTypesCountAsMissing) {
   EXPECT_EQ(store_.GetText(L"Colors", L"Expand", L"none", 100), L"none");
 }
 
+TEST_F(RegistryStoreTest, TheUnnamedDefaultValueIsNoKeyOfTheSection) {
+  // Left by another program, or by reg add /ve.
+  const std::wstring text = L"not a table";
+  SetRaw(L"CarriageControl", L"", REG_SZ, text.c_str(),
+         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  ASSERT_TRUE(store_.WriteText(L"CarriageControl", L"MINE", L"49=-1"));
+  EXPECT_EQ(store_.GetKeyList(L"CarriageControl", 100), std::wstring(L"MINE\0\0", 6));
+}
+
 TEST_F(RegistryStoreTest, TextStoredWithoutItsTerminatorIsRead) {
   const wchar_t text[] = {L'a', L'b', L'c'};
   SetRaw(L"Colors", L"Bare", REG_SZ, text, sizeof text);
@@ -135,6 +144,39 @@ TEST_F(IniFileWin32Test, FileIsWrittenInTheAnsiCodePage) {
   EXPECT_NE(bytes.find("Latin=caf\xE9 \x80\r\n"), std::string::npos) << bytes;
   // A character the code page lacks cannot be kept in such a file.
   EXPECT_EQ(store_.GetText(L"Section", L"Cjk", L"", 10), L"?");
+}
+
+TEST_F(IniFileWin32Test, ValuesWithBlankOrQuoteEndsAreWrittenQuoted) {
+  ASSERT_TRUE(store_.WriteText(L"Titles", L"Title1", L"  REPORT  "));
+  ASSERT_TRUE(store_.WriteText(L"Titles", L"Title2", L"\"as typed\""));
+  ASSERT_TRUE(store_.WriteText(L"Titles", L"Title3", L"plain"));
+  const std::string bytes = ReadBytes(path_);
+  EXPECT_NE(bytes.find("\r\nTitle1=\"  REPORT  \"\r\n"), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("\r\nTitle2=\"\"as typed\"\"\r\n"), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("\r\nTitle3=plain\r\n"), std::string::npos) << bytes;
+  // The way earlier versions read them: the system's own function.
+  wchar_t read[64] = {};
+  GetPrivateProfileStringW(L"Titles", L"Title1", L"", read, 64, path_.c_str());
+  EXPECT_STREQ(read, L"  REPORT  ");
+}
+
+// The file is in the ANSI code page: each byte of an 8-bit text is stored
+// as itself, whichever single-byte code page the system uses.
+TEST_F(IniFileWin32Test, EightBitTextsKeepTheirBytesInTheFile) {
+  CPINFO info{};
+  ASSERT_TRUE(GetCPInfo(CP_ACP, &info));
+  if (info.MaxCharSize != 1) GTEST_SKIP() << "a multi-byte code page: " << GetACP();
+  std::string high;
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    const char byte = static_cast<char>(b);
+    wchar_t c;
+    // Bytes the code page does not define cannot be in an ANSI file.
+    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &byte, 1, &c, 1) == 1) high += byte;
+  }
+  store_.WriteTextNarrow(L"MRU Search", L"Text1", high.c_str());
+  EXPECT_NE(ReadBytes(path_).find("Text1=" + high + "\r\n"), std::string::npos)
+      << "code page " << GetACP();
+  EXPECT_EQ(store_.GetTextNarrow(L"MRU Search", L"Text1", 256), high) << "code page " << GetACP();
 }
 
 class WindowsDirectoryTest : public testing::Test {

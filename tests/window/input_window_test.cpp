@@ -46,6 +46,7 @@ TEST_F(Input, ClickBelowTheLastLineBeepsAndSelectsNothing) {
   Press(WM_LBUTTONDOWN, 20, MK_LBUTTON);
   Press(WM_LBUTTONUP, 20);
   EXPECT_FALSE(View().selection.Any());
+  EXPECT_EQ(notifier.beeps, std::vector<uint32_t>{kIconExclamation});
 }
 
 TEST_F(Input, AutoScrollStopsAtBothEndsOfTheFile) {

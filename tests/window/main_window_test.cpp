@@ -1,5 +1,8 @@
 // The main window: start-up, opening and closing files, the display format
 // commands, the positioning messages and the error report.
+#include "viewer/file/search.h"
+#include "viewer/frame/win32/dialogs.h"
+#include "viewer/frame/win32/find_dialogs.h"
 #include "window_fixture.h"
 
 namespace zorvo {
@@ -180,13 +183,42 @@ TEST_F(MainWindow, AlwaysOnTopTogglesTheTopmostBand) {
   Command(IDM_ONTOP);
 }
 
+// Every command the command table marks as needing a file, given without
+// one, over a state each of them would change were it to run: a selection,
+// marks, a search ready to go, and hooks that see any dialog opening.
 TEST_F(MainWindow, CommandsNeedingAFileDoNothingWithoutOne) {
   Start();
-  Command(IDM_CLOSE);
-  Command(IDM_SELECTALL);
-  EXPECT_FALSE(View().selection.Any());
-  EXPECT_EQ(Title(), L"Tessary");
-  EXPECT_TRUE(notifier.shown.empty());
+  static int dialogs = 0;
+  auto refuse = [](HWND dialog) {
+    ++dialogs;
+    EndDialog(dialog, 0);
+  };
+  FindDialogHook() = refuse;
+  SetDialogInitHook(refuse);
+  const int commands[] = {103, 106, 109, 110, 111, 112, 113, 131, 132, 133, 134, 135,
+                          136, 137, 151, 152, 153, 154, 155, 171, 172, 173, 174};
+  for (const int id : commands) {
+    SCOPED_TRACE(id);
+    dialogs = 0;
+    const Selection selection{0, 20, 0, 10};
+    View().selection = selection;
+    Tags().count = 0;
+    AddTag(Tags(), 0, kUserMark);
+    Search().pattern = "x";
+    Search().flags = kSearchDefined;
+    Command(id);
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_TRUE(notifier.beeps.empty());
+    EXPECT_EQ(View().selection.start, selection.start);
+    EXPECT_EQ(View().selection.end, selection.end);
+    EXPECT_EQ(Tags().count, 1u);
+    EXPECT_EQ(TitleTable(), nullptr);
+    EXPECT_EQ(Title(), L"Tessary");
+  }
+  FindDialogHook() = nullptr;
+  SetDialogInitHook({});
+  Tags().count = 0;
+  Search() = SearchState{};
 }
 
 }  // namespace

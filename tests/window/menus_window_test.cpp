@@ -2,6 +2,7 @@
 // DeleteMenu keys, the menu state, and the accelerators as Windows
 // translates them.
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -434,7 +435,7 @@ TEST_F(MenuBar, StateReachesTheItems) {
   EXPECT_TRUE(Checked(file, IDM_IGNOREDDE));
 
   OpenFile().path = L"C:\\data\\a.txt";
-  View().ddeState = 0;
+  View().ddeState = kDdeServing;
   UpdatePopupState(file, kMenuFile);
   EXPECT_FALSE(Grayed(file, IDM_CLOSE));
   EXPECT_FALSE(Grayed(file, IDM_SIDES));
@@ -524,6 +525,54 @@ TEST_F(MenusOfTheWindow, TrimmedAtCreationAndStateByOriginalPosition) {
   ASSERT_FALSE(items.empty());
   EXPECT_EQ(items.back().id, IDM_RECENT);
   EXPECT_EQ(items.back().text, L"&1 " + std::filesystem::path(path).filename().wstring());
+}
+
+// What a user finds grayed as each menu opens, by the items' texts: without
+// a file the commands that need one (and Freeze and Clear Columns), but not
+// Copy Tags, whose accelerator must reach it; with a file and a mark, nothing.
+TEST_F(MenusOfTheWindow, WithoutAFileTheCommandsThatNeedOneAreGrayed) {
+  const std::set<std::wstring> needFile{
+      L"&Close",        L"&Print...",     L"Print Pa&ge",  L"Print T&ags...",
+      L"&File...",      L"Pa&ge",         L"&Tags...",     L"&Sides...",
+      L"&Copy",         L"&Select All",   L"&Unselect",    L"&Go To...",
+      L"&Find Text...", L"Find &Hex...",  L"Find &Next",   L"Cle&ar Columns",
+      L"&Toggle",       L"&Next",         L"&Set",         L"&Reset",
+      L"&Unmark All",   L"&Freeze Title", L"&Clear Title", L"Fre&eze Columns..."};
+  for (const wchar_t* name : {L"ZORVO", L"ALTZORVO"}) {
+    SCOPED_TRACE(name);
+    Start("", {}, true);
+    HMENU bar = LoadResourceMenu(name);
+    HMENU old = GetMenu(window);
+    SetMenu(window, bar);
+    DestroyMenu(old);
+    TrimMenus(window);
+    std::vector<Item> commands;
+    CollectCommands(bar, commands);
+    std::set<std::wstring> expected;
+    for (const Item& item : commands) {
+      const std::wstring text = item.text.substr(0, item.text.find(L'\t'));
+      if (needFile.count(text)) expected.insert(text);
+    }
+    auto grayed = [&] {
+      std::set<std::wstring> found;
+      for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+        HMENU popup = GetSubMenu(bar, i);
+        SendMessageW(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(i, 0));
+        std::vector<Item> items;
+        CollectCommands(popup, items);
+        for (const Item& item : items) {
+          if (Grayed(popup, static_cast<UINT>(item.id))) {
+            found.insert(item.text.substr(0, item.text.find(L'\t')));
+          }
+        }
+      }
+      return found;
+    };
+    EXPECT_EQ(grayed(), expected);
+    Open(MakeFile(3));
+    AddTag(Tags(), 0, kUserMark);
+    EXPECT_EQ(grayed(), std::set<std::wstring>{});
+  }
 }
 
 }  // namespace

@@ -145,11 +145,11 @@ TEST_F(Paint, FitZoomAndLayout) {
   EXPECT_GT(View().lineHeight, lh);
   // Wrap: the layout follows the width.
   ViewOptions().CurrentOptions |= kScreenWrap;
-  SendMessageW(window, UM_LAYOUT, 0, -2);
+  SendMessageW(window, UM_LAYOUT, 0, kLayoutRebuild);
   Pump();
   EXPECT_EQ(View().layoutWidth, Client(false) / View().charWidth);
   ViewOptions().CurrentOptions &= ~kScreenWrap;
-  SendMessageW(window, UM_LAYOUT, 0, -2);
+  SendMessageW(window, UM_LAYOUT, 0, kLayoutRebuild);
   Pump();
   EXPECT_EQ(View().layoutWidth, ViewOptions().MaxLineLength);
 }

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "support/temp_names.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/frame/win32/startup.h"
@@ -104,9 +105,8 @@ class WindowTest : public testing::Test {
   // A file of numbered lines in the temporary folder; removed afterwards.
   std::wstring MakeFile(int lines, const std::string& prefix = "line ",
                         const std::string& end = "\r\n") {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("zorvo window " + std::to_string(GetCurrentProcessId()) + " " +
-                       std::to_string(files.size()) + ".txt");
+    const auto path =
+        std::filesystem::temp_directory_path() / (UniqueTempName("zorvo window") + ".txt");
     std::ofstream out(path, std::ios::binary);
     for (int i = 0; i < lines; ++i) out << prefix << i << end;
     out.close();

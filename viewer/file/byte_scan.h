@@ -11,6 +11,8 @@
 
 namespace zorvo {
 
+inline constexpr unsigned char kCtrlZ = 26;  // ends a file written by old programs
+
 inline bool IsLineEnd(unsigned char c) { return c == '\n' || c == '\r'; }
 
 // Index of the first CR or LF in [from, to), or `to`.

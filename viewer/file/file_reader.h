@@ -55,6 +55,10 @@ class FileOpener {
 
 // The platform's opener: CreateFileW on Windows, open(2) elsewhere.
 FileOpener& PlatformFileOpener();
+// For a file kept open for a while (the page index's): others may also
+// rename or delete it meanwhile, as they may whenever the viewer has it
+// closed.
+FileOpener& KeepingFileOpener();
 
 // Reads the block described by `request` into its buffer. Updates Flen and
 // clamps Fcur in `file`; `result` receives the size placed and the index of

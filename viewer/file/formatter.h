@@ -32,17 +32,44 @@ enum FormatStatus : unsigned {
   kStatusTruncated = 0x4,
   kStatusFailed = 0x100,
   kStatusLineTooShort = 0x110,
+  // Between the line model's own passes only, never returned by a rebuild:
+  // the block ended before the pass was done (the Text formatter, on a
+  // block that is not the whole file). A forward pass reads on from its end
+  // entry, inside an input line when one of the two bits below is also
+  // set; a backward pass reads on before the lowest line it made, or, when
+  // it made none, the line before the block's end starts before the block.
+  kStatusReadOn = 0x1000,
+  kStatusReadOnContinued = 0x2000,  // at a display-line boundary of a wrapped line
+  kStatusReadOnInTail = 0x4000,     // in the cut-off tail of a truncated line
+  kStatusPassMask = 0x7000,
 };
 
 // Carriage control: lines to move for each control character.
 using SkipCounts = std::array<unsigned char, 256>;
 const SkipCounts& PlainSkipCounts();
 
+// Where a block begins among the input lines, for the Text formatter; the
+// Hex Dump and Raw Text formatters cut fixed lines and need none of this.
+enum class BlockEdge : uint8_t {
+  kLineStart,  // an input line begins there
+  kContinued,  // a display line begins there inside an input line: no control
+               // byte or form feed is read, and without wrap the line is cut
+               // at the line length from there
+  kInTail,     // inside the cut-off tail of a truncated line: skipped to its end
+  kUnknown,    // anywhere (backward: index 0 of a block read before a position)
+};
+
 // The bytes read for a pass.
 struct Block {
   const unsigned char* data = nullptr;
   int64_t count = 0;
   int64_t start = 0;  // index of the byte at which to start
+  // A block that is not the end of the file makes the Text formatter stop
+  // before an input line it cannot see whole (kStatusReadOn).
+  bool atFileEnd = true;
+  // Forward: what `start` is. Backward: what index 0 is (the start of the
+  // file always begins a line).
+  BlockEdge edge = BlockEdge::kLineStart;
 };
 
 // Where the formatter writes lines: forward from `index` upward, leaving it on
@@ -83,6 +110,18 @@ unsigned FormatRaw(const Block&, LineCursor&, TextCursor&, int64_t, Direction,
 // ends, as a forward pass pairs them) that holds byte `index` of `data`,
 // looking back no further than index 0. `data[index]` must exist.
 int64_t TextLineStart(const unsigned char* data, int64_t index);
+
+// Where the Text formatter's display lines begin inside one input line.
+// `from` is where the block's input line begins (`edge` says whether at its
+// start or at a display-line boundary inside it); the walk looks at the
+// block's bytes up to `limit`, the line's end or as far as the block shows
+// it (`lineEnds` says which). Returns the index where the display line
+// holding `target` begins, `from` when that is the first one. When the walk
+// reaches `limit` first (the line goes on past the block), `more` is set
+// and the result is the last boundary reached, from which to go on with a
+// block that begins there (kContinued).
+int64_t TextDisplayLineStart(const Block& block, int64_t from, BlockEdge edge, int64_t target,
+                             int64_t limit, bool lineEnds, const FormatParams& params, bool& more);
 
 // The formatter of a display format; values outside 0-2 are clamped.
 Formatter FormatterFor(int displayFormat);

@@ -55,7 +55,7 @@ unsigned FormatRaw(const Block& block, LineCursor& lines, TextCursor& text, int6
 
 Formatter FormatterFor(int displayFormat) {
   static constexpr Formatter kFormatters[] = {FormatText, FormatHex, FormatRaw};
-  return kFormatters[std::clamp(displayFormat, 0, 2)];
+  return kFormatters[std::clamp<int>(displayFormat, kFormatText, kFormatRaw)];
 }
 
 }  // namespace zorvo

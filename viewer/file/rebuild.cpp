@@ -2,176 +2,321 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "viewer/file/byte_scan.h"
-#include "viewer/frame/tag_list.h"
 
 namespace zorvo {
 
 namespace {
 
-// One pass: reads the block at file.Fcur (ending there for a backward pass)
-// and runs the formatter into the table from `index`. Returns the status and
-// leaves the cursor index in `index`.
-unsigned Pass(RebuildContext& context, LineTable& table, const RebuildRequest& request,
-              Direction direction, int32_t& index, int32_t textCapacity) {
-  FileRecord& file = context.file;
-  ReadRequest read{context.block.get(), kRebuildBlock,
-                   direction == Direction::kForward ? 0 : static_cast<int64_t>(kRebuildBlock)};
-  ReadRequest result;
-  FileOpener& opener = context.opener ? *context.opener : PlatformFileOpener();
-  const unsigned status = ReadBlock(file, read, result, context.notifier, opener);
-  if (status & kReadFailed) return status;
-  Block block{context.block.get(), result.size, std::min<int64_t>(result.back, result.size)};
-  LineCursor lines{table.entries(), table.Acnt, index};
-  TextCursor text{table.chars(), textCapacity, table.Tend};
-  const unsigned formatted =
-      FormatterFor(request.format)(block, lines, text, file.Fcur, direction, request.params);
-  index = lines.index;
-  table.Tend = text.end;
-  return formatted;
-}
+constexpr uint32_t kProbe = 0x10000;  // most lines start within this much before a position
 
-constexpr uint32_t kProbeBlock = 0x10000;
+// Where a display line begins: a file offset, and what the bytes there are.
+struct Place {
+  int64_t offset;
+  BlockEdge edge;
+};
 
-// The offset where the input line holding `target` starts, from a small
-// block before it or, for a long line, from a full one.
-unsigned FindTextLineStart(RebuildContext& context, int64_t target, int64_t& lineStart) {
-  FileRecord& file = context.file;
-  FileOpener& opener = context.opener ? *context.opener : PlatformFileOpener();
-  if (!context.probe) {
-    context.probe.reset(new (std::nothrow) unsigned char[kProbeBlock]);
-    if (!context.probe) return kStatusFailed;
-  }
-  for (uint32_t size : {kProbeBlock, kRebuildBlock}) {
-    unsigned char* buffer = size == kProbeBlock ? context.probe.get() : context.block.get();
-    file.Fcur = target + 1;  // the block ends just after the target
-    ReadRequest read{buffer, size, size};
+// One block as read.
+struct Piece {
+  int64_t first = 0;       // file offset of its index 0
+  uint32_t count = 0;      // bytes read
+  int64_t index = 0;       // index of the position it was read at
+  bool atFileEnd = false;  // no byte of the file follows it
+};
+
+class Rebuilder {
+ public:
+  Rebuilder(RebuildContext& context, LineTable& table, const RebuildRequest& request)
+      : c_(context), file_(context.file), table_(table), request_(request) {}
+
+  // Reads `size` bytes at `at` (back = 0) or ending at `at` (back = size).
+  unsigned Read(int64_t at, uint32_t size, int64_t back, Piece& piece) {
+    file_.Fcur = at;
+    ReadRequest read{c_.block.get(), size, back};
     ReadRequest result;
-    const unsigned status = ReadBlock(file, read, result, context.notifier, opener);
+    const unsigned status = ReadBlock(file_, read, result, c_.notifier, Opener());
     if (status & kReadFailed) return status;
-    if (result.back < 1 || result.back > result.size) return kStatusFailed;  // the file shrank
-    const int64_t blockStart = file.Fcur - result.back;
-    int64_t at = result.back - 1;
-    // A Ctrl-Z that ends the file after a line end belongs to that line.
-    if (target == file.Flen - 1 && at > 0 && buffer[at] == 26 && IsLineEnd(buffer[at - 1])) --at;
-    const int64_t index = TextLineStart(buffer, at);
-    if (index > 0 || blockStart == 0 || size == kRebuildBlock) {
-      lineStart = blockStart + index;
-      return 0;
+    piece.first = file_.Fcur - result.back;
+    piece.count = result.size;
+    piece.index = std::clamp<int64_t>(result.back, 0, result.size);
+    piece.atFileEnd = piece.first + result.size >= file_.Flen;
+    return 0;
+  }
+
+  // The start of the input line holding byte x, from blocks read back from
+  // x; none when the line began more than the reach before x.
+  unsigned FindLineStart(int64_t x, std::optional<int64_t>& start) {
+    int64_t end = x + 1;  // each block ends here
+    int64_t scanned = 0;
+    uint32_t size = std::min(kProbe, c_.piece);
+    for (bool first = true;; first = false) {
+      Piece piece;
+      const unsigned status = Read(end, size, size, piece);
+      if (status & kReadFailed) return status;
+      const unsigned char* d = c_.block.get();
+      int64_t index;
+      if (first) {
+        if (piece.index < 1) return kStatusFailed;  // the file ended before x meanwhile
+        int64_t at = piece.index - 1;
+        // A Ctrl-Z that ends the file after a line end belongs to that line.
+        if (x == file_.Flen - 1 && at > 0 && d[at] == kCtrlZ && IsLineEnd(d[at - 1])) --at;
+        index = TextLineStart(d, at);
+      } else {
+        // No line end follows in the later blocks: the line starts after the
+        // last one here, however it pairs.
+        index = FindLineStartBefore(d, 0, piece.index);
+      }
+      if (index > 0 || piece.first == 0) {
+        start = piece.first + index;
+        return 0;
+      }
+      scanned += end - piece.first;
+      if (scanned >= c_.reach || piece.first >= end) {
+        start.reset();
+        return 0;
+      }
+      end = piece.first;
+      size = static_cast<uint32_t>(std::min<int64_t>(c_.piece, c_.reach - scanned));
     }
   }
-  return kStatusFailed;
-}
+
+  // Where the display line holding byte x begins: at the start of its input
+  // line, or, for a wrapped line, at the boundary of the display line that
+  // holds x, found by laying the line out from its start. A line whose start
+  // lies beyond the reach is shown from x.
+  unsigned Locate(int64_t x, Place& place) {
+    std::optional<int64_t> start;
+    const unsigned found = FindLineStart(x, start);
+    if (found & kStatusFailed) return found;
+    if (!start) {
+      place = {x, BlockEdge::kContinued};
+      return 0;
+    }
+    place = {*start, BlockEdge::kLineStart};
+    if (!(request_.params.options & kOptWrap)) return 0;
+    int64_t walked = 0;
+    for (;;) {
+      Piece piece;
+      const unsigned status = Read(place.offset, c_.piece, 0, piece);
+      if (status & kReadFailed) return status;
+      const unsigned char* d = c_.block.get();
+      const int64_t usable = piece.atFileEnd ? piece.count : std::max<int64_t>(piece.count - 1, 0);
+      const int64_t from = piece.index;
+      const int64_t end = FindLineEnd(d, from, std::max(usable, from));
+      const Block block{d, piece.count, from, piece.atFileEnd, place.edge};
+      bool more = false;
+      const int64_t t =
+          TextDisplayLineStart(block, from, place.edge, x - piece.first, end,
+                               end < usable || piece.atFileEnd, request_.params, more);
+      const int64_t at = piece.first + t;
+      if (!more) {
+        if (at != place.offset) place = {at, BlockEdge::kContinued};
+        return 0;
+      }
+      walked += at - place.offset;
+      if (at <= place.offset || walked >= c_.reach) {
+        place = {x, BlockEdge::kContinued};
+        return 0;
+      }
+      place = {at, BlockEdge::kContinued};
+    }
+  }
+
+  // The forward pass from `from`, block after block, writing from `index`.
+  unsigned Forward(Place from, int32_t& index, int32_t capacity) {
+    unsigned status = 0;
+    int64_t read = 0;
+    for (;;) {
+      Piece piece;
+      const unsigned got = Read(from.offset, c_.piece, 0, piece);
+      if (got & kReadFailed) return status | got;
+      const Block block{c_.block.get(), piece.count, piece.index, piece.atFileEnd, from.edge};
+      const unsigned made = Format(block, piece.first, Direction::kForward, index, capacity);
+      status |= made & ~kStatusPassMask;
+      if ((made & kStatusFailed) || !(made & kStatusReadOn)) return status;
+      const int64_t next = table_[index].offset;  // the end entry
+      read += next - from.offset;
+      if (next <= from.offset || read >= c_.reach) return status;  // the table ends there
+      from = {next, (made & kStatusReadOnContinued) ? BlockEdge::kContinued
+                    : (made & kStatusReadOnInTail)  ? BlockEdge::kInTail
+                                                    : BlockEdge::kLineStart};
+    }
+  }
+
+  // The backward pass ending at `to`, block before block, writing below
+  // `index`.
+  unsigned Backward(int64_t to, int32_t& index, int32_t capacity) {
+    unsigned status = 0;
+    int64_t read = 0;
+    while (to > 0 && index > 0 && read < c_.reach) {
+      Piece piece;
+      const unsigned got = Read(to, c_.piece, c_.piece, piece);
+      if (got & kReadFailed) return status | got;
+      const BlockEdge edge = piece.first == 0 ? BlockEdge::kLineStart : BlockEdge::kUnknown;
+      const Block block{c_.block.get(), piece.count, piece.index, piece.atFileEnd, edge};
+      const int32_t before = index;
+      unsigned made = Format(block, piece.first, Direction::kBackward, index, capacity);
+      status |= made & ~kStatusPassMask;
+      if ((made & kStatusFailed) || !(made & kStatusReadOn)) return status;
+      if (index == before) {
+        // The line before `to` began before the block: its display lines
+        // come from a block that begins where one of them begins.
+        made = LongLineBackward(to, index, capacity);
+        status |= made & ~kStatusPassMask;
+        if ((made & kStatusFailed) || index == before) return status;
+      }
+      read += to - table_[index].offset;
+      to = table_[index].offset;
+    }
+    return status;
+  }
+
+  // The display lines of the input line that ends at `to` and began more
+  // than a block before it, nearest `to` first.
+  unsigned LongLineBackward(int64_t to, int32_t& index, int32_t capacity) {
+    const int64_t lineLength = request_.params.lineLength;
+    const bool wrap = request_.params.options & kOptWrap;
+    // A display line takes at most lineLength bytes, so the one holding y
+    // begins inside the last block's worth of bytes before `to`.
+    const int64_t y = std::max<int64_t>(to - c_.piece + lineLength, 0);
+    Place place;
+    const unsigned located = Locate(y, place);
+    if (located & kStatusFailed) return located;
+    if (place.offset >= to) return 0;
+    Piece piece;
+    unsigned got;
+    if (wrap) {
+      const auto size = static_cast<uint32_t>(to - place.offset);
+      got = Read(to, size, size, piece);
+    } else {
+      // One display line, the head of the line: cut at the line length.
+      const auto size = static_cast<uint32_t>(std::min<int64_t>(c_.piece, to - place.offset));
+      got = Read(place.offset, size, 0, piece);
+      piece.index = piece.count;
+      piece.atFileEnd = false;
+    }
+    if (got & kReadFailed) return got;
+    const Block block{c_.block.get(), piece.count, piece.index, piece.atFileEnd, place.edge};
+    return Format(block, piece.first, Direction::kBackward, index, capacity);
+  }
+
+  // Runs the formatter over a block whose index 0 lies at file offset `first`.
+  unsigned Format(const Block& block, int64_t first, Direction direction, int32_t& index,
+                  int32_t capacity) {
+    LineCursor lines{table_.entries(), table_.Acnt, index};
+    TextCursor text{table_.chars(), capacity, table_.Tend};
+    const unsigned status = FormatterFor(request_.format)(block, lines, text, first + block.start,
+                                                          direction, request_.params);
+    index = lines.index;
+    table_.Tend = text.end;
+    return status;
+  }
+
+  FileOpener& Opener() { return c_.opener ? *c_.opener : PlatformFileOpener(); }
+
+ private:
+  RebuildContext& c_;
+  FileRecord& file_;
+  LineTable& table_;
+  const RebuildRequest& request_;
+};
 
 }  // namespace
 
-unsigned Rebuild(RebuildContext& context, LineTable& table, const RebuildRequest& request) {
-  if (!context.block) {
-    context.block.reset(new (std::nothrow) unsigned char[kRebuildBlock]);
+unsigned RefreshFileLength(RebuildContext& context) {
+  ReadRequest probe{nullptr, 0, 0};
+  ReadRequest result;
+  FileOpener& opener = context.opener ? *context.opener : PlatformFileOpener();
+  return ReadBlock(context.file, probe, result, context.notifier, opener) & kReadFailed;
+}
+
+unsigned Rebuild(RebuildContext& context, LineTable& table, const RebuildRequest& original) {
+  // Lines never take more than a quarter of a block, so that a block always
+  // holds a few of them.
+  context.piece = std::max<uint32_t>(context.piece, 64);
+  RebuildRequest request = original;
+  request.format = std::clamp<int>(request.format, kFormatText, kFormatRaw);
+  request.params.lineLength =
+      std::clamp<int32_t>(request.params.lineLength, 1, static_cast<int32_t>(context.piece / 4));
+  if (!context.block || context.blockSize != context.piece) {
+    context.block.reset(new (std::nothrow) unsigned char[context.piece]);
+    context.blockSize = context.block ? context.piece : 0;
     if (!context.block) return kStatusFailed;
   }
   FileRecord& file = context.file;
+  // The file may have grown, shrunk or gone since the table was made.
+  const unsigned length = RefreshFileLength(context);
+  if (length & kStatusFailed) return length;
+
   const int32_t rows = std::clamp(request.rows, 1, table.Acnt - 1);
   int64_t target = request.target;
-  Direction first = Direction::kForward;
-  int32_t base = (table.Acnt - rows) / 2;  // where the requested line lands
-  int32_t start = base;                    // where the first pass begins
+  bool up = false;
+  int32_t above = 0;  // lines from the requested top line down to the anchor
   if (target < 0) {
     // Keep the line at Acur. After a scroll above the table the anchor is
-    // the line a window below it, assembled backward, so that the lines
-    // before it come out of the first pass.
+    // the line a window below it, so that the lines before it come out of
+    // the pass that goes first; in a table shorter than that (page padding
+    // dropped the blank lines that end the file) it is the end entry.
     int32_t anchor = table.Acur;
     if (table.Acur < table.Afirst) {
-      anchor = table.Acur + rows;
-      first = Direction::kBackward;
-      start += rows;
+      anchor = std::min(table.Acur + rows, table.Alast);
+      up = true;
     }
     if (anchor < table.Afirst || anchor > table.Alast) return kStatusFailed;
+    above = anchor - table.Acur;
     target = table[anchor].offset;
   }
+  target = std::clamp<int64_t>(target, 0, file.Flen);
+
+  Rebuilder rebuilder(context, table, request);
+  // Both passes begin where the display line that holds the target begins:
+  // a text line is assembled from its true start, or from a boundary of its
+  // display lines that both directions agree on; a byte inside a line is
+  // never taken for a control character or a form feed.
+  Place meet{target, BlockEdge::kLineStart};
+  if (request.format == kFormatText && target > 0 && target < file.Flen) {
+    const unsigned located = rebuilder.Locate(target, meet);
+    if (located & kStatusFailed) return located;
+  }
+
+  int32_t start = (table.Acnt - rows) / 2;  // where the requested line lands
+  bool forwardFirst = !up;
+  if (up) start += rows;
   if (target >= file.Flen) {
-    first = Direction::kBackward;
-    base = start = table.Acnt - 1;
+    start = table.Acnt - 1;
+    forwardFirst = false;
+  } else if (target == 0) {
+    start = 0;
+    forwardFirst = true;
   }
-  if (target == 0) {
-    first = Direction::kForward;
-    base = start = 0;
-  }
-  // A text line is assembled from its true start: a pass begun inside it
-  // would take a byte inside it for a control character or a form feed, or
-  // wrap it elsewhere. Both passes then start where that line starts.
-  int64_t lineStart = -1;
-  if (first == Direction::kForward && request.format == kFormatText && target > 0 &&
-      target < file.Flen) {
-    const unsigned found = FindTextLineStart(context, target, lineStart);
-    if (found & kStatusFailed) return found;
-  }
-  table.Acur = table.Afirst = table.Alast = base;
+  table.Acur = table.Afirst = table.Alast = start;
   table.Tend = 0;
-  file.Fcur = lineStart >= 0 ? lineStart : target;
 
   // The first pass leaves room in the text for the second.
   const int32_t reserve = std::min<int64_t>(table.Tlen / 10, 3 * int64_t{request.params.lineLength});
-  int32_t index = start;
-  unsigned status = Pass(context, table, request, first, index, table.Tlen - reserve);
-  if (status & kStatusFailed) return status;
-
-  Direction second;
-  int64_t from = -1;
-  int32_t secondIndex = start;
-  if (first == Direction::kForward) {
-    table.Alast = index;
-    table.Acur = std::min(table.Acur, table.Alast);
-    if (target <= 0) {
-      from = -1;  // nothing before the start of the file
-    } else if (lineStart >= 0) {
-      from = lineStart;
-      secondIndex = start;
-    } else if (index > start) {
-      // From the second line made, so that the first is assembled again
-      // from its true start when the target lay inside it.
-      from = table[start + 1].offset;
-      secondIndex = start + 1;
-    } else {
-      from = target;
-      secondIndex = start;
-    }
-    second = Direction::kBackward;
+  int32_t ahead = start;   // the forward pass's cursor
+  int32_t behind = start;  // the backward pass's cursor
+  unsigned status = 0;
+  if (forwardFirst) {
+    status |= rebuilder.Forward(meet, ahead, table.Tlen - reserve);
+    if (!(status & kStatusFailed)) status |= rebuilder.Backward(meet.offset, behind, table.Tlen);
   } else {
-    table.Afirst = index;
-    table.Acur = std::max(table.Acur, table.Afirst);
-    if (target < file.Flen && index < start) {
-      from = table[start - 1].offset;  // the line just before the target
-      secondIndex = start - 1;
-    } else {
-      from = target;
-      secondIndex = start;
-    }
-    second = Direction::kForward;
+    status |= rebuilder.Backward(meet.offset, behind, table.Tlen - reserve);
+    if (!(status & kStatusFailed)) status |= rebuilder.Forward(meet, ahead, table.Tlen);
   }
-  // A backward pass from the start of the file has nothing to do; a forward
-  // pass always runs, since it writes the end entry.
-  if (second == Direction::kForward || from > 0) {
-    file.Fcur = from;
-    const unsigned more = Pass(context, table, request, second, secondIndex, table.Tlen);
-    if (more & kStatusFailed) return more;
-    status |= more;
-    if (second == Direction::kForward) {
-      table.Alast = std::max(table.Acur, secondIndex);
-    } else {
-      table.Afirst = std::min(table.Acur, secondIndex);
-    }
-  }
-  if (lineStart >= 0) {
-    // The top line is the one that holds the target.
-    while (table.Acur + 1 < table.Alast && table[table.Acur + 1].offset <= target) ++table.Acur;
-  }
-  if (table.Acur >= table.Alast && table.Acur > table.Afirst) table.Acur = table.Alast - 1;
-  if (context.tags && context.tags->count > 0) {
-    ApplyTagsToLines(table, const_cast<TagList&>(*context.tags));
-  }
+  if (status & kStatusFailed) return status;
+  table.Alast = ahead;
+  table.Afirst = behind;
+
+  // The top line: the one that holds the target, or as far above it as
+  // the requested line was above the anchor.
+  int32_t at = start;
+  while (at + 1 < table.Alast && table[at + 1].offset <= target) ++at;
+  table.Acur = std::clamp(at - above, table.Afirst, std::max(table.Afirst, table.Alast - 1));
+  if (context.marks) context.marks->MarkLines(table);
   return status;
 }
 
@@ -212,7 +357,8 @@ void PadPages(LineTable& table, int32_t pageLength, int64_t fileLength) {
     while (keep > table.Afirst && IsBlankLine(table, keep - 1)) --keep;
     const bool dropped = keep < table.Alast;
     if (dropped || table.Alast < table.Acnt - 1) {
-      table[keep] = LineEntry{fileLength - 1, 0, 0, 0, kPageGap};
+      // An empty file has no last byte: its gap line stands at offset 0.
+      table[keep] = LineEntry{std::max<int64_t>(fileLength - 1, 0), 0, 0, 0, kPageGap};
       table[keep + 1] = LineEntry{fileLength, 0, -1, 0, 0};
       table.Alast = keep + 1;
       table.Acur = std::min(table.Acur, std::max(table.Afirst, table.Alast - 1));
@@ -220,27 +366,56 @@ void PadPages(LineTable& table, int32_t pageLength, int64_t fileLength) {
   }
 
   // Number and pad into a new sequence, then lay it back so that the line
-  // at Acur keeps its index.
+  // at Acur keeps its index. Only Acnt - 1 lines around it fit the table, so
+  // no more are made, however long the pages.
+  const size_t window = static_cast<size_t>(table.Acnt);
+  const size_t after = static_cast<size_t>(table.Acnt - table.Acur);  // from Acur to the end slot
   std::vector<LineEntry> lines;
-  lines.reserve(static_cast<size_t>(table.Alast - table.Afirst) + 64);
+  lines.reserve(std::min<size_t>(static_cast<size_t>(table.Alast - table.Afirst), window) + 64);
   PageNumbering numbering(pageLength);
-  size_t current = 0;
-  for (int32_t i = table.Afirst; i < table.Alast; ++i) {
+  std::optional<size_t> current;
+  auto room = [&]() -> int64_t {  // lines still wanted
+    if (!current) return INT64_MAX;
+    return static_cast<int64_t>(*current + after + 1) - static_cast<int64_t>(lines.size());
+  };
+  auto trim = [&] {  // before the current line only the last `window` can stay
+    if (!current && lines.size() > 2 * window) {
+      lines.erase(lines.begin(), lines.end() - static_cast<ptrdiff_t>(window));
+    }
+  };
+  for (int32_t i = table.Afirst; i < table.Alast && room() > 0; ++i) {
     LineEntry line = table[i];
     const int32_t padding = numbering.PaddingBefore(line);
-    for (int32_t k = 0; k < padding; ++k) {
-      const int64_t offset = (lines.empty() ? table[std::max(i - 1, 0)].offset : lines.back().offset) + 1;
-      lines.push_back(LineEntry{offset, 0, 0, numbering.previous() + k + 1, 0});
+    if (padding > 0) {
+      // Padding line k (from 0) takes the offset of the line before the
+      // padding + k + 1. Before the current line the last ones are kept,
+      // after it the first.
+      const int64_t before = lines.empty() ? table[std::max(i - 1, 0)].offset : lines.back().offset;
+      int64_t first = 0;
+      int64_t count = padding;
+      if (current) {
+        count = std::min<int64_t>(padding, room());
+      } else if (static_cast<size_t>(padding) > window) {
+        first = padding - static_cast<int64_t>(window);
+        count = static_cast<int64_t>(window);
+      }
+      for (int64_t k = first; k < first + count; ++k) {
+        lines.push_back(
+            LineEntry{before + k + 1, 0, 0, static_cast<int32_t>(numbering.previous() + k + 1), 0});
+      }
+      numbering.AfterPadding(padding);
+      trim();
+      if (room() <= 0) break;
     }
-    numbering.AfterPadding(padding);
     if (i == table.Acur) current = lines.size();
     line.pageLine = numbering.Number(line);
     lines.push_back(line);
+    trim();
   }
   LineEntry end = table[table.Alast];
-  if (table.Acur >= table.Alast) current = lines.size();
+  if (!current) current = lines.size();
 
-  int64_t first = int64_t{table.Acur} - static_cast<int64_t>(current);
+  int64_t first = int64_t{table.Acur} - static_cast<int64_t>(*current);
   size_t skip = 0;
   if (first < 0) {  // pushed below the first slot: the earliest lines are lost
     skip = static_cast<size_t>(-first);

@@ -11,9 +11,13 @@
 
 namespace zorvo {
 
-class TagList;
-
-inline constexpr uint32_t kRebuildBlock = 0x1000000;  // 16 MiB read per pass
+// The file is read in pieces of at most this size (one buffer, kept between
+// rebuilds), so that the memory a rebuild needs does not grow with the
+// lines of the file.
+inline constexpr uint32_t kRebuildPiece = 0x400000;  // 4 MiB
+// The most one pass reads, and how far back the start of a line is looked
+// for: a line that began further back is shown from where the view is.
+inline constexpr int64_t kRebuildReach = 0x1000000;  // 16 MiB
 
 struct RebuildRequest {
   int64_t target = -1;  // P: the offset to show, or -1 to keep the line at Acur
@@ -22,24 +26,40 @@ struct RebuildRequest {
   FormatParams params;  // the options word with the window's run-time bits
 };
 
-// What a rebuild needs besides the table; the block buffer is kept between
-// rebuilds so that a scroll does not pay for a fresh 16 MiB allocation.
+// Marks the lines carry besides their text (the window's tags), applied to
+// the table at the end of every rebuild by whoever keeps them.
+class LineMarker {
+ public:
+  virtual ~LineMarker() = default;
+  virtual void MarkLines(LineTable& table) = 0;
+};
+
+// What a rebuild needs besides the table.
 struct RebuildContext {
-  RebuildContext(FileRecord& f, Notifier& n, const TagList* t = nullptr, FileOpener* o = nullptr)
-      : file(f), notifier(n), tags(t), opener(o) {}
+  RebuildContext(FileRecord& f, Notifier& n, LineMarker* m = nullptr, FileOpener* o = nullptr)
+      : file(f), notifier(n), marks(m), opener(o) {}
   FileRecord& file;
   Notifier& notifier;
-  const TagList* tags = nullptr;
+  LineMarker* marks = nullptr;
   FileOpener* opener = nullptr;  // null: the platform's
-  std::unique_ptr<unsigned char[]> block;
-  std::unique_ptr<unsigned char[]> probe;  // a small block to find where a line starts
+  uint32_t piece = kRebuildPiece;  // tests make these small to cross block edges often
+  int64_t reach = kRebuildReach;
+  std::unique_ptr<unsigned char[]> block;  // kept between rebuilds
+  uint32_t blockSize = 0;
 };
 
 // Empties the table and fills it from the target (or from the line at
 // table.Acur, which may lie before Afirst after a scroll upward): a first
-// pass in one direction, a second in the other. Returns the formatter
-// status; 0x100 when a read or the formatter failed.
+// pass in one direction, a second in the other, meeting at the start of the
+// display line that holds the target. Reads the file's length first, so a
+// file that grew or shrank shows as it is now. Returns the formatter status;
+// 0x100 when a read or the formatter failed.
 unsigned Rebuild(RebuildContext& context, LineTable& table, const RebuildRequest& request);
+
+// Reads the file's current length into context.file.Flen (opening the file
+// as every read does). Returns the read status: 0x100 when it cannot be
+// opened, after the "Cannot open" message.
+unsigned RefreshFileLength(RebuildContext& context);
 
 // The page line numbers of one page after another, and the padding lines a
 // page needs so that every page shows `pageLength` lines.

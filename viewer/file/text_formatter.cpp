@@ -6,6 +6,7 @@
 // bytes between two line ends) as a sequence of display lines, so lines
 // assembled backward are the very lines a forward pass makes.
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "viewer/file/byte_scan.h"
@@ -26,7 +27,6 @@ const SkipCounts& PlainSkipCounts() {
 namespace {
 
 constexpr unsigned char kFormFeed = 12;
-constexpr unsigned char kCtrlZ = 26;
 constexpr int kNewPage = 255;
 
 // A display line before its characters are written: the block bytes
@@ -36,6 +36,7 @@ struct Piece {
   uint32_t flags;
   int64_t from;
   int64_t to;
+  bool continued = false;  // a display line after the first of its input line
 };
 
 class TextAssembler {
@@ -55,16 +56,28 @@ class TextAssembler {
 
   int64_t OffsetOf(int64_t index) const { return base_ + index; }
 
+  // Where the text of the input line [s, e) begins: past its control byte
+  // and its form feed.
+  int64_t TextStart(int64_t s, int64_t e) const {
+    int64_t p = s;
+    if (carriageControl_ && p < e) ++p;
+    if (formFeedPage_ && p < e && d_[p] == kFormFeed) ++p;
+    return p;
+  }
+
   // Lays out the input line [s, e) as display lines and hands each to
   // `emit(piece)`, which returns false to stop. `lineEnded` says whether a
   // line end follows e; without one, a last line that is not full is
-  // incomplete. Returns false when `emit` stopped the walk.
+  // incomplete. `continued`: s is a display-line boundary inside the line,
+  // so there is no control byte or form feed to read. Returns false when
+  // `emit` stopped the walk.
   template <typename Emit>
-  bool LayOut(int64_t s, int64_t e, bool lineEnded, unsigned& status, Emit&& emit) const {
+  bool LayOut(int64_t s, int64_t e, bool lineEnded, unsigned& status, Emit&& emit,
+              bool continued = false) const {
     int64_t p = s;
     int64_t offset = OffsetOf(s);
     uint32_t flags = 0;
-    if (carriageControl_ && p < e) {
+    if (carriageControl_ && p < e && !continued) {
       // The control byte is consumed, never shown. An empty line has none:
       // taking its line end as the control byte would merge it with the next.
       const int count = skip_[d_[p]];
@@ -89,7 +102,7 @@ class TextAssembler {
         }
       }
     }
-    if (formFeedPage_ && p < e && d_[p] == kFormFeed) {
+    if (formFeedPage_ && p < e && d_[p] == kFormFeed && !continued) {
       ++p;
       if (pageGaps_) {
         if (!emit(Piece{offset, flags | kPageGap, p, p})) return false;
@@ -122,11 +135,12 @@ class TextAssembler {
         lineFlags |= kIncomplete;
         status |= kStatusIncomplete;
       }
-      if (!emit(Piece{offset, lineFlags, t, renderEnd})) return false;
+      if (!emit(Piece{offset, lineFlags, t, renderEnd, continued})) return false;
       if (last) return true;
       t = next;
       offset = OffsetOf(t);
       flags = 0;
+      continued = true;
     }
   }
 
@@ -141,7 +155,9 @@ class TextAssembler {
       return;
     }
     // Up to the first tab the columns are the bytes; after it, one pass.
-    int64_t i = std::min<int64_t>(FindTab(d_, t, e), t + lineLength_);
+    // The tab is looked for on this display line only: a long line without
+    // tabs is measured in time proportional to its length, not its square.
+    int64_t i = FindTab(d_, t, std::min<int64_t>(e, t + lineLength_));
     int64_t col = i - t;
     for (; i < e && col < lineLength_; ++i) {
       col = d_[i] == '\t' ? std::min<int64_t>(lineLength_, (col / tabLength_ + 1) * tabLength_)
@@ -182,6 +198,7 @@ class TextAssembler {
   }
 
   const unsigned char* data() const { return d_; }
+  bool wrap() const { return wrap_; }
 
  private:
   const unsigned char* d_;
@@ -206,10 +223,14 @@ unsigned Forward(const Block& block, LineCursor& lines, TextCursor& text, int64_
   const TextAssembler as(block, fileOffset, params);
   const unsigned char* d = block.data;
   const int64_t n = block.count;
+  // In a block that the file goes on after, the last byte only shows how a
+  // CR or LF before it pairs; lines are taken up to it.
+  const int64_t limit = block.atFileEnd ? n : std::max<int64_t>(n - 1, block.start);
   unsigned status = 0;
   int64_t i = block.start;
   int64_t endOffset = as.OffsetOf(i);
   bool stopped = false;
+  BlockEdge edge = block.edge;
 
   auto emit = [&](const Piece& piece) {
     if (lines.index >= lines.count - 1 || text.end >= text.capacity) {
@@ -235,16 +256,87 @@ unsigned Forward(const Block& block, LineCursor& lines, TextCursor& text, int64_
     return true;
   };
 
-  while (i < n && !stopped) {
-    if (lines.index >= lines.count - 1 || text.end >= text.capacity) break;
-    const int64_t e = FindLineEnd(d, i, n);
-    int64_t next = e;
-    if (e < n) {
-      next = e + 1;
-      if (next < n && IsLineEnd(d[next]) && d[next] != d[e]) ++next;  // CR LF or LF CR
-      if (next == n - 1 && d[next] == kCtrlZ) ++next;
+  // Where one line ends and the next begins: after its CR or LF, and after
+  // a pair of them, and after a Ctrl-Z that ends the file.
+  auto nextLine = [&](int64_t e) {
+    int64_t next = e + 1;
+    if (next < n && IsLineEnd(d[next]) && d[next] != d[e]) ++next;  // CR LF or LF CR
+    if (block.atFileEnd && next == n - 1 && d[next] == kCtrlZ) ++next;
+    return next;
+  };
+
+  bool first = true;  // the first input line of this block
+  if (edge == BlockEdge::kInTail) {
+    // The rest of a truncated line is not shown, but the line after it
+    // begins where it ends, however full the table is.
+    const int64_t e = FindLineEnd(d, i, limit);
+    if (e >= limit && !block.atFileEnd) {
+      endOffset = as.OffsetOf(limit);
+      status |= kStatusReadOn | kStatusReadOnInTail;
+      if (lines.index < lines.count) WriteEndEntry(lines.entries[lines.index], endOffset);
+      return status;
     }
-    if (!as.LayOut(i, e, e < n, status, emit)) break;
+    i = e < limit ? nextLine(e) : e;
+    endOffset = as.OffsetOf(i);
+    first = false;
+  }
+  for (;;) {
+    if (stopped || lines.index >= lines.count - 1 || text.end >= text.capacity) break;
+    if (i >= limit) {
+      if (!block.atFileEnd) status |= kStatusReadOn;  // the next line starts past the block
+      break;
+    }
+    const int64_t e = FindLineEnd(d, i, limit);
+    const bool ended = e < limit;
+    if (!ended && !block.atFileEnd) {
+      // The line goes on past the block.
+      if (!first) {
+        status |= kStatusReadOn;  // read it whole from its start
+        break;
+      }
+      // Longer than the block: what the block holds of it, up to a place
+      // the next block can go on from.
+      if (as.wrap()) {
+        // Every display line but the last, which the block may cut short.
+        std::optional<Piece> held;
+        unsigned lineStatus = 0;
+        as.LayOut(
+            i, limit, false, lineStatus,
+            [&](const Piece& piece) {
+              if (held && !emit(*held)) return false;
+              held = piece;
+              return true;
+            },
+            edge == BlockEdge::kContinued);
+        if (!stopped && held) {
+          if (held->continued && held->from > i) {
+            // Cut short or not, it is made again from its start by the next block.
+            endOffset = as.OffsetOf(held->from);
+            status |= (lineStatus & ~kStatusIncomplete) | kStatusReadOn | kStatusReadOnContinued;
+          } else {
+            status |= lineStatus;
+            // Not even one display line fits the block: shown as it stands.
+            emit(*held);
+            if (!stopped) {
+              endOffset = as.OffsetOf(limit);
+              status |= kStatusReadOn | kStatusReadOnContinued;
+            }
+          }
+        }
+      } else {
+        // The line's first display line, cut at the line length; the rest
+        // is skipped in the blocks that follow.
+        as.LayOut(i, limit, false, status, emit, edge == BlockEdge::kContinued);
+        if (!stopped) {
+          endOffset = as.OffsetOf(limit);
+          status |= kStatusReadOn | kStatusReadOnInTail;
+        }
+      }
+      break;
+    }
+    const int64_t next = ended ? nextLine(e) : e;
+    if (!as.LayOut(i, e, ended, status, emit, first && edge == BlockEdge::kContinued)) break;
+    first = false;
     i = next;
     endOffset = as.OffsetOf(i);
   }
@@ -259,8 +351,13 @@ class LineEndPairing {
  public:
   explicit LineEndPairing(const unsigned char* d) : d_(d) {}
 
+  // Whether the run of line ends last measured reaches back to index 0, so
+  // that bytes before the block could change its pairing.
+  bool RunStartsBlock() const { return tailStart_ == 0 && lastLength_ > 0; }
+
   // Length (0, 1 or 2) of the line end that ends just before p.
   int LengthBefore(int64_t p) {
+    lastLength_ = 0;
     if (p <= 0 || !IsLineEnd(d_[p - 1])) return 0;
     if (!(p > tailStart_ && p <= tailEnd_)) {
       int64_t q = p - 1;
@@ -268,13 +365,15 @@ class LineEndPairing {
       tailStart_ = q;
       tailEnd_ = p;
     }
-    return ((p - tailStart_) % 2 == 1) ? 1 : 2;
+    lastLength_ = ((p - tailStart_) % 2 == 1) ? 1 : 2;
+    return lastLength_;
   }
 
  private:
   const unsigned char* d_;
   int64_t tailStart_ = -1;
   int64_t tailEnd_ = -1;
+  int lastLength_ = 0;
 };
 
 unsigned Backward(const Block& block, LineCursor& lines, TextCursor& text, int64_t fileOffset,
@@ -283,7 +382,12 @@ unsigned Backward(const Block& block, LineCursor& lines, TextCursor& text, int64
   const unsigned char* d = block.data;
   unsigned status = 0;
   int64_t p = block.start;  // the block ends here for a backward pass
-  if (p >= 2 && d[p - 1] == kCtrlZ && IsLineEnd(d[p - 2])) --p;
+  // A Ctrl-Z that ends the file belongs to the line before it.
+  if (block.atFileEnd && p == block.count && p >= 2 && d[p - 1] == kCtrlZ && IsLineEnd(d[p - 2])) {
+    --p;
+  }
+  // Whether index 0 is a place where a display line begins.
+  const bool knownStart = as.OffsetOf(0) == 0 || block.edge != BlockEdge::kUnknown;
 
   LineEndPairing pairing(d);
   std::vector<Piece> pieces;  // the display lines of one input line, kept up to the free slots
@@ -293,6 +397,12 @@ unsigned Backward(const Block& block, LineCursor& lines, TextCursor& text, int64
     const int64_t e = p - pairing.LengthBefore(p);
     const int64_t s = FindLineStartBefore(d, 0, e);
     if (s == p) break;
+    if (!knownStart && (s == 0 || pairing.RunStartsBlock())) {
+      // The line may begin before the block (or the pairing of the line
+      // ends at its start is unknown): the caller reads on before p.
+      status |= kStatusReadOn;
+      break;
+    }
 
     // Keep the display lines nearest the lines already made: the last
     // `room` of them, in file order, in a ring.
@@ -300,15 +410,18 @@ unsigned Backward(const Block& block, LineCursor& lines, TextCursor& text, int64
     pieces.clear();
     made = 0;
     unsigned lineStatus = 0;
-    as.LayOut(s, e, e < p, lineStatus, [&](const Piece& piece) {
-      if (static_cast<int64_t>(pieces.size()) < room) {
-        pieces.push_back(piece);
-      } else {
-        pieces[made % room] = piece;
-      }
-      ++made;
-      return true;
-    });
+    as.LayOut(
+        s, e, e < p, lineStatus,
+        [&](const Piece& piece) {
+          if (static_cast<int64_t>(pieces.size()) < room) {
+            pieces.push_back(piece);
+          } else {
+            pieces[made % room] = piece;
+          }
+          ++made;
+          return true;
+        },
+        s == 0 && block.edge == BlockEdge::kContinued);
     const int64_t kept = static_cast<int64_t>(pieces.size());
     const int64_t first = made > room ? made % room : 0;  // ring position of the earliest kept
     if (made > room) stop = true;                          // the earliest lines had no slot
@@ -354,6 +467,29 @@ int64_t TextLineStart(const unsigned char* d, int64_t p) {
     if ((p - q) % 2 == 1) return FindLineStartBefore(d, 0, p - 1);
   }
   return p;
+}
+
+int64_t TextDisplayLineStart(const Block& block, int64_t from, BlockEdge edge, int64_t target,
+                             int64_t limit, bool lineEnds, const FormatParams& params, bool& more) {
+  more = false;
+  const TextAssembler as(block, 0, params);
+  const bool continued = edge == BlockEdge::kContinued;
+  int64_t t = continued ? from : as.TextStart(from, limit);
+  if (target < t || !as.wrap()) return from;  // the control byte, or one display line in all
+  const int64_t textStart = t;
+  for (;;) {
+    int64_t renderEnd;
+    bool full;
+    as.Measure(t, limit, renderEnd, full);
+    if (renderEnd > target) break;
+    if (renderEnd >= limit) {
+      // The target lies past what the block shows of the line.
+      more = !lineEnds;
+      break;
+    }
+    t = renderEnd;
+  }
+  return t == textStart && !continued ? from : t;
 }
 
 unsigned FormatText(const Block& block, LineCursor& lines, TextCursor& text, int64_t fileOffset,

@@ -93,4 +93,8 @@ void ShowProgramError(unsigned status, const FileRecord& file, LineTable& table)
   table.Acur = 0;
 }
 
+bool HoldsProgramError(const LineTable& table) {
+  return table.Alast > table.Afirst && (table[table.Afirst].flags & kMessageLine) != 0;
+}
+
 }  // namespace zorvo

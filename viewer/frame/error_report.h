@@ -18,4 +18,7 @@ unsigned AppendMessageLine(LineTable& table, const char* format, ...)
 // Replaces the table with the ten report lines for `status`.
 void ShowProgramError(unsigned status, const FileRecord& file, LineTable& table);
 
+// Whether the table holds the report rather than lines of the file.
+bool HoldsProgramError(const LineTable& table);
+
 }  // namespace zorvo

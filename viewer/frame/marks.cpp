@@ -42,11 +42,12 @@ std::optional<int32_t> SetMarksInTable(const LineTable& table, TagList& tags, Ma
   return std::nullopt;
 }
 
-SetContinuation ContinueSet(const LineTable& table, const Selection& selection, MarkRange range) {
+SetContinuation ContinueSet(const LineTable& table, const Selection& selection, MarkRange range,
+                            int64_t fileLength) {
   const int64_t firstOffset = table[table.Afirst].offset;
   const int64_t endOffset = table[table.Alast].offset;
   const bool startsBefore = range.start < firstOffset;
-  const bool endsAfter = range.end > endOffset;
+  const bool endsAfter = range.end > endOffset && endOffset < fileLength;
   SetContinuation next;
   next.remaining = selection;
   if (startsBefore) {

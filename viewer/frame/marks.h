@@ -37,12 +37,15 @@ MarkRange RangeOf(const LineTable& table, const Selection& selection);
 std::optional<int32_t> SetMarksInTable(const LineTable& table, TagList& tags, MarkRange range);
 
 // Where Set goes on after a table window: the offset to rebuild at (none when
-// the range is done), and the range narrowed to what is left.
+// the range is done, also when it reaches past the end of the file, which
+// may have shrunk since it was selected), and the range narrowed to what is
+// left.
 struct SetContinuation {
   std::optional<int64_t> at;
   Selection remaining;
 };
-SetContinuation ContinueSet(const LineTable& table, const Selection& selection, MarkRange range);
+SetContinuation ContinueSet(const LineTable& table, const Selection& selection, MarkRange range,
+                            int64_t fileLength);
 
 // Removes the marks of the range.
 uint32_t ResetMarks(TagList& tags, MarkRange range);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "viewer/file/formatter.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/resources/resource.h"
 #include "viewer/settings/format_options.h"
@@ -107,7 +108,7 @@ std::vector<MenuCommandState> MenuStateFor(int position, const MenuInputs& in) {
   const auto check = [&out](uint32_t id, bool on) { out.push_back({id, S::kCheck, on}); };
   switch (position) {
     case kMenuFile:
-      check(IDM_IGNOREDDE, in.ddeState != 0);
+      check(IDM_IGNOREDDE, in.ddeState != kDdeServing);
       enable({IDM_CLOSE, IDM_PRINT, IDM_PRINTPAGE, IDM_SIDES}, in.fileOpen);
       enable({IDM_PRINTTAGS}, in.fileOpen && in.tagCount != 0);
       break;
@@ -119,10 +120,10 @@ std::vector<MenuCommandState> MenuStateFor(int position, const MenuInputs& in) {
       // from reaching the command, which beeps when there are no marks.
       break;
     case kMenuView:
-      check(IDM_TEXT, in.format == 0);
-      check(IDM_HEX, in.format == 1);
-      check(IDM_RAW, in.format == 2);
-      check(IDM_WRAP, (in.currentOptions & 0x1) != 0);
+      check(IDM_TEXT, in.format == kFormatText);
+      check(IDM_HEX, in.format == kFormatHex);
+      check(IDM_RAW, in.format == kFormatRaw);
+      check(IDM_WRAP, (in.currentOptions & kOptWrap) != 0);
       check(IDM_ONTOP, in.alwaysOnTop);
       check(IDM_ZOOMIN, in.zoomSteps > 0);
       check(IDM_ZOOMOUT, in.zoomSteps < 0);

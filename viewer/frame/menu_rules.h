@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "viewer/frame/view_state.h"
 #include "viewer/settings/recent_lists.h"
 
 namespace zorvo {
@@ -60,7 +61,7 @@ std::vector<RecentMenuItem> RecentMenuItems(const RecentFileList& list);
 struct MenuInputs {
   bool fileOpen = false;
   uint32_t tagCount = 0;
-  int ddeState = 2;  // 0: serving
+  int ddeState = kDdeOff;
   int32_t format = 0;
   uint32_t currentOptions = 0;
   bool alwaysOnTop = false;

@@ -34,10 +34,29 @@ PositionOutcome Position(ViewPosition& view, const PositionMessage& message,
       message.kind == PositionKind::kScrollLines || message.kind == PositionKind::kGotoOffset;
   const int64_t previousTop = relative ? table[table.Acur].offset : -1;
 
+  // The file may have changed since the table was made (a log still being
+  // written, rotated or replaced): the bottom of the file, and every move
+  // that reaches the end of the table, look at its length now.
+  auto cannotRead = [&](unsigned status) {
+    ShowProgramError(status, file, table);
+    outcome.errorReport = true;
+    outcome.repaint = Repaint::kFull;
+    return outcome;
+  };
+  bool stale = false;  // the table holds bytes the file no longer has
+  if (relative && target >= file.Flen) {
+    // The end as the window last knew it means the end as it is now.
+    const unsigned fresh = RefreshFileLength(view.rebuild);
+    if (fresh & kStatusFailed) return cannotRead(fresh);
+    target = file.Flen;
+    stale = endOffset > file.Flen;
+  }
+
   // A target inside the table is a move of one line from the line before
-  // the one that holds it.
-  if (message.kind != PositionKind::kGotoOffsetReload && table.Alast >= table.Afirst &&
-      target >= firstOffset && target <= endOffset) {
+  // the one that holds it. The program-error report holds no lines of the
+  // file: any target leaves it, as going to the top does.
+  if (message.kind != PositionKind::kGotoOffsetReload && !stale && table.Alast >= table.Afirst &&
+      target >= firstOffset && target <= endOffset && !HoldsProgramError(table)) {
     int32_t i = table.Alast;
     while (i > table.Afirst && table[i].offset > target) --i;
     lineDelta = 1;
@@ -49,13 +68,19 @@ PositionOutcome Position(ViewPosition& view, const PositionMessage& message,
   if (!rebuild) {
     int32_t n = table.Acur + lineDelta;
     if (n < table.Afirst && firstOffset == 0) n = table.Afirst;
-    if (n >= table.Alast && endOffset == file.Flen) {
+    bool atEnd = endOffset == file.Flen;
+    if (atEnd && !reload && n + view.linesPerPage >= table.Alast) {
+      const unsigned fresh = RefreshFileLength(view.rebuild);
+      if (fresh & kStatusFailed) return cannotRead(fresh);
+      atEnd = endOffset == file.Flen;  // else grown, or shrunk and read again
+    }
+    if (n >= table.Alast && atEnd) {
       n = table.Alast > table.Afirst ? table.Alast - 1 : table.Afirst;
     }
     table.Acur = n;
     if (n < table.Afirst) {
       rebuild = lineDelta != 0;
-    } else if (n + view.linesPerPage < table.Alast || endOffset == file.Flen) {
+    } else if (n + view.linesPerPage < table.Alast || atEnd) {
       lineDelta = 0;  // the table holds enough lines
     } else {
       rebuild = lineDelta != 0;
@@ -67,7 +92,7 @@ PositionOutcome Position(ViewPosition& view, const PositionMessage& message,
     RebuildRequest request;
     request.target = target;
     request.rows = view.linesPerPage;
-    request.format = std::clamp(view.format, 0, 2);
+    request.format = std::clamp<int>(view.format, kFormatText, kFormatRaw);
     request.params = view.params;
     outcome.rebuilt = true;
     if (busy) busy(true);

@@ -91,9 +91,12 @@ RowPlan PlanRow(const LineEntry& line, const RowGeometry& g, int32_t extent) {
   plan.visible = VisibleText(line, g.horizontalOffset, g.freezeColumns);
   int32_t width = 0;
   if ((line.flags & kPageGap) == 0) {
-    // Padding makes short lines as wide as the longest the file may have.
-    const int32_t padded = (g.padLineLength - g.horizontalOffset - g.freezeColumns) * g.charWidth;
-    width = std::max(extent, padded);
+    // Padding makes short lines as wide as the longest the file may have;
+    // wider than any window is as wide as needed.
+    const int64_t padded =
+        (int64_t{g.padLineLength} - g.horizontalOffset - g.freezeColumns) * g.charWidth;
+    width =
+        static_cast<int32_t>(std::max<int64_t>(extent, std::min<int64_t>(padded, kMaxRowWidth)));
   }
   plan.textEnd = plan.split + width + (width > 0 ? 2 : 0);
   plan.fillRight = g.showBackground ? plan.textEnd + 1 : g.clientWidth + 1;

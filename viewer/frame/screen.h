@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "viewer/file/formatter.h"
 #include "viewer/file/line_table.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/settings/colors.h"
@@ -14,13 +15,16 @@ namespace zorvo {
 
 // Display option bits the screen reads from the current options word.
 enum ScreenBits : uint32_t {
-  kScreenWrap = 0x1,
+  kScreenWrap = kOptWrap,
   kScreenShowBackground = 0x8,  // the window background shows after each line's text
-  kScreenFixedLength = 0x10,
+  kScreenFixedLength = kOptFixedLength,
 };
 
 // One text call draws at most this many characters of a row.
 inline constexpr int32_t kMaxDrawnChars = 4680;
+// The widest a row is planned, in pixels: far beyond any screen, and far
+// from the limits of the arithmetic.
+inline constexpr int32_t kMaxRowWidth = 1 << 28;
 inline constexpr int32_t kScrollScale = 32767;  // the vertical bar's range
 
 // --- Font heights ---

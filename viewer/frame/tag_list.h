@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "viewer/file/line_table.h"
+#include "viewer/file/rebuild.h"
 
 namespace zorvo {
 
@@ -49,5 +50,17 @@ uint32_t AddTag(TagList& list, int64_t offset, uint32_t flags);
 uint32_t RemoveTagRange(TagList& list, int64_t a, int64_t b);
 // Recomputes the tag bits of the lines Afirst..Alast-1 from the marks.
 void ApplyTagsToLines(LineTable& table, TagList& list);
+
+// The marks of a tag list, copied into the lines after every rebuild.
+class TagMarker : public LineMarker {
+ public:
+  explicit TagMarker(TagList& tags) : tags_(tags) {}
+  void MarkLines(LineTable& table) override {
+    if (tags_.count > 0) ApplyTagsToLines(table, tags_);
+  }
+
+ private:
+  TagList& tags_;
+};
 
 }  // namespace zorvo

@@ -10,12 +10,18 @@
 #include "common/notifier.h"
 #include "viewer/file/file_reader.h"
 #include "viewer/file/line_table.h"
-#include "viewer/frame/command_line.h"
 #include "viewer/frame/tag_list.h"
+#include "viewer/settings/command_line.h"
 
 namespace zorvo {
 
 inline constexpr wchar_t kAppTitle[] = L"Tessary";
+
+// ViewState::ddeState.
+enum DdeState : int {
+  kDdeServing = 0,
+  kDdeOff = 2,
+};
 
 struct Selection {
   int64_t start = -1;  // file offsets; end exclusive; -1 = none
@@ -47,7 +53,7 @@ struct ViewState {
   int64_t searchPosition = -1;
   int32_t patternLength = 0;
   bool alwaysOnTop = false;
-  int ddeState = 2;  // 0 serving, 2 off
+  int ddeState = kDdeOff;
   int pageIndexTimer = 0;
   int64_t returnPosition = -1;  // where Set returns the view to
 };

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "common/number_text.h"
 #include "viewer/settings/profile_store.h"
 
 namespace zorvo {
@@ -53,17 +54,7 @@ ColorRef DefaultColor(int index) {
 
 // Plain decimal, as the values were always written: no hex or octal
 // prefixes, an empty text is 0, wrapping like a 32-bit long.
-ColorRef ParseColor(std::wstring_view text) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == L' ' || text[i] == L'\t')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
-  uint32_t value = 0;
-  for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-    value = value * 10 + static_cast<uint32_t>(text[i] - L'0');
-  }
-  return negative ? 0u - value : value;
-}
+ColorRef ParseColor(std::wstring_view text) { return ReadDecimal(text); }
 
 void LoadRange(std::wstring_view section, int first, int last) {
   for (int i = first; i <= last; ++i) {

@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "viewer/file/carriage_control.h"
+#include "common/number_text.h"
 #include "viewer/file/code_tables.h"
 #include "viewer/file/formatter.h"
-#include "viewer/settings/ansi_code_page.h"
 #include "viewer/settings/colors.h"
 #include "viewer/settings/printer_settings.h"
 #include "viewer/settings/profile_store.h"
 #include "viewer/settings/recent_lists.h"
 #include "viewer/settings/setups.h"
+#include "viewer/settings/user_skip_counts.h"
 
 namespace zorvo {
 
@@ -35,21 +35,6 @@ namespace {
 constexpr uint32_t kCodeBits = kOptAscii | kOptEbcdic;
 constexpr uint32_t kCarriageBits = kOptCarriageControl | 0xF0000000u;
 
-// Decimal digits after optional white space and sign; what follows the
-// digits is ignored. Wraps like the C library's conversion of "%u" text.
-uint32_t DecimalOf(std::wstring_view text, size_t* used = nullptr) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == L' ' || text[i] == L'\t')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
-  uint32_t value = 0;
-  for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-    value = value * 10 + static_cast<uint32_t>(text[i] - L'0');
-  }
-  if (used) *used = i;
-  return negative ? 0u - value : value;
-}
-
 // Up to four comma-separated integers; a missing number reads as 0.
 std::array<int32_t, 4> FourNumbers(std::wstring_view text) {
   std::array<int32_t, 4> numbers{};
@@ -61,7 +46,7 @@ std::array<int32_t, 4> FourNumbers(std::wstring_view text) {
                                                       ? std::wstring_view::npos
                                                       : comma - start)
                              : std::wstring_view();
-    numbers[i] = static_cast<int32_t>(DecimalOf(piece));
+    numbers[i] = static_cast<int32_t>(ReadDecimal(piece));
     if (comma == std::wstring_view::npos) break;
     start = comma + 1;
   }
@@ -79,7 +64,7 @@ void LoadFormatKind(std::wstring_view section) {
   for (int i = 0; i < 3; ++i) {
     const std::wstring key = L"Options" + std::to_wstring(i);
     const std::wstring text = ProfileGetText(section, key, L"", 32);
-    if (!text.empty()) o.Options[i] = DecimalOf(text);
+    if (!text.empty()) o.Options[i] = ReadDecimal(text);
   }
   o.Options[kFormatText] |= kOptFormFeedPage;
   // A format the viewer does not know shows as Text.
@@ -90,7 +75,10 @@ void LoadFormatKind(std::wstring_view section) {
   if (o.CharCode < 0 || o.CharCode >= 3) o.CharCode = 3;
   o.CCChar = ProfileGetInt(section, L"CCChar", 0);
   o.CCName = ProfileGetText(section, L"CCName", L"(none)", 256);
-  o.MaxLineLength = std::max(ProfileGetInt(section, L"MaxLineLength", 4096), 8);
+  // No line shows more characters than the screen's text buffer holds; a
+  // larger value would only overflow the arithmetic of widths.
+  o.MaxLineLength =
+      std::clamp(ProfileGetInt(section, L"MaxLineLength", 4096), kMinLineLength, kScreenText);
   o.TabLength = std::clamp(ProfileGetInt(section, L"TabLength", 8), 1, 255);
   o.VertScroll = static_cast<int8_t>(std::clamp(ProfileGetInt(section, L"VertScroll", 2), 0, 2));
   o.HorzScroll = static_cast<int8_t>(std::clamp(ProfileGetInt(section, L"HorzScroll", 0), 0, 2));
@@ -104,7 +92,7 @@ void LoadFormatKind(std::wstring_view section) {
       font[comma + 1] != L'\t') {
     size_t used = 0;
     const std::wstring_view number = std::wstring_view(font).substr(comma + 1);
-    const int32_t size = static_cast<int32_t>(DecimalOf(number, &used));
+    const int32_t size = static_cast<int32_t>(ReadDecimal(number, &used));
     if (used > 0) o.FontSize = std::clamp(size, 1, 240);
   }
   o.FontWeight = std::clamp(ProfileGetInt(section, L"FontWeight", 0), 0, 900);
@@ -135,12 +123,11 @@ void LoadGlobalSettings() {
   g.SlowMouseLines = std::max(ProfileGetInt(s, L"SlowMouseLines", g.SlowMouseLines), 0);
   g.PageIndexingDelay = ProfileGetInt(s, L"PageIndexingDelay", g.PageIndexingDelay);
   g.PageIndexingBuffer = ProfileGetInt(s, L"PageIndexingBuffer", g.PageIndexingBuffer);
-  g.PadLineLength = ProfileGetInt(s, L"PadLineLength", g.PadLineLength);
+  g.PadLineLength = std::clamp(ProfileGetInt(s, L"PadLineLength", g.PadLineLength), 0, kScreenText);
   g.PadPageLength = ProfileGetInt(s, L"PadPageLength", g.PadPageLength);
   g.ShowPageGap = ProfileGetInt(s, L"ShowPageGap", g.ShowPageGap);
   g.DebugFileName = ProfileGetText(s, L"DebugFileName", g.DebugFileName, 256);
   g.AltMenu = ProfileGetInt(s, L"AltMenu", g.AltMenu);
-  g.OddPageText = ProfileGetText(s, L"OddPageText", g.OddPageText, 1026);
 
   // The options keys of the same names take these as their defaults.
   ViewOptions().CuaKeyboard = g.CuaKeyboard;
@@ -153,7 +140,7 @@ void LoadGlobalSettings() {
 void LoadPageSetup(std::wstring_view section) {
   PageSetup& p = PageSetupOptions();
   const std::wstring options = ProfileGetText(section, L"PrintOptions", L"", 32);
-  if (!options.empty()) p.PrintOptions = DecimalOf(options);
+  if (!options.empty()) p.PrintOptions = ReadDecimal(options);
   p.PrintFontAutoSize = ProfileGetInt(section, L"PrintFontAutoSize", 0) != 0;
   p.PrintMessages = ProfileGetInt(section, L"PrintMessages", 0) != 0;
   const std::wstring margins = ProfileGetText(section, L"PageMargins", L"", 64);
@@ -227,8 +214,7 @@ int LoadTitles(std::wstring_view section, LineTable* titles) {
   int32_t loaded = 0;
   for (int32_t n = 1; n <= count; ++n) {
     if (loaded + 1 >= titles->Acnt) break;  // room for the line and the end entry
-    const std::wstring wide = ProfileGetText(section, L"Title" + std::to_wstring(n), L"", 256);
-    const std::string text = NarrowFromWide(wide);
+    const std::string text = ProfileGetTextNarrow(section, L"Title" + std::to_wstring(n), 256);
     if (titles->Tend + static_cast<int32_t>(text.size()) > titles->Tlen) break;
     std::copy(text.begin(), text.end(), titles->chars() + titles->Tend);
     (*titles)[loaded] = LineEntry{n - 1, static_cast<uint32_t>(titles->Tend),
@@ -247,8 +233,8 @@ int SaveTitles(std::wstring_view section, const LineTable* titles) {
   for (int32_t n = 1; n <= count; ++n) {
     const LineEntry& line = (*titles)[n - 1];
     const size_t length = std::min<size_t>(static_cast<size_t>(line.length), 10243);
-    const std::wstring wide = WideFromNarrow(std::string_view(titles->TextOf(n - 1), length));
-    ProfileWriteText(section, (L"Title" + std::to_wstring(n)).c_str(), wide.c_str());
+    const std::string text(titles->TextOf(n - 1), length);
+    ProfileWriteTextNarrow(section, (L"Title" + std::to_wstring(n)).c_str(), text.c_str());
   }
   ProfileWriteInt(section, kTitlesSection, count);
   for (int32_t n = count + 1; n <= old; ++n) {

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "viewer/file/line_table.h"
-#include "viewer/frame/command_line.h"
+#include "viewer/settings/command_line.h"
 
 namespace zorvo {
 
@@ -36,6 +36,7 @@ inline constexpr wchar_t kPageSetupSection[] = L"Page Setup";
 inline constexpr wchar_t kPrintSetupSection[] = L"Print Setup";
 
 inline constexpr int32_t kDefaultPosition = INT_MIN;  // the system picks
+inline constexpr int32_t kMinLineLength = 8;          // the shortest MaxLineLength
 
 struct FormatOptions {
   std::array<uint32_t, 3> Options{0x60, 0x3, 0x41};  // Text, Hex Dump, Raw Text
@@ -62,10 +63,6 @@ struct FormatOptions {
                                    kDefaultPosition};
 };
 
-inline constexpr wchar_t kDefaultOddPageText[] =
-    L"Zorvo finished printing even pages of your file.\\nTo print odd pages feed the paper back "
-    L"into the printer then press OK.\\nTo cancel printing press Cancel.";
-
 struct GlobalSettings {
   int32_t MasterProfile = 0;
   int32_t DiagMode = 0;
@@ -85,9 +82,6 @@ struct GlobalSettings {
   int32_t ShowPageGap = 0;
   std::wstring DebugFileName;
   int32_t AltMenu = 0;
-  // The prompt between the two passes of Print Sides, as written: "\n",
-  // "\t" and "\\" stand for a line feed, a tab and a backslash.
-  std::wstring OddPageText = kDefaultOddPageText;
 };
 
 struct PageSetup {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "common/number_text.h"
 #include "viewer/settings/ansi_code_page.h"
 
 namespace zorvo {
@@ -18,41 +19,21 @@ std::wstring Cut(std::wstring_view text, size_t capacity) {
   return std::wstring(text.substr(0, std::min(text.size(), capacity - 1)));
 }
 
-// Leading white space, a sign, then digits of the base the prefix names.
-int32_t ParseIntegerText(std::wstring_view text) {
-  size_t i = 0;
-  while (i < text.size() && std::iswspace(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
-  unsigned base = 10;
-  if (i < text.size() && text[i] == L'0') {
-    if (i + 1 < text.size() && (text[i + 1] == L'x' || text[i + 1] == L'X')) {
-      base = 16;
-      i += 2;
-    } else {
-      base = 8;
-    }
-  }
-  uint32_t value = 0;  // wraps like the C library's conversion to a 32-bit int
-  for (; i < text.size(); ++i) {
-    const wchar_t c = text[i];
-    unsigned digit;
-    if (c >= L'0' && c <= L'9') {
-      digit = c - L'0';
-    } else if (c >= L'a' && c <= L'f') {
-      digit = c - L'a' + 10;
-    } else if (c >= L'A' && c <= L'F') {
-      digit = c - L'A' + 10;
-    } else {
-      break;
-    }
-    if (digit >= base) break;
-    value = value * base + digit;
-  }
-  return static_cast<int32_t>(negative ? 0u - value : value);
-}
-
 }  // namespace
+
+std::wstring ProfileBackend::WidenBytes(std::string_view bytes) { return WideFromNarrow(bytes); }
+
+std::string ProfileBackend::NarrowText(std::wstring_view text) { return NarrowFromWide(text); }
+
+std::wstring IniValueText(std::wstring_view value) {
+  if (value.empty()) return std::wstring();
+  // What the system's INI reader counts as blank, Ctrl-Z among it.
+  auto blank = [](wchar_t c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == L' '; };
+  auto quote = [](wchar_t c) { return c == L'"' || c == L'\''; };
+  const wchar_t first = value.front(), last = value.back();
+  if (!blank(first) && !blank(last) && !quote(first) && !quote(last)) return std::wstring(value);
+  return L'"' + std::wstring(value) + L'"';
+}
 
 bool SameProfileName(std::wstring_view a, std::wstring_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
@@ -67,7 +48,7 @@ ProfileStore::ProfileStore(std::unique_ptr<ProfileBackend> backend, int readOnly
 int32_t ProfileStore::GetInt(std::wstring_view section, std::wstring_view key, int32_t def) {
   const std::optional<std::wstring> text = backend_->Read(section, key);
   if (!text || text->size() > kIntegerText) return def;
-  return ParseIntegerText(*text);
+  return ReadDecimalOrHex(*text);
 }
 
 std::wstring ProfileStore::GetText(std::wstring_view section, std::wstring_view key,
@@ -113,7 +94,7 @@ bool ProfileStore::WriteUnsigned(std::wstring_view section, std::wstring_view ke
 std::string ProfileStore::GetTextNarrow(std::wstring_view section, std::wstring_view key,
                                         size_t capacity) {
   const std::wstring wide = GetText(section, key, L"", capacity);
-  std::string narrow = NarrowFromWide(wide);
+  std::string narrow = backend_->NarrowText(wide);
   if (capacity == 0) return std::string();
   if (narrow.size() > capacity - 1) narrow.resize(capacity - 1);
   return narrow;
@@ -125,7 +106,7 @@ void ProfileStore::WriteTextNarrow(std::wstring_view section, const wchar_t* key
     WriteText(section, key, nullptr);
     return;
   }
-  const std::wstring wide = WideFromNarrow(text);
+  const std::wstring wide = backend_->WidenBytes(text);
   WriteText(section, key, wide.c_str());
 }
 

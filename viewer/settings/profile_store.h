@@ -31,7 +31,18 @@ class ProfileBackend {
   virtual bool DeleteKey(std::wstring_view section, std::wstring_view key) = 0;
   // Removes every key of the section.
   virtual bool DeleteSection(std::wstring_view section) = 0;
+  // 8-bit texts (search texts, title lines, table definitions) as this
+  // store holds them, and back again. By default each byte is the
+  // character of the same code, which keeps every byte string.
+  virtual std::wstring WidenBytes(std::string_view bytes);
+  virtual std::string NarrowText(std::wstring_view text);
 };
+
+// The text an INI file holds for `value`: in double quotes when it begins
+// or ends with a blank or a quote, which the readers of INI files (this
+// program's and the system's) drop again, so such a value keeps its ends;
+// any other value as it is.
+std::wstring IniValueText(std::wstring_view value);
 
 // An INI file: the Windows private-profile functions on Windows (an ANSI
 // file stays ANSI), a file of the same layout in UTF-8 elsewhere. A value is
@@ -54,8 +65,9 @@ class ProfileStore {
   explicit ProfileStore(std::unique_ptr<ProfileBackend> backend, int readOnly = 0,
                         std::wstring path = L"");
 
-  // An integer from its text: leading white space, a sign, then decimal,
-  // hex after 0x, or octal after 0; parsing stops at the first character
+  // An integer from its text: leading white space, a sign, then hex after
+  // 0x, else decimal (a leading zero is no octal prefix: values are typed
+  // by hand, and "08" means eight); parsing stops at the first character
   // that is no digit. `def` when the key is missing or its text is longer
   // than 31 characters.
   int32_t GetInt(std::wstring_view section, std::wstring_view key, int32_t def);
@@ -71,10 +83,10 @@ class ProfileStore {
   bool WriteText(std::wstring_view section, const wchar_t* key, const wchar_t* text);
   bool WriteInt(std::wstring_view section, std::wstring_view key, int32_t value);
   bool WriteUnsigned(std::wstring_view section, std::wstring_view key, uint32_t value);
-  // 8-bit texts (search texts, printer names, table definitions): stored
-  // widened byte by byte, read back narrowed the same way, so every byte
-  // string survives; characters above U+00FF (typed by hand) go through the
-  // ANSI code page. At most `capacity` - 1 bytes.
+  // 8-bit texts (search texts, title lines, printer names, table
+  // definitions), kept so that every byte string survives (see the
+  // backend's WidenBytes); characters a byte cannot name (typed by hand)
+  // go through the ANSI code page. At most `capacity` - 1 bytes.
   std::string GetTextNarrow(std::wstring_view section, std::wstring_view key, size_t capacity);
   void WriteTextNarrow(std::wstring_view section, const wchar_t* key, const char* text);
 

@@ -72,4 +72,6 @@ FileOpener& PlatformFileOpener() {
   return opener;
 }
 
+FileOpener& KeepingFileOpener() { return PlatformFileOpener(); }
+
 }  // namespace zorvo

@@ -45,10 +45,11 @@ class Win32FileHandle : public FileHandle {
 
 class Win32FileOpener : public FileOpener {
  public:
+  explicit Win32FileOpener(DWORD share) : share_(share) {}
   std::unique_ptr<FileHandle> Open(const std::wstring& path, uint32_t& error) override {
     // Others may keep writing the file while it is viewed.
-    HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE handle =
+        CreateFileW(path.c_str(), GENERIC_READ, share_, nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       error = GetLastError();
       return nullptr;
@@ -56,12 +57,20 @@ class Win32FileOpener : public FileOpener {
     error = 0;
     return std::make_unique<Win32FileHandle>(handle);
   }
+
+ private:
+  DWORD share_;
 };
 
 }  // namespace
 
 FileOpener& PlatformFileOpener() {
-  static Win32FileOpener opener;
+  static Win32FileOpener opener(FILE_SHARE_READ | FILE_SHARE_WRITE);
+  return opener;
+}
+
+FileOpener& KeepingFileOpener() {
+  static Win32FileOpener opener(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
   return opener;
 }
 

@@ -7,6 +7,7 @@
 #include "viewer/file/code_tables.h"
 #include "viewer/file/search.h"
 #include "viewer/frame/find_text.h"
+#include "viewer/frame/win32/dialogs.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/resources/find_ids.h"
 #include "viewer/settings/ansi_code_page.h"
@@ -206,22 +207,8 @@ INT_PTR Handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   return FALSE;
 }
 
-INT_PTR CALLBACK FindDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    return Handle(dialog, message, wParam, lParam);
-  } catch (...) {
-    // Nothing may unwind through the system's frames: the dialog gives up.
-    FrameNotifier().Beep(kIconHand);
-    EndDialog(dialog, 0);
-    return TRUE;
-  }
-}
-
 int Run(HWND owner, const wchar_t* resource, FindDialog& find) {
-  const INT_PTR result =
-      DialogBoxParamW(Instance(), resource, owner, FindDialogProc, reinterpret_cast<LPARAM>(&find));
-  if (result == -1) FrameNotifier().Beep(kIconHand);
-  return result == 1 ? 1 : 0;
+  return RunDialog(owner, resource, &GuardedDialogProc<Handle>, &find);
 }
 
 }  // namespace

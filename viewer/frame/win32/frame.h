@@ -22,8 +22,10 @@ enum : UINT {
   UM_FONT = WM_USER + 4,
   UM_OPEN_IF_EXISTS = WM_USER + 5,
   UM_OPEN_PATH = WM_USER + 6,
-  UM_OPEN_FILE = WM_USER + 7,   // lParam: the name, owned by the sender
-  UM_OPEN_FILE2 = WM_USER + 8,  // posted: a new std::wstring the handler frees; sent with wParam 1: as above
+  // Both carry the file's name in lParam. A sent name belongs to its
+  // sender; a name posted by PostOpenFile is held until it is handled.
+  UM_OPEN_FILE = WM_USER + 7,
+  UM_OPEN_FILE2 = WM_USER + 8,
   UM_STARTUP_OPEN = WM_USER + 9,
   UM_SELECT_START = WM_USER + 10,
   UM_SELECT_EXTEND = WM_USER + 11,
@@ -36,6 +38,9 @@ enum : UINT {
   UM_SCROLL_LINES = WM_USER + 21,
   UM_GOTO_OFFSET = WM_USER + 22,
 };
+
+// UM_LAYOUT's lParam that makes the layout rebuild the lines.
+inline constexpr LPARAM kLayoutRebuild = -2;
 
 inline constexpr wchar_t kWindowClass[] = L"ZORVO";
 inline constexpr UINT_PTR kTimerAbove = 1;
@@ -62,6 +67,9 @@ void SetFrameNotifier(Notifier* notifier);  // null: the platform's
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HINSTANCE Instance();
 void SetInstance(HINSTANCE instance);
+// Posts UM_OPEN_FILE with `name` (cut to MAX_PATH - 1 characters), held
+// by the window until the message is handled or the window is destroyed.
+void PostOpenFile(HWND window, const std::wstring& name);
 // The options word with the run-time bits, and the layout width, that the
 // line model gets.
 FormatParams CurrentParams();
@@ -85,7 +93,8 @@ class WaitCursor {
 
 // paint.cpp
 void OnFont(HWND window);                                   // UM_FONT
-void OnLayout(HWND window, LPARAM lParam, bool sizeReason);  // UM_LAYOUT, WM_SIZE
+// UM_LAYOUT (`forced` when its lParam is kLayoutRebuild) and WM_SIZE.
+void OnLayout(HWND window, bool forced, bool sizeReason);
 void OnPaint(HWND window);                                  // WM_PAINT
 void FitFontSize(HWND window);                              // command 168
 void DestroyScreenFont();
@@ -120,6 +129,17 @@ bool SetupCommand(HWND window, int id);
 
 // about_dialog.cpp: Help > About; 1 for OK, 0 for Cancel.
 int AboutDialog(HWND owner);
+
+// page_index_window.cpp
+class PageIndex;
+// The page index of the open file (the window tests look at it).
+PageIndex& WindowPageIndex();
+// PG_START, PG_CONT, PG_CANCEL, PG_END; timer 3 runs while it is active.
+void OnPageIndexMessage(HWND window, UINT message);
+// After a read refreshed the file's length: a complete index goes on over
+// what the file has grown by; one that bytes were cut from starts again.
+void KeepPageIndexCurrent(HWND window);
+void GoToCommand(HWND window);  // command 155
 
 // menus.cpp
 void TrimMenus(HWND window);

@@ -1,28 +1,19 @@
-// The Freeze Columns dialog, and the field checks, help and running that
-// all the option dialogs share.
+// The Freeze Columns dialog: the number of columns, picked by clicking a
+// column of the top line or of a scale.
 #include <windows.h>
 
 #include <algorithm>
 #include <string>
-#include <utility>
 
 #include "viewer/frame/win32/dialogs.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/frame/win32/screen_font.h"
 #include "viewer/resources/resource.h"
-#include "viewer/settings/field_checks.h"
 #include "viewer/settings/format_options.h"
 
 namespace zorvo {
 
 namespace {
-
-DialogHook& InitHook() {
-  static DialogHook hook;
-  return hook;
-}
-
-// Freeze Columns.
 
 // Sent by the example and the scale after a click or a key: wParam is the
 // field whose caret column becomes the number.
@@ -42,7 +33,7 @@ struct FreezeState {
 
 // The example and the scale: edit controls that also tell the dialog where
 // the caret went, once the control itself has moved it.
-LRESULT CALLBACK SampleFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT SampleField(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
   const auto original = reinterpret_cast<WNDPROC>(GetPropW(field, kOriginalProc));
   if (!original) return DefWindowProcW(field, message, wParam, lParam);
   const LRESULT result = CallWindowProcW(original, field, message, wParam, lParam);
@@ -50,6 +41,11 @@ LRESULT CALLBACK SampleFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM
     SendMessageW(GetParent(field), UM_CARET_COLUMN, static_cast<WPARAM>(GetDlgCtrlID(field)), 0);
   }
   return result;
+}
+
+LRESULT CALLBACK SampleFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
+  return Guarded([&] { return SampleField(field, message, wParam, lParam); },
+                 [field](GuardFailure) -> LRESULT { return DialogFailed(GetParent(field)); });
 }
 
 void Subclass(HWND field) {
@@ -157,43 +153,6 @@ int FreezeColumnsDialog(HWND owner, std::string_view example) {
   FreezeState state;
   state.example.assign(example.substr(0, kMaxExample));
   return RunDialog(owner, L"FreezeColumns", &GuardedDialogProc<HandleFreeze>, &state);
-}
-
-void SetDialogInitHook(DialogHook hook) { InitHook() = std::move(hook); }
-
-void DialogReady(HWND dialog) {
-  if (InitHook()) InitHook()(dialog);
-}
-
-int RunDialog(HWND owner, const wchar_t* name, DLGPROC procedure, void* state) {
-  const INT_PTR result =
-      DialogBoxParamW(Instance(), name, owner, procedure, reinterpret_cast<LPARAM>(state));
-  if (result == -1) FrameNotifier().Beep(kIconExclamation);
-  return result == 1 ? 1 : 0;
-}
-
-bool CheckIntField(HWND dialog, int field, int min, int max, const wchar_t* name, int& value) {
-  HWND control = GetDlgItem(dialog, field);
-  std::wstring text(static_cast<size_t>(std::max(GetWindowTextLengthW(control), 0)) + 1, L'\0');
-  text.resize(static_cast<size_t>(
-      std::max(GetWindowTextW(control, text.data(), static_cast<int>(text.size())), 0)));
-  const IntFieldCheck check = CheckIntText(text, min, max, name ? name : L"");
-  if (check.value) {
-    value = *check.value;
-    return true;
-  }
-  FrameNotifier().Message(check.message, L"Bad Options", kIconHand,
-                          reinterpret_cast<uintptr_t>(dialog));
-  // Through the dialog, so that the default button and the selection follow.
-  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
-  FrameNotifier().Beep(kIconAsterisk);
-  return false;
-}
-
-void ShowDialogHelp(HWND dialog, DWORD context) {
-  if (!WinHelpW(dialog, L"ZORVO.HLP", HELP_CONTEXT, context)) {
-    FrameNotifier().Beep(kIconExclamation);
-  }
 }
 
 }  // namespace zorvo

@@ -63,7 +63,7 @@ void StopAutoScroll(HWND window) {
   view.autoScrollTimer = 0;
 }
 
-void Warn() { MessageBeep(MB_ICONEXCLAMATION); }
+void Warn() { FrameNotifier().Beep(kIconExclamation); }
 
 // The drag reached the edge zone `zone` describes: the timer restarts with
 // every move so the interval follows the pointer.
@@ -128,7 +128,16 @@ bool OnVScroll(HWND window, WPARAM wParam) {
 }
 
 void OnHScroll(HWND window, WPARAM wParam) {
-  const int32_t offset = HorizontalScroll(View(), LOWORD(wParam), HIWORD(wParam));
+  const int code = LOWORD(wParam);
+  // The message holds 16 bits of the thumb's position; columns go further.
+  int32_t thumb = HIWORD(wParam);
+  if (code == SB_THUMBPOSITION) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_TRACKPOS;
+    if (GetScrollInfo(window, SB_HORZ, &info)) thumb = info.nTrackPos;
+  }
+  const int32_t offset = HorizontalScroll(View(), code, thumb);
   if (offset >= 0) SetHorizontalOffset(window, offset);
 }
 
@@ -184,6 +193,13 @@ bool OnMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       view.capturing = false;
       ReleaseCapture();
       return true;
+    case WM_CAPTURECHANGED:
+      // Another window took the mouse during a drag: the drag ends there,
+      // or the timer would scroll on and the next click would be ignored.
+      if (reinterpret_cast<HWND>(lParam) == window) return false;
+      StopAutoScroll(window);
+      view.capturing = false;
+      return false;
     case WM_LBUTTONDBLCLK:
       if (PointerY(lParam) < TitleBottom()) return false;
       if (IsTableLine(Screen(), EntryUnderPointer(lParam))) {

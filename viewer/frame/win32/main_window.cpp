@@ -1,28 +1,34 @@
 // The main window's procedure: creation and destruction, the private
 // messages, opening and closing files, and the command table.
 #include <windows.h>
+// windows.h first: the others build on it.
 #include <commdlg.h>
 #include <shellapi.h>
 
 #include <algorithm>
+#include <list>
 #include <memory>
 #include <new>
 #include <string>
 
+#include "common/exception_guard.h"
 #include "common/notifier.h"
 #include "common/program_path.h"
 #include "viewer/dde/win32/dde_server.h"
-#include "viewer/file/carriage_control.h"
+#include "viewer/file/search.h"
+#include "viewer/frame/error_report.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/dialogs.h"
-#include "viewer/file/search.h"
 #include "viewer/frame/win32/find_dialogs.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/frame/win32/startup.h"
+#include "viewer/print/win32/print_commands.h"
+#include "viewer/print/win32/print_job.h"
 #include "viewer/resources/resource.h"
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/recent_lists.h"
 #include "viewer/settings/setups.h"
+#include "viewer/settings/user_skip_counts.h"
 
 namespace zorvo {
 
@@ -44,7 +50,8 @@ class FrameMessages : public Notifier {
 
 RebuildContext& Rebuilder() {
   static FrameMessages messages;
-  static RebuildContext context(OpenFile(), messages, &Tags());
+  static TagMarker marks(Tags());
+  static RebuildContext context(OpenFile(), messages, &marks);
   return context;
 }
 
@@ -56,11 +63,22 @@ std::wstring NamePart(const std::wstring& path) {
 
 void Repaint(HWND window) { InvalidateRect(window, nullptr, FALSE); }
 
-// Posts UM_OPEN_FILE with a copy of `name` that the handler frees.
-void PostOpenFile(HWND window, const std::wstring& name) {
-  auto* copy = new (std::nothrow) std::wstring(name.substr(0, MAX_PATH - 1));
-  if (!copy) return;
-  if (!PostMessageW(window, UM_OPEN_FILE2, 0, reinterpret_cast<LPARAM>(copy))) delete copy;
+void Warn() { FrameNotifier().Beep(kIconExclamation); }
+
+// The names posted with UM_OPEN_FILE, held here from the post until the
+// message is handled; a list, so that each keeps its characters in place.
+std::list<std::wstring>& PostedNames() {
+  static std::list<std::wstring> names;
+  return names;
+}
+
+// The name a UM_OPEN_FILE message carries, copied; when it was posted, the
+// held one is let go.
+std::wstring TakeName(LPARAM lParam) {
+  const auto* name = reinterpret_cast<const wchar_t*>(lParam);
+  std::wstring copy(name);
+  PostedNames().remove_if([name](const std::wstring& held) { return held.c_str() == name; });
+  return copy;
 }
 
 void ClearTags() { Tags().count = 0; }
@@ -180,7 +198,7 @@ LRESULT OpenPath(HWND window, WPARAM offerDialog, const wchar_t* path) {
   if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     std::wstring copy = std::wstring(path).substr(0, MAX_PATH - 1);
-    SendMessageW(window, UM_OPEN_FILE2, 1, reinterpret_cast<LPARAM>(copy.c_str()));
+    SendMessageW(window, UM_OPEN_FILE2, 0, reinterpret_cast<LPARAM>(copy.c_str()));
     return 1;
   }
   return offerDialog == 1 ? OpenDialog(window) : 0;
@@ -189,24 +207,26 @@ LRESULT OpenPath(HWND window, WPARAM offerDialog, const wchar_t* path) {
 // Switching format keeps each format's own options word.
 void SetDisplayFormat(HWND window, int format) {
   FormatOptions& options = ViewOptions();
-  options.Options[std::clamp(options.Format, 0, 2)] = options.CurrentOptions;
+  options.Options[std::clamp<int32_t>(options.Format, kFormatText, kFormatRaw)] =
+      options.CurrentOptions;
   options.Format = format;
   options.CurrentOptions = options.Options[format];
-  SendMessageW(window, UM_LAYOUT, 0, -2);
+  SendMessageW(window, UM_LAYOUT, 0, kLayoutRebuild);
 }
 
 void ToggleWrap(HWND window) {
   FormatOptions& options = ViewOptions();
-  options.CurrentOptions ^= 0x1;
-  options.Options[std::clamp(options.Format, 0, 2)] = options.CurrentOptions;
-  SendMessageW(window, UM_LAYOUT, 0, -2);
+  options.CurrentOptions ^= kOptWrap;
+  options.Options[std::clamp<int32_t>(options.Format, kFormatText, kFormatRaw)] =
+      options.CurrentOptions;
+  SendMessageW(window, UM_LAYOUT, 0, kLayoutRebuild);
 }
 
 void SetAlwaysOnTop(HWND window, bool on) {
   View().alwaysOnTop = on;
   if (!SetWindowPos(window, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                     SWP_NOMOVE | SWP_NOSIZE)) {
-    MessageBeep(MB_ICONEXCLAMATION);
+    Warn();
   }
 }
 
@@ -214,7 +234,7 @@ void Zoom(HWND window, int steps, bool reset) {
   View().zoomSteps = reset ? 0 : View().zoomSteps + steps;
   SendMessageW(window, UM_FONT, 0, 0);
   View().layoutWidth = -1;
-  SendMessageW(window, UM_LAYOUT, 0, -2);
+  SendMessageW(window, UM_LAYOUT, 0, kLayoutRebuild);
   Repaint(window);
 }
 
@@ -222,8 +242,16 @@ void Zoom(HWND window, int steps, bool reset) {
 void ApplySetup(HWND window) {
   ReloadSetup(CreateTitleBuffers(false, FrameNotifier()));
   SendMessageW(window, UM_FONT, 0, 0);
-  SendMessageW(window, UM_LAYOUT, 0, -2);
+  SendMessageW(window, UM_LAYOUT, 0, kLayoutRebuild);
   Repaint(window);
+}
+
+// After the options or the font changed: a new font, and a layout that
+// rebuilds the lines.
+void RemakeFont(HWND window) {
+  View().layoutWidth = -1;
+  SendMessageW(window, UM_FONT, 0, 0);
+  PostMessageW(window, UM_LAYOUT, 0, -2);
 }
 
 void ShowHelp(HWND window) {
@@ -233,11 +261,24 @@ void ShowHelp(HWND window) {
   path += L".htm";
   const auto result = reinterpret_cast<INT_PTR>(
       ShellExecuteW(window, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-  if (result < 32) MessageBeep(MB_ICONEXCLAMATION);
+  if (result < 32) Warn();
 }
 
-void Command(HWND window, int id) {
+// The commands that do nothing without an open file.
+bool NeedsFile(int id) {
+  static constexpr int kNeedFile[] = {
+      IDM_PRINT,     IDM_PRINTPAGE,  IDM_PRINTALL,    IDM_PRINTTAGS,  IDM_PRINTTAGSNOW,
+      IDM_CLOSE,     IDM_SIDES,      IDM_TOGGLE,      IDM_NEXTMARK,   IDM_UNMARKALL,
+      IDM_SETMARKS,  IDM_RESETMARKS, IDM_FREEZETITLE, IDM_CLEARTITLE, IDM_FINDTEXT,
+      IDM_FINDHEX,   IDM_FINDNEXT,   IDM_MARKALL,     IDM_GOTO,       IDM_COPY,
+      IDM_SELECTALL, IDM_UNSELECT,   IDM_COPYTAGS};
+  return std::find(std::begin(kNeedFile), std::end(kNeedFile), id) != std::end(kNeedFile);
+}
+
+void Command(HWND window, int id, LPARAM lParam) {
+  if (PrintCommand(window, id, lParam)) return;
   const bool file = !OpenFile().path.empty();
+  if (!file && NeedsFile(id)) return;
   switch (id) {
     case IDM_OPEN:
       OpenDialog(window);
@@ -249,11 +290,11 @@ void Command(HWND window, int id) {
       if (file) CloseFile(window);
       return;
     case IDM_IGNOREDDE:
-      if (View().ddeState == 2) {
-        if (StartDdeServer(window)) View().ddeState = 0;
+      if (View().ddeState == kDdeOff) {
+        if (StartDdeServer(window)) View().ddeState = kDdeServing;
       } else {
         StopDdeServer();
-        View().ddeState = 2;
+        View().ddeState = kDdeOff;
       }
       return;
     case IDM_CONTENTS:
@@ -270,7 +311,7 @@ void Command(HWND window, int id) {
       if (!file) return;
       if (id == IDM_FINDTEXT ? FindTextDialog(window) : FindHexDialog(window)) {
         if (Search().pattern.empty()) {
-          MessageBeep(MB_ICONEXCLAMATION);  // hex digits that make no byte
+          Warn();  // hex digits that make no byte
           return;
         }
         if (Search().flags & kSearchFromTop) View().searchPosition = 0;
@@ -324,6 +365,16 @@ void Command(HWND window, int id) {
       ColorDialog(window);
       Repaint(window);
       return;
+    case IDM_OPTIONS:
+      DisplayFormattingDialog(window);
+      RemakeFont(window);
+      return;
+    case IDM_FONT:
+      if (ChooseScreenFont(window)) RemakeFont(window);
+      return;
+    case IDM_GOTO:
+      if (file) GoToCommand(window);
+      return;
     default:
       break;
   }
@@ -337,14 +388,9 @@ void Command(HWND window, int id) {
     if (index < recent.count) PostOpenFile(window, recent.entries[index]);
     return;
   }
-  // Printing and the option dialogs come with their own parts of the
-  // program; until then they only beep.
-  static constexpr int kLater[] = {IDM_PRINT,    IDM_PRINTSETUP, IDM_PAGESETUP,    IDM_PRINTPAGE,
-                                   IDM_PRINTALL, IDM_PRINTTAGS,  IDM_PRINTTAGSNOW, IDM_SIDES,
-                                   IDM_GOTO,     IDM_OPTIONS,    IDM_FONT};
-  if (std::find(std::begin(kLater), std::end(kLater), id) != std::end(kLater)) {
-    MessageBeep(MB_ICONEXCLAMATION);
-  }
+  // Page Setup comes with its own part of the program; until then it only
+  // beeps.
+  if (id == IDM_PAGESETUP) Warn();
 }
 
 bool Create(HWND window) {
@@ -363,8 +409,8 @@ bool Create(HWND window) {
     Screen();
     Tags();
   } catch (const std::bad_alloc&) {
-    MessageBeep(MB_ICONHAND);
-    MessageBoxW(window, L"Cannot allocate memory", kAppTitle, MB_ICONHAND);
+    FrameNotifier().Message(L"Cannot allocate memory", kAppTitle, kIconHand,
+                            reinterpret_cast<uintptr_t>(window));
     SendMessageW(window, WM_CLOSE, 0, 0);
     return false;
   }
@@ -391,10 +437,47 @@ void Destroy(HWND window) {
   WinHelpW(window, kHelpFile, HELP_QUIT, 0);  // the dialogs' help is no longer needed
   DragAcceptFiles(window, FALSE);
   DestroyScreenFont();
+  PostedNames().clear();  // names posted to a window that is gone
   PostQuitMessage(0);
 }
 
+LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// An exception that reached the window procedure's edge: the view shows the
+// program-error report in place of the file (Home goes back to the file),
+// with a stop beep; without a file the beep alone.
+LRESULT ReportFailure(HWND window, UINT message) {
+  switch (message) {
+    case WM_CREATE:
+      return -1;  // no window, which start-up reports
+    case WM_DESTROY:
+      PostQuitMessage(0);  // the program still ends
+      return 0;
+    case WM_PAINT:
+      ValidateRect(window, nullptr);  // else the same paint comes back at once
+      break;
+    default:
+      break;
+  }
+  LineTable& table = Screen();
+  // A report already shown stays: painting it cannot fail again and again.
+  if (!OpenFile().path.empty() && !HoldsProgramError(table)) {
+    ShowProgramError(kStatusFailed, OpenFile(), table);
+    InvalidateRect(window, nullptr, FALSE);
+  }
+  FrameNotifier().Beep(kIconHand);
+  return 0;
+}
+
 }  // namespace
+
+void PostOpenFile(HWND window, const std::wstring& name) {
+  std::list<std::wstring>& held = PostedNames();
+  held.push_back(name.substr(0, MAX_PATH - 1));
+  if (!PostMessageW(window, UM_OPEN_FILE2, 0, reinterpret_cast<LPARAM>(held.back().c_str()))) {
+    held.pop_back();
+  }
+}
 
 Notifier& FrameNotifier() { return frameNotifier ? *frameNotifier : PlatformNotifier(); }
 void SetFrameNotifier(Notifier* notifier) { frameNotifier = notifier; }
@@ -423,7 +506,7 @@ FormatParams CurrentParams() {
   if (Globals().PadPageLength > 0) params.options |= kOptPagePadding;
   params.lineLength = View().layoutWidth > 0 ? View().layoutWidth : options.MaxLineLength;
   params.tabLength = options.TabLength;
-  params.skipCounts = &SkipCountsFor(params.options, options.CCName);
+  params.skipCounts = &ProfileSkipCounts(params.options, options.CCName);
   return params;
 }
 
@@ -447,6 +530,7 @@ PositionOutcome PositionView(HWND window, PositionKind kind, int64_t value) {
     }
   };
   const PositionOutcome outcome = Position(position, PositionMessage{kind, value}, busy);
+  KeepPageIndexCurrent(window);
   if (outcome.repaint == Repaint::kNone) return outcome;
   RECT area = TextArea(window);
   if (outcome.repaint == Repaint::kScrollUp || outcome.repaint == Repaint::kScrollDown) {
@@ -460,6 +544,13 @@ PositionOutcome PositionView(HWND window, PositionKind kind, int64_t value) {
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return Guarded([&] { return HandleMessage(window, message, wParam, lParam); },
+                 [&](GuardFailure) { return ReportFailure(window, message); });
+}
+
+namespace {
+
+LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   ViewState& view = View();
   switch (message) {
     case WM_CREATE:
@@ -472,7 +563,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       view.clientWidth = LOWORD(lParam);
       view.clientHeight = HIWORD(lParam);
       if (wParam != SIZE_MINIMIZED) {
-        OnLayout(window, lParam, true);
+        OnLayout(window, false, true);
         return 0;
       }
       break;
@@ -486,8 +577,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (OnKeyDown(window, wParam)) return 0;
       break;
     case WM_COMMAND:
-      Command(window, LOWORD(wParam));
+      Command(window, LOWORD(wParam), lParam);
       return 0;
+    case WM_CLOSE:
+      if (HoldCloseWhilePrinting(window)) return 0;  // closed when the job ends
+      break;
     case WM_TIMER:
       if (wParam == kTimerAbove || wParam == kTimerBelow) {
         OnDragTimer(window, wParam);
@@ -512,6 +606,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
     case WM_MOUSEWHEEL:
+    case WM_CAPTURECHANGED:
       if (OnMouse(window, message, wParam, lParam)) return 0;
       break;
     case WM_DROPFILES: {
@@ -536,7 +631,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       PositionView(window, PositionKind::kGotoOffset, OffsetOf(wParam, lParam));
       return 0;
     case UM_LAYOUT:
-      OnLayout(window, lParam, false);
+      OnLayout(window, lParam == kLayoutRebuild, false);
       return 0;
     case UM_FONT:
       OnFont(window);
@@ -546,20 +641,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case UM_OPEN_PATH:
       return OpenPath(window, wParam, reinterpret_cast<const wchar_t*>(lParam));
     case UM_OPEN_FILE:
-      if (lParam) OpenFileNamed(window, reinterpret_cast<const wchar_t*>(lParam));
+    case UM_OPEN_FILE2:
+      if (lParam) OpenFileNamed(window, TakeName(lParam));
       return 0;
-    case UM_OPEN_FILE2: {
-      // Posted names are copies made for the message; sent ones (wParam 1)
-      // belong to the sender.
-      if (!lParam) return 0;
-      if (wParam == 1) {
-        OpenFileNamed(window, reinterpret_cast<const wchar_t*>(lParam));
-      } else {
-        std::unique_ptr<std::wstring> name(reinterpret_cast<std::wstring*>(lParam));
-        OpenFileNamed(window, *name);
-      }
-      return 0;
-    }
     case UM_STARTUP_OPEN:
       if (SendMessageW(window, UM_OPEN_IF_EXISTS, 1, lParam) == 0) {
         PostMessageW(window, WM_CLOSE, 0, 0);
@@ -576,11 +660,18 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case PG_CONT:
     case PG_CANCEL:
     case PG_END:
-      return 0;  // the page index comes with its own part of the program
+      OnPageIndexMessage(window, message);
+      return 0;
+    case WM_ENDSESSION:
+      // The session ends without destroying the window: delete the index now.
+      if (wParam) SendMessageW(window, PG_END, 0, 0);
+      return 0;
     default:
       break;
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
+
+}  // namespace
 
 }  // namespace zorvo

@@ -46,7 +46,7 @@ void SetMarks(HWND window) {
     TooManyBookmarks();
     return;
   }
-  const SetContinuation next = ContinueSet(table, view.selection, range);
+  const SetContinuation next = ContinueSet(table, view.selection, range, OpenFile().Flen);
   if (view.returnPosition == -1) view.returnPosition = table[table.Acur].offset;
   if (!next.at) {
     SendMessageW(window, UM_SELECT_CLEAR, 0, 0);

@@ -266,7 +266,7 @@ void OnFont(HWND window) {
   ReleaseDC(window, dc);
 }
 
-void OnLayout(HWND window, LPARAM lParam, bool sizeReason) {
+void OnLayout(HWND window, bool forced, bool sizeReason) {
   ViewState& view = View();
   const ClientSize client = ClientOf(window);
   view.clientWidth = client.width;
@@ -279,7 +279,7 @@ void OnLayout(HWND window, LPARAM lParam, bool sizeReason) {
   in.layoutWidth = view.layoutWidth;
   in.maxLineLength = options.MaxLineLength;
   in.sizeReason = sizeReason;
-  in.forced = lParam == -2;
+  in.forced = forced;
   const LayoutDecision decision = DecideLayout(in);
   if (decision.resetHorizontal) view.horizontalOffset = 0;
   if (decision.rebuild) {
@@ -359,7 +359,7 @@ void FitFontSize(HWND window) {
   // As a zoom does: the new font, and the lines laid out again for it.
   SendMessageW(window, UM_FONT, 0, 0);
   View().layoutWidth = -1;
-  SendMessageW(window, UM_LAYOUT, 0, -2);
+  SendMessageW(window, UM_LAYOUT, 0, kLayoutRebuild);
   InvalidateRect(window, nullptr, TRUE);
 }
 

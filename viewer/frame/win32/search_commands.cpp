@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "viewer/file/search.h"
+#include "viewer/frame/error_report.h"
 #include "viewer/frame/marks.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/resources/resource.h"
@@ -36,13 +37,15 @@ void FindNext(HWND window) {
     return;
   }
   const LineTable& table = Screen();
+  // The program-error report shows no part of the file.
+  const bool report = HoldsProgramError(table);
   int64_t start;
   if (view.searchPosition >= file.Flen) {
     start = 0;
   } else if (view.searchPosition >= 0) {
     start = view.searchPosition;
   } else {
-    start = std::max(table[table.Acur].offset, view.selection.end);
+    start = std::max(report ? 0 : table[table.Acur].offset, view.selection.end);
   }
   int64_t match;
   {
@@ -63,7 +66,7 @@ void FindNext(HWND window) {
   const int64_t length = static_cast<int64_t>(search.pattern.size());
   view.selection = Selection{match, match + length, match, match + length};
   const int32_t last = std::min(table.Acur + LinesPerPage(view, TitleCount()), table.Alast);
-  if (match >= table[table.Acur].offset && match < table[last].offset) {
+  if (!report && match >= table[table.Acur].offset && match < table[last].offset) {
     Repaint(window);
   } else {
     SendMessageW(window, UM_GOTO_OFFSET, OffsetHigh(match), OffsetLow(match));

@@ -47,21 +47,30 @@ int ShowCode(int show) {
   return show;
 }
 
+int RunMessageLoop(HWND window, HACCEL accelerators) {
+  MSG message{};
+  BOOL got;
+  while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+    if (accelerators && TranslateAcceleratorW(window, accelerators, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return got == 0 ? static_cast<int>(message.wParam) : kExitLoopFailed;
+}
+
 int RunViewer(HINSTANCE instance, const char* commandLine, int show) {
   SetInstance(instance);
   LoadViewerSettings(commandLine);
   const int showCode = ShowCode(show);
   if (!RegisterMainClass(instance)) {
-    MessageBeep(MB_ICONHAND);
-    MessageBoxW(nullptr, L"Cannot register class", nullptr, MB_ICONHAND);
-    return -1;
+    FrameNotifier().Message(L"Cannot register class", L"", kIconHand);
+    return kExitNoClass;
   }
   HWND window = CreateMainWindow(instance);
   if (!window) {
-    MessageBeep(MB_ICONHAND);
-    MessageBoxW(nullptr, L"Cannot create window", nullptr, MB_ICONHAND);
+    FrameNotifier().Message(L"Cannot create window", L"", kIconHand);
     UnregisterClassW(kWindowClass, instance);
-    return -2;
+    return kExitNoWindow;
   }
   ShowWindow(window, showCode);
   HACCEL accelerators = LoadAcceleratorsW(instance, L"ZORVO");
@@ -75,17 +84,12 @@ int RunViewer(HINSTANCE instance, const char* commandLine, int show) {
   }
   if (switches.Switch('M')) PostMessageW(window, WM_COMMAND, IDM_ONTOPON, 0);
 
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (accelerators && TranslateAcceleratorW(window, accelerators, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  const int exitCode = RunMessageLoop(window, accelerators);
   // The window stopped the server when it was destroyed; this is for a
   // stop that waited for the commands it interrupted.
   if (DdeServerRunning()) StopDdeServer();
   UnregisterClassW(kWindowClass, instance);
-  return static_cast<int>(message.wParam);
+  return exitCode;
 }
 
 }  // namespace zorvo

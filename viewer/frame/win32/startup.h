@@ -14,6 +14,16 @@ bool RegisterMainClass(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance);
 // The show code from the switches N and X, else `show`.
 int ShowCode(int show);
+
+// Exit codes of the program besides the quit message's own.
+enum ExitCode : int {
+  kExitNoClass = -1,     // the window class was refused
+  kExitNoWindow = -2,    // the main window could not be made
+  kExitLoopFailed = -3,  // the system could not deliver the next message
+};
+// Runs the message loop until the quit message, translating the
+// accelerators for `window`; the quit message's code, or kExitLoopFailed.
+int RunMessageLoop(HWND window, HACCEL accelerators);
 // The whole program: returns the exit code.
 int RunViewer(HINSTANCE instance, const char* commandLine, int show);
 

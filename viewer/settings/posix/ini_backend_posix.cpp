@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/wide_text.h"
+#include "viewer/file/byte_scan.h"
 #include "viewer/settings/profile_store.h"
 
 namespace zorvo {
@@ -30,7 +31,7 @@ constexpr size_t kNone = static_cast<size_t>(-1);
 // What the Windows functions count as blank around names and values,
 // Ctrl-Z among them (an old end-of-file mark).
 bool IsBlank(wchar_t c) {
-  return c == L' ' || c == L'\t' || c == L'\v' || c == L'\f' || c == L'\r' || c == 0x1A;
+  return c == L' ' || c == L'\t' || c == L'\v' || c == L'\f' || c == L'\r' || c == kCtrlZ;
 }
 
 std::wstring_view Trim(std::wstring_view text) {
@@ -166,8 +167,7 @@ class IniBackend : public ProfileBackend {
     }
     // A value is one line: what follows a line break could not be read back
     // and would turn into a key of its own.
-    std::wstring_view value = text.substr(0, text.find_first_of(L"\r\n"));
-    while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
+    const std::wstring value = IniValueText(text.substr(0, text.find_first_of(L"\r\n")));
 
     IniFile file;
     if (!file.Load(path_) || !MayReplace(file)) return false;
@@ -177,18 +177,18 @@ class IniBackend : public ProfileBackend {
         file.lines.push_back(file.MakeLine(L""));
       }
       file.lines.push_back(file.MakeLine(L"[" + std::wstring(section) + L"]"));
-      file.lines.push_back(file.MakeLine(std::wstring(key) + L"=" + std::wstring(value)));
+      file.lines.push_back(file.MakeLine(std::wstring(key) + L"=" + value));
     } else if (const size_t at = file.FindKey(header, key); at != kNone) {
       if (file.lines[at].value == value) return true;
       // The name keeps the spelling it has in the file.
-      file.lines[at] = file.MakeLine(file.lines[at].name + L"=" + std::wstring(value));
+      file.lines[at] = file.MakeLine(file.lines[at].name + L"=" + value);
     } else {
       // After the section's last line that is not blank, so the blank line
       // before the next section stays where it is.
       size_t end = file.SectionEnd(header);
       while (end > header + 1 && Trim(WideFromUtf8(file.lines[end - 1].raw)).empty()) --end;
       file.lines.insert(file.lines.begin() + static_cast<ptrdiff_t>(end),
-                        file.MakeLine(std::wstring(key) + L"=" + std::wstring(value)));
+                        file.MakeLine(std::wstring(key) + L"=" + value));
     }
     return Save(file);
   }

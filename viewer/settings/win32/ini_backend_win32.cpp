@@ -18,21 +18,6 @@ constexpr DWORD kLargest = 1u << 24;  // characters; no profile value comes near
 
 bool HasLineBreak(std::wstring_view text) { return text.find_first_of(L"\r\n") != text.npos; }
 
-// Narrow texts arrive widened byte by byte, so bytes 0x80-0x9F come as C1
-// controls, which an ANSI file cannot hold (they would turn into '?'); the
-// code page's own characters for those bytes go to the file and narrow back
-// to the same bytes.
-std::wstring ForAnsiFile(std::wstring_view text) {
-  std::wstring out(text);
-  for (wchar_t& c : out) {
-    if (c < 0x80 || c > 0x9F) continue;
-    const char byte = static_cast<char>(c);
-    wchar_t wide;
-    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &byte, 1, &wide, 1) == 1) c = wide;
-  }
-  return out;
-}
-
 class IniBackendWin32 : public ProfileBackend {
  public:
   explicit IniBackendWin32(std::wstring path) : path_(std::move(path)) {}
@@ -84,7 +69,7 @@ class IniBackendWin32 : public ProfileBackend {
       return false;
     }
     // A value is one line; what follows a break would come back as a key.
-    const std::wstring value = ForAnsiFile(text.substr(0, text.find_first_of(L"\r\n")));
+    const std::wstring value = IniValueText(text.substr(0, text.find_first_of(L"\r\n")));
     const std::wstring s(section), k(key);
     return WritePrivateProfileStringW(s.c_str(), k.c_str(), value.c_str(), path_.c_str()) != FALSE;
   }
@@ -99,6 +84,44 @@ class IniBackendWin32 : public ProfileBackend {
     if (section.empty()) return true;
     const std::wstring s(section);
     return WritePrivateProfileStringW(s.c_str(), nullptr, nullptr, path_.c_str()) != FALSE;
+  }
+
+  // The file is in the ANSI code page, which holds a byte from 0x80 on as
+  // its own character for it, not as the character of the same code (a
+  // C1 control or a Latin-1 letter the code page may lack): each such byte
+  // goes in as the code page's character and comes back as that byte.
+  std::wstring WidenBytes(std::string_view bytes) override {
+    std::wstring wide(bytes.size(), L'\0');
+    for (size_t i = 0; i < bytes.size(); ++i) {
+      const char byte = bytes[i];
+      wide[i] = static_cast<unsigned char>(byte);
+      wchar_t c;
+      if (wide[i] >= 0x80 &&
+          MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &byte, 1, &c, 1) == 1) {
+        wide[i] = c;
+      }
+    }
+    return wide;
+  }
+
+  std::string NarrowText(std::wstring_view text) override {
+    std::string bytes(text.size(), '\0');
+    for (size_t i = 0; i < text.size(); ++i) {
+      const wchar_t c = text[i];
+      char byte = '?';
+      BOOL lost = FALSE;
+      if (c < 0x80) {
+        byte = static_cast<char>(c);
+      } else if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &c, 1, &byte, 1, nullptr,
+                                     &lost) != 1 ||
+                 lost) {
+        // Not a character of the code page: one of ours from a store
+        // written elsewhere, or '?'.
+        byte = c <= 0xFF ? static_cast<char>(c) : '?';
+      }
+      bytes[i] = byte;
+    }
+    return bytes;
   }
 
  private:

@@ -75,7 +75,10 @@ class RegistryBackend : public ProfileBackend {
     RegistryKey open;
     if (open.Open(HKEY_CURRENT_USER, SectionPath(section), KEY_QUERY_VALUE) != ERROR_SUCCESS)
       return {};
-    return ValueNames(open.get());
+    std::vector<std::wstring> names = ValueNames(open.get());
+    // The subkey's unnamed default value (another program's) is no key.
+    std::erase_if(names, [](const std::wstring& name) { return name.empty(); });
+    return names;
   }
 
   bool Write(std::wstring_view section, std::wstring_view key, std::wstring_view text) override {

@@ -1,4 +1,4 @@
-#include "viewer/frame/command_line.h"
+#include "viewer/settings/command_line.h"
 
 #include <cstddef>
 #include <utility>

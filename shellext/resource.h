@@ -1,0 +1,4 @@
+// Resource ids of Plimbus.dll.
+#pragma once
+
+#define IDS_PROJNAME 100

@@ -1,0 +1,13 @@
+// The identifiers of shellext/identifiers.h as the structures COM compares.
+#pragma once
+
+#include <windows.h>
+
+namespace zorvo {
+
+inline constexpr CLSID CLSID_QdContextMenu = {
+    0x5C8DABC4, 0x0937, 0x4662, {0x9E, 0xD9, 0xA5, 0xF9, 0x9D, 0x2E, 0x99, 0x77}};
+inline constexpr GUID LIBID_PlimbusLib = {
+    0x988E318B, 0x1E4D, 0x47AB, {0x95, 0x6F, 0x32, 0xE1, 0xC1, 0x21, 0x75, 0xF8}};
+
+}  // namespace zorvo

@@ -1,0 +1,53 @@
+# The page index of the real viewer under Wine: its temporary file exists
+# while indexing runs and is gone after File > Close and after File > Exit
+# (the way a DDE Exit ends the viewer too: the window is closed).
+. "$(dirname "$0")/lib.sh"
+viewer=$MINGW_BIN/Zorvo.exe
+[ -x "$viewer" ] || fail "Zorvo.exe is not built"
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+fi
+reg() { "$WINE_RUN" reg "$@" >/dev/null; }
+key='HKCU\Software\Korrin\Zorvo'
+reg delete "$key" /f 2>/dev/null || true
+# One slice of 16 bytes every ten minutes: the index stays active.
+reg add "$key\\Zorvo Setup" /v PageIndexingDelay /t REG_SZ /d 600000 /f
+reg add "$key\\Zorvo Setup" /v PageIndexingBuffer /t REG_SZ /d 16 /f
+trap 'reg delete "$key" /f 2>/dev/null || true' EXIT
+
+temp=$("$WINE_RUN" cmd /c echo %TEMP% | tr -d '\r')
+temp=$("$WINE_RUN" winepath -u "$temp" | tr -d '\r')
+[ -d "$temp" ] || fail "no temporary folder: $temp"
+indexes() { find "$temp" -maxdepth 1 -name 'TPX*.tmp' | sort; }
+before=$(indexes)
+
+cp "$DATA/formfeed/rfc2181_lf.txt" paged.txt
+start() {
+  "$WINE_RUN" "$viewer" "$(echo "Z:$PWD/paged.txt" | tr / '\\')" &
+  pid=$!
+  window=$(timeout 60 xdotool search --sync --name '^paged.txt - Tessary$' | head -1) ||
+    fail "no viewer window"
+  sleep 2
+}
+new_index() {  # the index files the viewer made
+  comm -13 <(echo "$before") <(indexes) | grep . || true
+}
+menu() { xdotool windowfocus "$window"; sleep 0.3; xdotool key alt+f; sleep 0.5; xdotool key "$1"; sleep 1; }
+
+start
+made=$(new_index)
+[ "$(echo "$made" | grep -c .)" = 1 ] || fail "one index file while indexing, found: '$made'"
+menu c
+[ "$(xdotool getwindowname "$window")" = "Tessary" ] || fail "File > Close did not close the file"
+[ -z "$(new_index)" ] || fail "the index file is still there after Close: $(new_index)"
+# Opened again from the recent files, then File > Exit.
+menu 1
+[ "$(xdotool getwindowname "$window")" = "paged.txt - Tessary" ] || fail "not opened again"
+[ -n "$(new_index)" ] || fail "no index file after opening again"
+menu x
+code=0
+timeout 30 tail --pid="$pid" -f /dev/null || fail "the viewer did not end on File > Exit"
+wait "$pid" || code=$?
+[ "$code" -eq 0 ] || fail "exit code $code"
+[ -z "$(new_index)" ] || fail "the index file is still there after Exit: $(new_index)"
+echo "index file made while indexing, gone after Close and after Exit"

@@ -1,0 +1,175 @@
+#include "file_printer.h"
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <winspool.h>
+
+#include <string>
+#include <vector>
+
+namespace zorvo {
+
+namespace {
+
+constexpr wchar_t kDriver[] = L"Wine PostScript Driver";
+constexpr wchar_t kEnvironment[] = L"Windows x64";
+constexpr wchar_t kPpdName[] = L"zorvo.ppd";
+
+// Just what the driver needs to know the paper: sizes, printable areas and
+// dimensions in points.
+constexpr char kPpd[] =
+    "*PPD-Adobe: \"4.3\"\n"
+    "*FormatVersion: \"4.3\"\n"
+    "*FileVersion: \"1.0\"\n"
+    "*LanguageVersion: English\n"
+    "*LanguageEncoding: ISOLatin1\n"
+    "*PCFileName: \"ZORVO.PPD\"\n"
+    "*Manufacturer: \"Korrin\"\n"
+    "*Product: \"(Zorvo PostScript)\"\n"
+    "*ModelName: \"Zorvo PostScript\"\n"
+    "*NickName: \"Zorvo PostScript\"\n"
+    "*PSVersion: \"(3010.000) 0\"\n"
+    "*LanguageLevel: \"3\"\n"
+    "*ColorDevice: True\n"
+    "*DefaultColorSpace: RGB\n"
+    "*FileSystem: False\n"
+    "*Throughput: \"1\"\n"
+    "*TTRasterizer: Type42\n"
+    "*DefaultResolution: 300dpi\n"
+    "*OpenUI *PageSize: PickOne\n"
+    "*OrderDependency: 10 AnySetup *PageSize\n"
+    "*DefaultPageSize: Letter\n"
+    "*PageSize Letter/US Letter: \"<</PageSize[612 792]/ImagingBBox null>>setpagedevice\"\n"
+    "*PageSize A4/A4: \"<</PageSize[595 842]/ImagingBBox null>>setpagedevice\"\n"
+    "*CloseUI: *PageSize\n"
+    "*OpenUI *PageRegion: PickOne\n"
+    "*OrderDependency: 10 AnySetup *PageRegion\n"
+    "*DefaultPageRegion: Letter\n"
+    "*PageRegion Letter/US Letter: \"<</PageSize[612 792]/ImagingBBox null>>setpagedevice\"\n"
+    "*PageRegion A4/A4: \"<</PageSize[595 842]/ImagingBBox null>>setpagedevice\"\n"
+    "*CloseUI: *PageRegion\n"
+    "*DefaultImageableArea: Letter\n"
+    "*ImageableArea Letter/US Letter: \"18 18 594 774\"\n"
+    "*ImageableArea A4/A4: \"18 18 577 824\"\n"
+    "*DefaultPaperDimension: Letter\n"
+    "*PaperDimension Letter/US Letter: \"612 792\"\n"
+    "*PaperDimension A4/A4: \"595 842\"\n"
+    "*DefaultFont: Courier\n"
+    "*Font Courier: Standard \"(002.004S)\" Standard ROM\n"
+    "*Font Courier-Bold: Standard \"(002.004S)\" Standard ROM\n"
+    "*Font Helvetica: Standard \"(001.006S)\" Standard ROM\n"
+    "*Font Times-Roman: Standard \"(001.007S)\" Standard ROM\n";
+
+unsigned long Fail(std::wstring* step, const wchar_t* what) {
+  const unsigned long code = GetLastError();
+  if (step) *step = what;
+  return code ? code : ERROR_GEN_FAILURE;
+}
+
+bool DriverInstalled() {
+  DWORD needed = 0, count = 0;
+  EnumPrinterDriversW(nullptr, const_cast<wchar_t*>(kEnvironment), 1, nullptr, 0, &needed, &count);
+  if (needed == 0) return false;
+  std::vector<BYTE> buffer(needed);
+  if (!EnumPrinterDriversW(nullptr, const_cast<wchar_t*>(kEnvironment), 1, buffer.data(), needed,
+                           &needed, &count)) {
+    return false;
+  }
+  const auto* drivers = reinterpret_cast<const DRIVER_INFO_1W*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i) {
+    if (drivers[i].pName && std::wstring(drivers[i].pName) == kDriver) return true;
+  }
+  return false;
+}
+
+bool WritePpd(const std::wstring& directory) {
+  const std::wstring path = directory + L"\\" + kPpdName;
+  CreateDirectoryW(directory.c_str(), nullptr);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok =
+      WriteFile(file, kPpd, sizeof kPpd - 1, &written, nullptr) && written == sizeof kPpd - 1;
+  CloseHandle(file);
+  return ok;
+}
+
+unsigned long InstallDriver(std::wstring* step) {
+  if (DriverInstalled()) return 0;
+  wchar_t directory[MAX_PATH] = {};
+  DWORD needed = 0;
+  if (!GetPrinterDriverDirectoryW(nullptr, const_cast<wchar_t*>(kEnvironment), 1,
+                                  reinterpret_cast<BYTE*>(directory), sizeof directory, &needed)) {
+    return Fail(step, L"GetPrinterDriverDirectoryW");
+  }
+  if (!WritePpd(directory)) return Fail(step, L"writing the PPD");
+  wchar_t driverFile[] = L"wineps.drv";
+  wchar_t dataFile[MAX_PATH];
+  lstrcpynW(dataFile, kPpdName, MAX_PATH);
+  wchar_t name[64];
+  lstrcpynW(name, kDriver, 64);
+  wchar_t environment[32];
+  lstrcpynW(environment, kEnvironment, 32);
+  DRIVER_INFO_3W info{};
+  info.cVersion = 3;
+  info.pName = name;
+  info.pEnvironment = environment;
+  info.pDriverPath = driverFile;
+  info.pDataFile = dataFile;
+  info.pConfigFile = driverFile;
+  if (!AddPrinterDriverW(nullptr, 3, reinterpret_cast<BYTE*>(&info))) {
+    return Fail(step, L"AddPrinterDriverW");
+  }
+  return 0;
+}
+
+// Points an existing printer at `port` when it writes elsewhere.
+unsigned long MovePrinter(HANDLE printer, const std::wstring& port, std::wstring* step) {
+  DWORD needed = 0;
+  GetPrinterW(printer, 2, nullptr, 0, &needed);
+  if (needed == 0) return Fail(step, L"GetPrinterW");
+  std::vector<BYTE> buffer(needed);
+  if (!GetPrinterW(printer, 2, buffer.data(), needed, &needed)) return Fail(step, L"GetPrinterW");
+  auto* info = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
+  if (info->pPortName && port == info->pPortName) return 0;
+  std::wstring copy = port;
+  info->pPortName = copy.data();
+  info->pSecurityDescriptor = nullptr;
+  if (!SetPrinterW(printer, 2, buffer.data(), 0)) return Fail(step, L"SetPrinterW");
+  return 0;
+}
+
+}  // namespace
+
+unsigned long AddFilePrinter(const std::wstring& name, const std::wstring& port,
+                             std::wstring* step) {
+  if (const unsigned long failed = InstallDriver(step)) return failed;
+  HANDLE printer = nullptr;
+  std::wstring printerName = name;
+  PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+  if (OpenPrinterW(printerName.data(), &printer, &access)) {
+    const unsigned long moved = MovePrinter(printer, port, step);
+    ClosePrinter(printer);
+    return moved;
+  }
+  std::wstring portName = port;
+  wchar_t driver[64];
+  lstrcpynW(driver, kDriver, 64);
+  wchar_t processor[] = L"WinPrint";
+  wchar_t datatype[] = L"RAW";
+  PRINTER_INFO_2W info{};
+  info.pPrinterName = printerName.data();
+  info.pPortName = portName.data();
+  info.pDriverName = driver;
+  info.pPrintProcessor = processor;
+  info.pDatatype = datatype;
+  info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+  printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+  if (!printer) return Fail(step, L"AddPrinterW");
+  ClosePrinter(printer);
+  return 0;
+}
+
+bool MakeDefaultPrinter(const std::wstring& name) { return SetDefaultPrinterW(name.c_str()) != 0; }
+
+}  // namespace zorvo
