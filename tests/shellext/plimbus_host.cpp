@@ -804,12 +804,19 @@ std::wstring TitleOnceItReads(DWORD pid, const std::wstring& expected) {
 void CloseRealViewers() {
   for (DWORD pid : RealViewers()) {
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
-    if (HWND window = MainWindowOf(pid)) PostMessageW(window, WM_CLOSE, 0, 0);
-    if (process != nullptr && WaitForSingleObject(process, 15000) != WAIT_OBJECT_0) {
+    if (process == nullptr) continue;
+    // A viewer just started may not have its window yet: asked again until
+    // it has one and ends.
+    bool ended = false;
+    for (int tick = 0; tick < 75 && !ended; ++tick) {
+      if (HWND window = MainWindowOf(pid)) PostMessageW(window, WM_CLOSE, 0, 0);
+      ended = WaitForSingleObject(process, 200) == WAIT_OBJECT_0;
+    }
+    if (!ended) {
       TerminateProcess(process, 1);
       ADD_FAILURE() << "the viewer did not close";
     }
-    if (process != nullptr) CloseHandle(process);
+    CloseHandle(process);
   }
 }
 
