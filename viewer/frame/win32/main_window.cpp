@@ -386,7 +386,6 @@ void Command(HWND window, int id, LPARAM lParam) {
   // The dialogs, copying and the rest come with their own parts of the
   // program; until then they only beep.
   static constexpr int kLater[] = {
-      IDM_PAGESETUP,
       IDM_ABOUT,
       IDM_SAVEOPTIONS, IDM_SAVESETUP,    IDM_LOADSETUP,    IDM_COPY,
       IDM_COPYTAGS};
