@@ -43,11 +43,9 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
-!define MUI_FINISHPAGE_RUN "$INSTDIR\Zorvo.exe"
-!define MUI_FINISHPAGE_RUN_TEXT "Start Zorvo"
-!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\Zorvo.htm"
-!define MUI_FINISHPAGE_SHOWREADME_TEXT "Show the help page"
-!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+; The finish page starts nothing: a program started from here would run with
+; the installer's administrator rights, and the context-menu entry of the
+; user's file manager could not hand it files over DDE.
 
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
@@ -150,11 +148,13 @@ Section "un.Zorvo" SecUnProgram
   ; and so does the folder then.
   Delete "$INSTDIR\Zorvo.exe"
   Delete "$INSTDIR\Zorvo.htm"
-  Delete "$INSTDIR\Plimbus.dll"
+  ; A file manager that still holds the extension keeps it until Windows
+  ; restarts.
+  Delete /REBOOTOK "$INSTDIR\Plimbus.dll"
   Delete "$INSTDIR\Vantric.exe"
   Delete "$INSTDIR\zorvo-dde.exe"
   Delete "$INSTDIR\Uninstall.exe"
-  RMDir "$INSTDIR"
+  RMDir /REBOOTOK "$INSTDIR"
   RMDir "$PROGRAMFILES64\Korrin"  ; the publisher's folder, when nothing else is in it
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd
