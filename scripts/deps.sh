@@ -10,7 +10,7 @@ if [ "${1:-}" = "--build" ]; then
 else
   pkgs=(cmake ninja-build g++ make mingw-w64 wine wine64 xvfb googletest libgtest-dev
         libbenchmark-dev clang libclang-rt-14-dev xdotool xclip ghostscript imagemagick
-        xxd python3 time xauth mingw-w64-tools libwine-dev)
+        xxd python3 time xauth mingw-w64-tools libwine-dev nsis)
 fi
 
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

@@ -3,6 +3,11 @@
 # print file. Without a display it runs on a virtual one (Xvfb), saves a
 # screenshot of the window to build/screenshot.png and closes it again.
 #   scripts/run.sh [FILE] [SWITCHES...]
+# The sample is shown as a reader of print files sees it: through the setup
+# "Listing" (installer/Listing.ini: ASA carriage control, pages ruled off),
+# which is written into the profile of the project's Wine prefix each time
+# and listed for Format > Load Setup. A FILE opens with the profile's own
+# options.
 # With --print it prints FILE without a dialog on the printer "Zorvo
 # PostScript" and leaves the job as build/print.ps and build/print.pdf.
 #   scripts/run.sh --print FILE [SWITCHES...]
@@ -14,13 +19,22 @@ if [ "${1:-}" = "--print" ]; then
   shift
   [ $# -gt 0 ] || { echo "usage: scripts/run.sh --print FILE [SWITCHES...]" >&2; exit 2; }
 fi
-if [ "$print" = 1 ] && [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --print "$@"
+if [ -z "${DISPLAY:-}" ]; then
+  if [ "$print" = 1 ]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --print "$@"
+  fi
+  ZORVO_SHOT=$root/build/screenshot.png exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 "$root/scripts/deps.sh"
 "$root/scripts/build.sh" mingw >/dev/null
-file=${1:-$root/tests/data/asa/nastran_d01141a.out}
-[ $# -gt 0 ] && shift
+setup=()
+if [ $# -gt 0 ]; then
+  file=$1
+  shift
+else
+  file=$root/tests/data/asa/nastran_d01141a.out
+  setup=(-vListing)
+fi
 [ -e "$file" ] || { echo "run: no such file: $file" >&2; exit 1; }
 winfile="Z:$(realpath "$file" | tr / '\\')"
 viewer=$root/build/mingw/bin/Zorvo.exe
@@ -46,23 +60,44 @@ if [ "$print" = 1 ]; then
   exit 0
 fi
 
-if [ -n "${DISPLAY:-}" ]; then
-  exec "$root/scripts/wine-run.sh" "$viewer" "$winfile" "$@"
-fi
+# The setup "Listing" from its INI form, as a registry file: the section
+# made afresh, and its name in "Setup List" (where it is, else in the first
+# free place).
+write_listing_setup() {
+  local key='HKEY_CURRENT_USER\Software\Korrin\Zorvo' listed n=1 name
+  listed=$("$root/scripts/wine-run.sh" reg query "$key\\Setup List" 2>/dev/null | tr -d '\r') || true
+  while true; do
+    name=$(printf '%s\n' "$listed" | sed -nE "s/^ +Setup$n +REG_SZ +(.*)$/\\1/p")
+    [ -z "$name" ] || [ "${name,,}" = listing ] && break
+    n=$((n + 1))
+  done
+  local reg; reg=$(mktemp --suffix=.reg)
+  {
+    printf 'Windows Registry Editor Version 5.00\n\n'
+    printf '[-%s\\Setup: Listing]\n' "$key"
+    sed -nE -e 's/\r$//' -e "s/^\[(.*)\]$/\n[${key//\\/\\\\}\\\\\1]/p" \
+      -e 's/\\/\\\\/g; s/"/\\"/g; s/^([A-Za-z0-9]+)=(.*)$/"\1"="\2"/p' "$root/installer/Listing.ini"
+    printf '\n[%s\\Setup List]\n"Setup%d"="Listing"\n' "$key" "$n"
+  } >"$reg"
+  "$root/scripts/wine-run.sh" reg import "Z:$(printf '%s' "$reg" | tr / '\\')" >/dev/null 2>&1 ||
+    echo "run: the setup \"Listing\" could not be written" >&2
+  rm -f "$reg"
+}
 
-shot=$root/build/screenshot.png
-export ZORVO_SHOT=$shot ZORVO_VIEWER=$viewer ZORVO_FILE=$winfile ZORVO_ROOT=$root
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  set -euo pipefail
-  "$ZORVO_ROOT/scripts/wine-run.sh" "$ZORVO_VIEWER" "$ZORVO_FILE" "$@" &
-  viewer=$!
-  window=$(timeout 60 xdotool search --sync --name " - Tessary" | head -1) || {
-    echo "run: the viewer window did not appear" >&2; kill $viewer; exit 1; }
-  sleep 2  # let it paint
-  import -window root "$ZORVO_SHOT"
-  xdotool key --window "$window" alt+F4
-  for _ in $(seq 30); do kill -0 $viewer 2>/dev/null || break; sleep 1; done
-  kill $viewer 2>/dev/null || true
-  WINEPREFIX=$ZORVO_ROOT/build/mingw/wineprefix wineserver -k 2>/dev/null || true
-' run "$@"
+[ ${#setup[@]} -eq 0 ] || write_listing_setup
+if [ -z "${ZORVO_SHOT:-}" ]; then
+  exec "$root/scripts/wine-run.sh" "$viewer" "$winfile" "${setup[@]}" "$@"
+fi
+# On the virtual display: a screenshot of the window, then close it.
+shot=$ZORVO_SHOT
+"$root/scripts/wine-run.sh" "$viewer" "$winfile" "${setup[@]}" "$@" &
+viewer_pid=$!
+window=$(timeout 60 xdotool search --sync --name " - Tessary" | head -1) || {
+  echo "run: the viewer window did not appear" >&2; kill $viewer_pid; exit 1; }
+sleep 2  # let it paint
+import -window root "$shot"
+xdotool key --window "$window" alt+F4
+for _ in $(seq 30); do kill -0 $viewer_pid 2>/dev/null || break; sleep 1; done
+kill $viewer_pid 2>/dev/null || true
+WINEPREFIX=$root/build/mingw/wineprefix wineserver -k 2>/dev/null || true
 echo "The viewer ran on a virtual display; its window: $shot"

@@ -13,3 +13,12 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 random_file() {  # random_file PATH SIZE SEED
   python3 -c 'import random,sys; r=random.Random(int(sys.argv[3])); open(sys.argv[1],"wb").write(bytes(r.getrandbits(8) for _ in range(int(sys.argv[2]))))' "$1" "$2" "$3"
 }
+# plimbus_host.exe (copied to ./host) runs its check of the extension as
+# others set it up; the arguments are what it expects (VAR=value ...).
+host_as_configured() {
+  mkdir -p host
+  cp "$MINGW_BIN/plimbus_host.exe" host/
+  env "$@" "$WINE_RUN" host/plimbus_host.exe --gtest_brief=1 --gtest_also_run_disabled_tests \
+    --gtest_filter='PlimbusAsConfiguredTest.*' >host.log 2>&1 || { cat host.log >&2; return 1; }
+  grep -q 'PASSED.* 1 test' host.log || { cat host.log >&2; return 1; }
+}

@@ -1,6 +1,7 @@
 # The real Vantric.exe under Wine on a virtual display, driven with real key
-# presses: OK writes what was typed where the shell extension reads it, and
-# Escape leaves the registry as it was.
+# presses: OK writes what was typed where the shell extension reads it (the
+# registered Plimbus.dll then shows the typed menu text), and Escape leaves
+# the registry as it was.
 . "$(dirname "$0")/lib.sh"
 tool=$MINGW_BIN/Vantric.exe
 [ -x "$tool" ] || fail "Vantric.exe is not built"
@@ -8,8 +9,10 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
 reg() { "$WINE_RUN" reg "$@"; }
+regsvr() { "$WINE_RUN" regsvr32 /s "$@" "Z:$MINGW_BIN/Plimbus.dll"; }
 # The viewer's own settings share the per-user Zorvo key: only Path goes.
 cleanup() {
+  regsvr /u || true
   reg delete 'HKCU\SOFTWARE\Korrin\Plimbus' /f || true
   reg delete 'HKCU\SOFTWARE\Korrin\Zorvo' /v Path /f || true
   reg delete 'HKLM\SOFTWARE\Korrin\Zorvo' /v Path /f || true
@@ -51,6 +54,10 @@ menu=$(values 'HKCU\SOFTWARE\Korrin\Plimbus')
 for key in 'HKCU\SOFTWARE\Korrin\Zorvo' 'HKLM\SOFTWARE\Korrin\Zorvo'; do
   values "$key" | grep -qxF 'Path REG_SZ C:\Korrin\Zorvo.exe' || fail "path in $key: $(values "$key")"
 done
+
+# The shell extension, used as the file manager uses it, shows that entry.
+regsvr || fail "regsvr32 Plimbus.dll"
+host_as_configured ZORVO_EXPECT_ENTRY='&Look with Zorvo' || fail "the context menu does not show the text set"
 
 # Escape cancels: nothing changes.
 start

@@ -741,8 +741,8 @@ std::wstring RealViewer() {
   return length > 0 && length < MAX_PATH ? path : L"";
 }
 
-// The processes running the real viewer's program.
-std::vector<DWORD> RealViewers() {
+// The processes running the viewer program `image` (a full path).
+std::vector<DWORD> RealViewers(const std::wstring& image = RealViewer()) {
   std::vector<DWORD> found;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   PROCESSENTRY32W entry{};
@@ -751,10 +751,10 @@ std::vector<DWORD> RealViewers() {
        more = Process32NextW(snapshot, &entry)) {
     if (_wcsicmp(entry.szExeFile, L"Zorvo.exe") != 0) continue;
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
-    wchar_t image[MAX_PATH] = {};
+    wchar_t running[MAX_PATH] = {};
     DWORD size = MAX_PATH;
-    if (process != nullptr && QueryFullProcessImageNameW(process, 0, image, &size) &&
-        _wcsicmp(image, RealViewer().c_str()) == 0) {
+    if (process != nullptr && QueryFullProcessImageNameW(process, 0, running, &size) &&
+        _wcsicmp(running, image.c_str()) == 0) {
       found.push_back(entry.th32ProcessID);
     }
     if (process != nullptr) CloseHandle(process);
@@ -800,9 +800,9 @@ std::wstring TitleOnceItReads(DWORD pid, const std::wstring& expected) {
   return title;
 }
 
-// Closes every running real viewer and waits until each has ended.
-void CloseRealViewers() {
-  for (DWORD pid : RealViewers()) {
+// Closes every running viewer `image` and waits until each has ended.
+void CloseRealViewers(const std::wstring& image = RealViewer()) {
+  for (DWORD pid : RealViewers(image)) {
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
     if (process == nullptr) continue;
     // A viewer just started may not have its window yet: asked again until
@@ -902,6 +902,42 @@ TEST(PlimbusViewerTest, WithoutAViewerOneIsStartedAndShowsTheFile) {
   SetEnvironmentVariableW(L"PATH", path);
   MoveFileExW(aside.c_str(), standin.c_str(), MOVEFILE_REPLACE_EXISTING);
   ClearSettings();
+}
+
+// The extension as it stands after others set it up (an installer, or the
+// configuration tool), settings untouched: run only when asked for (with
+// --gtest_also_run_disabled_tests) by the end-to-end tests, which give
+// ZORVO_EXPECT_ENTRY, the menu text they expect, and, when the entry is to
+// start a viewer, ZORVO_EXPECT_VIEWER, that viewer's full path.
+std::wstring Expected(const wchar_t* name) {
+  wchar_t text[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableW(name, text, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? text : L"";
+}
+
+TEST(PlimbusAsConfiguredTest, DISABLED_TheEntryReadsAsSetAndStartsTheViewerFoundInTheRegistry) {
+  const std::wstring entry = Expected(L"ZORVO_EXPECT_ENTRY");
+  const std::wstring viewer = Expected(L"ZORVO_EXPECT_VIEWER");
+  ASSERT_FALSE(entry.empty()) << "ZORVO_EXPECT_ENTRY names the menu text expected";
+  ComPtr<IContextMenu> menu = HandlerForSelection();
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(MenuEntry(menu.Get()), entry);
+  if (viewer.empty()) return;
+  CloseRealViewers(viewer);
+  HRESULT result = E_FAIL;
+  std::vector<DWORD> started;
+  for (int round = 0; round < 4 && result != S_OK; ++round) {  // as InvokeStarting
+    CloseRealViewers(viewer);
+    menu = HandlerForSelection();
+    ASSERT_TRUE(menu);
+    result = InvokeExtended(menu.Get(), W().files, SW_SHOWNORMAL);
+    started = RealViewers(viewer);
+    if (result != S_OK) std::printf("note: the viewer took the file too late; again\n");
+  }
+  EXPECT_EQ(result, S_OK);
+  ASSERT_EQ(started.size(), 1u) << "no viewer " << Narrow(viewer) << " runs";
+  EXPECT_EQ(TitleOnceItReads(started[0], kFirstTitle), kFirstTitle);
+  CloseRealViewers(viewer);
 }
 
 }  // namespace

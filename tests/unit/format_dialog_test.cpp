@@ -1,5 +1,6 @@
 // The decisions of the Display Formatting dialog: each format's own boxes,
-// what OK makes of the fields, the carriage-control list; and Go To's.
+// what OK makes of the fields, the carriage-control list; Go To's; and the
+// margin units of Page Setup.
 #include "viewer/settings/format_dialog.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 
 #include "settings_fixture.h"
 #include "viewer/frame/go_to.h"
+#include "viewer/settings/field_checks.h"
+#include "viewer/settings/page_setup_dialog.h"
 
 namespace zorvo {
 namespace {
@@ -86,6 +89,34 @@ TEST(GoToTest, AByteBeyondAFileThatShrankGoesToItsEnd) {
   EXPECT_EQ(action.offset, 5000);
   EXPECT_EQ(DecideGoTo(MakeGoToRequest(kGoToPage, 2), 5000, nullptr).kind,
             GoToAction::kInvalidPage);
+}
+
+TEST(PageSetupMarginsTest, EachUnitShowsAndGivesBackItsMargins) {
+  const MarginUnits inches = MarginUnitsFor(1);
+  const MarginUnits cm = MarginUnitsFor(0);
+  EXPECT_EQ(std::tuple(inches.decimals, inches.max, cm.decimals, cm.max),
+            std::tuple(2, 300, 1, 75));
+  const struct {
+    MarginUnits units;
+    int32_t stored;
+    const wchar_t* shown;
+  } cases[] = {{inches, 50, L"0.5"},
+               {inches, 254, L"2.54"},
+               {inches, 0, L"0"},
+               {cm, 100, L"2.5"},
+               {cm, 300, L"7.5"},
+               {cm, 50, L"1.2"},
+               {cm, 2147483647, L"54399206.7"}};  // a profile's largest, without overflow
+  for (const auto& c : cases) EXPECT_EQ(MarginFieldText(c.stored, c.units, L'.'), c.shown);
+  EXPECT_EQ(MarginFieldText(50, inches, L','), L"0,5");
+  EXPECT_EQ(MarginFromField(25, cm), 100);
+  EXPECT_EQ(MarginFromField(301, inches), 301);
+  // Every centimetre value the dialog accepts comes back as it was typed.
+  for (int tenths = 0; tenths <= cm.max; ++tenths) {
+    EXPECT_EQ(MarginFieldText(MarginFromField(tenths, cm), cm, L'.'),
+              FormatDecimal(tenths, 1, L'.'))
+        << tenths;
+  }
 }
 
 }  // namespace

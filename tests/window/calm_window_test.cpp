@@ -95,6 +95,7 @@ TEST_F(Calm, AFailingDialogEndsAsCancelWouldWithAStopBeep) {
       {"Freeze Columns", [&] { return FreezeColumnsDialog(window, "example"); }},
       {"Color", [&] { return ColorDialog(window); }},
       {"Print Shades", [&] { return PrintShadeDialog(window); }},
+      {"Page Setup", [&] { return PageSetupDialog(window); }},
   };
   for (const auto& [name, run] : dialogs) {
     SCOPED_TRACE(name);

@@ -1,5 +1,6 @@
 // The option dialogs: Display Formatting and the font (options_dialog.cpp),
-// Go To (go_to_dialog.cpp), Freeze Columns (freeze_columns_dialog.cpp),
+// Page Setup (page_setup_dialog.cpp), Go To (go_to_dialog.cpp), Freeze
+// Columns (freeze_columns_dialog.cpp),
 // Color Selection and Print Shade Selection (color_dialogs.cpp), and what
 // every dialog shares (dialogs.cpp): running one, its field checks and its
 // help. Each is modal and returns 1 when it changed something, else 0.
@@ -26,6 +27,10 @@ int ColorDialog(HWND owner);
 
 // The grey shades of Colors() used for printing (reached from Page Setup).
 int PrintShadeDialog(HWND owner);
+
+// File > Page Setup: edits PageSetupOptions(); 1 on OK or Save, which also
+// writes section "Page Setup".
+int PageSetupDialog(HWND owner);
 
 // The picker "Change" opens on `color`; true with `color` set when one was
 // chosen. `custom` holds the 16 custom colours, kept for the run.

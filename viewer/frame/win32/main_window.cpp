@@ -388,9 +388,6 @@ void Command(HWND window, int id, LPARAM lParam) {
     if (index < recent.count) PostOpenFile(window, recent.entries[index]);
     return;
   }
-  // Page Setup comes with its own part of the program; until then it only
-  // beeps.
-  if (id == IDM_PAGESETUP) Warn();
 }
 
 bool Create(HWND window) {

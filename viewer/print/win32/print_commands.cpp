@@ -5,6 +5,7 @@
 #include "common/exception_guard.h"
 #include "viewer/file/carriage_control.h"
 #include "viewer/frame/view_state.h"
+#include "viewer/frame/win32/dialogs.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/print/odd_page_text.h"
 #include "viewer/print/print_file_range.h"
@@ -141,6 +142,9 @@ bool PrintCommand(HWND window, int id, LPARAM lParam) {
   switch (id) {
     case IDM_PRINTSETUP:
       PrintSetupCommand(window);
+      return true;
+    case IDM_PAGESETUP:
+      PageSetupDialog(window);
       return true;
     case IDM_PRINT:
     case IDM_PRINTPAGE:
