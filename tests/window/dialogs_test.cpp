@@ -1,32 +1,21 @@
 // Freeze Columns, Color Selection and Print Shade Selection over the real
 // main window, driven from inside their modal loops: a timer on the dialog
 // runs one step per tick, so each step sees what the one before did.
-#include "viewer/frame/win32/dialogs.h"
-
-#include <functional>
 #include <string>
-#include <vector>
 
+#include "dialog_driver.h"
 #include "viewer/frame/win32/screen_font.h"
-#include "window_fixture.h"
 
 namespace zorvo {
 namespace {
-
-using Step = std::function<void(HWND dialog)>;
 
 std::wstring TextOf(HWND window) {
   wchar_t text[256] = {};
   GetWindowTextW(window, text, 256);
   return text;
 }
-std::wstring ItemText(HWND dialog, int id) { return TextOf(GetDlgItem(dialog, id)); }
-void SetItem(HWND dialog, int id, const wchar_t* text) { SetDlgItemTextW(dialog, id, text); }
-void Press(HWND dialog, int id) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
-// A click as the button itself reports it.
-void Click(HWND dialog, int id) { SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0); }
 
-class DialogTest : public WindowTest {
+class DialogTest : public DrivenDialogTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
@@ -34,48 +23,10 @@ class DialogTest : public WindowTest {
     Colors() = DefaultColors();
   }
   void TearDown() override {
-    SetDialogInitHook({});
     SetColorPicker({});
     Colors() = DefaultColors();
-    WindowTest::TearDown();
+    DrivenDialogTest::TearDown();
   }
-
-  // Runs `steps` on the dialog `open` shows; its result. A dialog the steps
-  // leave open is cancelled, and ended with -2 if it will not go.
-  int Drive(const std::function<int()>& open, std::vector<Step> steps) {
-    pending = std::move(steps);
-    next = 0;
-    idle = 0;
-    hidden = 0;
-    SetDialogInitHook([](HWND dialog) { SetTimer(dialog, 1, 5, Tick); });
-    const int result = open();
-    SetDialogInitHook({});
-    Pump();
-    EXPECT_EQ(next, pending.size()) << "the dialog did not open, or closed too early";
-    return result;
-  }
-  static void CALLBACK Tick(HWND dialog, UINT, UINT_PTR, DWORD) {
-    // The dialog shows when its modal loop first finds nothing else to do;
-    // on a busy machine the first tick can come before that.
-    if (!IsWindowVisible(dialog) && ++hidden < 200) return;
-    if (next < pending.size()) {
-      pending[next++](dialog);
-    } else if (++idle < 20) {
-      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    } else {
-      EndDialog(dialog, -2);
-    }
-  }
-  std::vector<std::wstring> Shown() const {
-    std::vector<std::wstring> out;
-    for (const auto& s : notifier.shown) out.push_back(s.caption + L": " + s.text);
-    return out;
-  }
-
-  static inline std::vector<Step> pending;
-  static inline size_t next = 0;
-  static inline int idle = 0;
-  static inline int hidden = 0;
 };
 
 // Freeze Columns.
