@@ -11,35 +11,14 @@
 #include <vector>
 
 #include "support/memory_file.h"
-#include "viewer/file/carriage_control.h"
+#include "support/whole_pass.h"
 
 namespace zorvo {
 namespace {
 
-struct Shown {
-  int64_t offset;
+std::string Joined(const std::vector<ShownLine>& lines, int64_t from = 0, int64_t end = INT64_MAX) {
   std::string text;
-};
-
-// Every display line of `bytes` from one forward pass over all of it.
-std::vector<Shown> WholePass(const std::string& bytes, int format, const FormatParams& params) {
-  const int32_t slots = 1 << 17;
-  LineTable table(slots, 1 << 24);
-  LineCursor lines{table.entries(), slots, 0};
-  TextCursor text{table.chars(), table.Tlen, 0};
-  const Block block{reinterpret_cast<const unsigned char*>(bytes.data()),
-                    static_cast<int64_t>(bytes.size()), 0};
-  FormatterFor(format)(block, lines, text, 0, Direction::kForward, params);
-  std::vector<Shown> shown;
-  for (int32_t i = 0; i < lines.index; ++i) {
-    shown.push_back({table[i].offset, std::string(table.TextOf(i), table[i].length)});
-  }
-  return shown;
-}
-
-std::string Joined(const std::vector<Shown>& lines, int64_t from = 0, int64_t end = INT64_MAX) {
-  std::string text;
-  for (const Shown& line : lines) {
+  for (const ShownLine& line : lines) {
     if (line.offset >= from && line.offset < end) text += line.text + "\r\n";
   }
   return text;
@@ -49,7 +28,7 @@ class CopyText : public testing::Test {
  protected:
   CopySource Source(int format, FormatParams params) {
     file = FileRecord{0, static_cast<int64_t>(memory.bytes.size()), L"memory"};
-    return CopySource{file, format, params, notifier, 7, &memory};
+    return CopySource{file, format, params, notifier, 7, &memory, pieces, clipboard};
   }
   std::string Selection(int format, FormatParams params, int64_t start, int64_t end) {
     std::string text;
@@ -73,6 +52,8 @@ class CopyText : public testing::Test {
   MemoryFile memory;
   FileRecord file;
   RecordingNotifier notifier;
+  WalkPieces pieces;
+  int32_t clipboard = kClipboardBytes;
 };
 
 FormatParams Params(uint32_t options, int32_t length, const SkipCounts* skip = nullptr) {
@@ -83,54 +64,42 @@ FormatParams Params(uint32_t options, int32_t length, const SkipCounts* skip = n
   return params;
 }
 
-// Files and options whose copies cross the copy's table of 4,096 lines (in
-// the middle of wrapped lines read with carriage control, whose first byte
-// must never be taken from inside a line), its 16 MiB block (with a CR LF
-// pair split by the block's end) and its text buffer.
+// Random files and option sets copied through tiny blocks, line tables
+// and text buffers (a block ends inside CR LF pairs, wrapped lines and
+// carriage-controlled records, a table ends among a record's spacing
+// lines): the copy is what one pass over the whole file shows.
 TEST_F(CopyText, TheWholeFileIsWhatOnePassShows) {
   std::mt19937 random(5);
-  auto text = [&](int lines, int longest) {
-    std::string bytes;
-    for (int i = 0; i < lines; ++i) {
-      bytes += " 01"[random() % 3];
-      bytes += std::string(random() % longest, static_cast<char>('A' + i % 26));
-      bytes += "\r\n";
-    }
-    return bytes;
-  };
-  std::string split(kCopyBlock + 5000, 'x');  // lines of 9,000 bytes, one CR LF across 16 MiB
-  for (size_t at = 8998; at < split.size(); at += 9000) split.replace(at, 2, "\r\n");
-  split.replace(kCopyBlock - 1, 2, "\r\n");
-  const struct {
-    const char* name;
-    std::string bytes;
-    int format;
-    FormatParams params;
-  } cases[] = {
-      {"ASA wrapped", text(4000, 30), kFormatText,
-       Params(kOptWrap | kOptCarriageControl | kOptCcAsa | kOptFormFeedPage, 8, &AsaSkipCounts())},
-      {"cut lines", text(9000, 20), kFormatText, Params(kOptFormFeedPage, 12)},
-      {"no last line end", "one\r\ntwo\r\nx", kFormatText, Params(0, 80)},
-      {"a block's end", split, kFormatText, Params(0, 8)},
-      {"hex", text(3000, 40), kFormatHex, Params(0, 80)},
-      {"raw", text(3000, 40), kFormatRaw, Params(0, 7)},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (int round = 0; round < 300; ++round) {
+    const RandomCase c = MakeRandomCase(random);
+    SCOPED_TRACE(testing::Message() << "round " << round);
+    pieces = WalkPieces{static_cast<uint32_t>(64 + random() % 200), 16, 64};
     memory.bytes = c.bytes;
-    const std::vector<Shown> whole = WholePass(c.bytes, c.format, c.params);
-    ASSERT_LT(Joined(whole).size(), static_cast<size_t>(kClipboardBytes));
-    EXPECT_EQ(Selection(c.format, c.params, 0, -1), Joined(whole));
-    // A selection in the middle, from the start of a line of the file: the
-    // lines that begin inside it.
-    size_t first = whole.size() / 3;
-    while (c.format == kFormatText && c.bytes[static_cast<size_t>(whole[first].offset) - 1] != '\n')
-      ++first;
-    const int64_t from = whole[first].offset;
-    const int64_t to = std::max(whole[whole.size() / 2].offset, from + 1);
-    EXPECT_EQ(Selection(c.format, c.params, from, to), Joined(whole, from, to));
-    EXPECT_TRUE(notifier.shown.empty());
+    const std::vector<ShownLine> whole = WholePass(c.bytes, c.format, c.params);
+    ASSERT_EQ(Selection(c.format, c.params, 0, -1), Joined(whole));
+    // A selection in the middle: the lines one pass from its start makes
+    // that begin before its end.
+    const int64_t from = static_cast<int64_t>(random() % c.bytes.size());
+    const int64_t to = from + 1 + static_cast<int64_t>(random() % c.bytes.size());
+    ASSERT_EQ(Selection(c.format, c.params, from, to),
+              Joined(WholePass(c.bytes, c.format, c.params, from), from, to));
   }
+  EXPECT_TRUE(notifier.shown.empty());
+}
+
+// The product's own sizes, on a file larger than its 4 MiB block, with a
+// CR LF pair across the block's end.
+TEST_F(CopyText, AFileLargerThanTheBlock) {
+  std::string split(0x400000 + 5000, 'x');  // lines of 9,000 bytes
+  for (size_t at = 8998; at < split.size(); at += 9000) split.replace(at, 2, "\r\n");
+  split.replace(0x400000 - 1, 2, "\r\n");
+  memory.bytes = split;
+  const FormatParams params = Params(0, 8);
+  std::string text;
+  EXPECT_EQ(Tagged(kFormatText, params, {0x400000 - 1, 0x400000 + 1}, text), 2);
+  EXPECT_EQ(text, "xxxxxxxx\r\nxxxxxxxx\r\n");
+  EXPECT_EQ(Tagged(kFormatText, params, {}, text, true),
+            static_cast<int32_t>(WholePass(split, kFormatText, params).size()));
 }
 
 TEST_F(CopyText, ASelectionStartsExactlyWhereItStarts) {
@@ -154,12 +123,27 @@ TEST_F(CopyText, ASelectionStartsExactlyWhereItStarts) {
             "00000000  66697273 74206C69 6E650D0A 7365636F  first line\xB7\xB7seco\r\n");
 }
 
-TEST_F(CopyText, TheClipboardHoldsOneMegabyteAndItsClosingZero) {
+// A selection larger than the clipboard: whole lines as far as they fit,
+// and the user is told how many of how many were copied.
+TEST_F(CopyText, ASelectionBeyondTheClipboardSaysHowMuchWasCopied) {
   memory.bytes.clear();
   for (int i = 0; i < 30000; ++i) memory.bytes += std::string(40, 'a') + "\r\n";
   const std::string text = Selection(kFormatText, Params(0, 80), 0, -1);
-  EXPECT_EQ(text.size(), static_cast<size_t>(kClipboardBytes) - 1);
-  EXPECT_EQ(text.substr(text.size() - 2), "\r\n") << "a last line cut short still ends";
+  const size_t copied = (kClipboardBytes - 1) / 42;
+  EXPECT_EQ(text.size(), copied * 42) << "no line is cut";
+  ASSERT_EQ(notifier.shown.size(), 1u);
+  EXPECT_EQ(notifier.shown[0].text, L"Selected lines do not fit in the clipboard. \nOnly " +
+                                        std::to_wstring(copied) + L" of 30000 lines copied.");
+  EXPECT_EQ(notifier.shown[0].style, kIconExclamation);
+  EXPECT_EQ(notifier.shown[0].caption, L"Tessary");
+  // A selection that fits says nothing; one line longer than the whole
+  // clipboard gives its head.
+  notifier.shown.clear();
+  EXPECT_EQ(Selection(kFormatText, Params(0, 80), 0, 42 * 100).size(), 4200u);
+  EXPECT_TRUE(notifier.shown.empty());
+  clipboard = 20;
+  EXPECT_EQ(Selection(kFormatText, Params(0, 80), 0, 1), std::string(17, 'a') + "\r\n");
+  EXPECT_EQ(notifier.shown.size(), 1u);
 }
 
 TEST_F(CopyText, TaggedLinesInOrderAndOnlyThem) {

@@ -2,10 +2,12 @@
 // which pages are drawn, in which shades, and what the user is told.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include "support/memory_file.h"
+#include "support/whole_pass.h"
 #include "viewer/file/carriage_control.h"
 #include "viewer/print/print_file_range.h"
 #include "viewer/settings/user_skip_counts.h"
@@ -539,6 +541,104 @@ TEST_F(PrintLayout, AWrappedLineAcrossTwoBatches) {
   for (const auto& page : Pages()) printed.insert(printed.end(), page.begin(), page.end());
   ASSERT_EQ(printed.size(), expected.size());
   EXPECT_TRUE(printed == expected);
+}
+
+// Random files printed through tiny blocks, line tables and text buffers,
+// so that batches end inside CR LF pairs, records with spacing lines and
+// wrapped or cut lines: page by page what the file printed as one piece
+// gives, and without ejects, the lines of one pass over the whole file.
+TEST_F(PrintLayout, TinyPiecesPrintWhatOnePiecePrints) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 200; ++round) {
+    const RandomCase c = MakeRandomCase(random);
+    SCOPED_TRACE(testing::Message() << "round " << round);
+    Content(c.bytes);
+    settings.format = c.format;
+    settings.params = c.params;
+    settings.fixedLength = true;
+    settings.maxLineLength = c.params.lineLength;
+    const bool eject = random() % 2;
+    request.flags = (eject ? uint32_t{kPrintEjectOnFormFeeds} : 0u) | kPrintNoDialog;
+    auto print = [&](const WalkPieces& pieces) {
+      host = FakeHost{};
+      settings.pieces = pieces;
+      Print();
+      return Pages();
+    };
+    const PageList whole = print(WalkPieces{1 << 24, 1 << 17, 1 << 24});
+    ASSERT_EQ(print(WalkPieces{static_cast<uint32_t>(64 + random() % 200), 16, 64}), whole);
+    if (eject) continue;
+    std::vector<std::string> printed, expected;
+    for (const auto& page : whole) printed.insert(printed.end(), page.begin(), page.end());
+    for (const ShownLine& line : WholePass(c.bytes, c.format, c.params)) {
+      expected.push_back(line.text);
+    }
+    ASSERT_EQ(printed, expected);
+  }
+  EXPECT_TRUE(notifier.shown.empty());
+}
+
+// Records of a print file that fill batch after batch of lines with their
+// spacing lines, at the product's sizes: none loses its first letters.
+TEST_F(PrintLayout, RecordsAcrossFullBatchesPrintWhole) {
+  std::string bytes;
+  for (int i = 0; i < 3000; ++i) bytes += "0LINE " + std::to_string(10000 + i) + "\r\n";
+  Content(bytes);
+  request.flags = kPrintNoDialog;
+  settings.params.options = kOptCarriageControl | kOptCcAsa | kOptFormFeedPage;
+  settings.params.skipCounts = &AsaSkipCounts();
+  Print();
+  std::vector<std::string> printed;
+  for (const auto& page : Pages()) {
+    for (const auto& text : page) {
+      if (!text.empty()) printed.push_back(text);
+    }
+  }
+  ASSERT_EQ(printed.size(), 3000u);
+  for (int i = 0; i < 3000; ++i) ASSERT_EQ(printed[i], "LINE " + std::to_string(10000 + i));
+}
+
+// Tags only, one tag at the top of a long file: the untagged lines take no
+// room, and while they are skipped the abort dialog is still asked about
+// Cancel.
+TEST_F(PrintLayout, CancelReachesATagsOnlyJobWhileItSkips) {
+  Lines(30000);
+  TagList tags;
+  AddTag(tags, offsets[1], kUserMark);
+  request.tags = &tags;
+  request.flags = kPrintTagsOnly | kPrintNoDialog;
+  host.surface.cancelAtProgress = 3;
+  EXPECT_EQ(Print(), kSpoolUserAbort);
+  EXPECT_TRUE(host.abandoned);
+  EXPECT_EQ(Pages(), (PageList{{"line 1"}}));
+}
+
+// A job meant to go without the dialog that had to show it: the range the
+// user chose there is printed; the preselected selection is the command's.
+TEST_F(PrintLayout, AFallbackDialogsChoiceHolds) {
+  const struct {
+    ChosenRange chosen;
+    PageList pages;
+  } cases[] = {
+      {{RangeChoice::kAll, 0, kNoPageLimit, true},
+       {{"line 0", "line 1", "line 2", "line 3", "line 4", "line 5", "line 6"},
+        {"line 7", "line 8", "line 9"}}},
+      {{RangeChoice::kSelection, 0, kNoPageLimit, true},
+       {{"line 4", "line 5", "line 6", "line 7", "line 8", "line 9"}}},
+      {{RangeChoice::kPages, 2, 2, true}, {{"line 7", "line 8", "line 9"}}},
+  };
+  for (const auto& c : cases) {
+    host = FakeHost{};
+    host.range = c.chosen;
+    Lines(10);
+    // Print Page from line 4: the page from the top line.
+    request.start = request.viewOffset = offsets[4];
+    request.end = 0;
+    request.firstPage = request.lastPage = 1;
+    request.flags = kPrintNoDialog;
+    Print();
+    EXPECT_EQ(Pages(), c.pages) << static_cast<int>(c.chosen.choice);
+  }
 }
 
 }  // namespace

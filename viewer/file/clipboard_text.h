@@ -12,14 +12,12 @@
 #include "viewer/file/file_reader.h"
 #include "viewer/file/formatter.h"
 #include "viewer/file/line_table.h"
+#include "viewer/file/line_walk.h"
 
 namespace zorvo {
 
 // The clipboard text holds at most this many bytes, its closing 0 included.
 inline constexpr int32_t kClipboardBytes = 0x100000;
-inline constexpr uint32_t kCopyBlock = 0x1000000;  // 16 MiB read at a time
-inline constexpr int32_t kCopySlots = 4096;
-inline constexpr int32_t kCopyText = 0x100000;
 
 inline constexpr wchar_t kCopyCaption[] = L"Tessary";
 inline constexpr wchar_t kCannotAllocateBuffers[] = L"Cannot allocate buffers!";
@@ -36,13 +34,17 @@ struct CopySource {
   Notifier& notifier;
   uintptr_t owner = 0;           // the window the messages belong to
   FileOpener* opener = nullptr;  // null: the platform's
+  WalkPieces pieces{};           // the sizes the file is read and formatted in
+  int32_t clipboardBytes = kClipboardBytes;
 };
 
 // Copy: the display lines that begin before `end`, the first starting
 // exactly at `start` (even inside a line of the file). A negative start is
 // 0, a negative end the end of the file, and the end is at least start + 1.
-// Returns 1 with `text` set, also after a read or format error (with what
-// was gathered until then); 0 when the buffers cannot be allocated.
+// Lines that do not fit the clipboard whole are left out, and the user is
+// told how many of how many lines were copied. Returns 1 with `text` set,
+// also after a read or format error (with what was gathered until then); 0
+// when the buffers cannot be allocated.
 int CopySelectionText(const CopySource& source, int64_t start, int64_t end, std::string& text);
 
 // Copy Tags: every line of the file that `markLines` gives a tag mark
@@ -55,5 +57,7 @@ int32_t CopyTaggedText(const CopySource& source, const std::function<void(LineTa
 
 // "Tagged lines do not fit in the clipboard. \nOnly 5 of 9 lines copied."
 std::wstring TaggedLinesDoNotFitMessage(int32_t copied, uint32_t tagCount);
+// "Selected lines do not fit in the clipboard. \nOnly 5 of 9 lines copied."
+std::wstring SelectedLinesDoNotFitMessage(int64_t copied, int64_t lines);
 
 }  // namespace zorvo

@@ -33,11 +33,13 @@ enum FormatStatus : unsigned {
   kStatusFailed = 0x100,
   kStatusLineTooShort = 0x110,
   // Between the line model's own passes only, never returned by a rebuild:
-  // the block ended before the pass was done (the Text formatter, on a
-  // block that is not the whole file). A forward pass reads on from its end
-  // entry, inside an input line when one of the two bits below is also
-  // set; a backward pass reads on before the lowest line it made, or, when
-  // it made none, the line before the block's end starts before the block.
+  // the block ended before the pass was done (on a block that is not the
+  // whole file). A forward pass reads on from its end entry, inside an input
+  // line when one of the two bits below is also set; a backward pass reads
+  // on before the lowest line it made, or, when it made none, the line
+  // before the block's end starts before the block. A forward pass that
+  // stopped for want of line slots or text leaves its end entry where the
+  // next batch goes on, with the same two bits to say what is there.
   kStatusReadOn = 0x1000,
   kStatusReadOnContinued = 0x2000,  // at a display-line boundary of a wrapped line
   kStatusReadOnInTail = 0x4000,     // in the cut-off tail of a truncated line
@@ -86,6 +88,10 @@ struct TextCursor {
   char* chars = nullptr;
   int32_t capacity = 0;
   int32_t end = 0;
+  // For batches of a walk over the file: a forward pass stops before a line
+  // the text might not hold whole, and before the text of an input line
+  // whose spacing lines it made, so that the next batch makes it whole.
+  bool wholeLines = false;
 };
 
 struct FormatParams {

@@ -58,8 +58,13 @@ unsigned FormatHex(const Block& block, LineCursor& lines, TextCursor& text, int6
 
   if (direction == Direction::kForward) {
     int64_t i = block.start;
+    unsigned status = 0;
     while (i < block.count && lines.index < lines.count - 1 &&
            text.capacity - text.end >= width) {
+      if (!block.atFileEnd && block.count - i < perLine) {
+        status = kStatusReadOn;  // the file goes on: the line is made whole from there
+        break;
+      }
       const int count = static_cast<int>(std::min<int64_t>(perLine, block.count - i));
       const int used = WriteLine(text.chars + text.end, layout, static_cast<uint64_t>(base + i),
                                  block.data + i, 0, count, false, code);
@@ -69,7 +74,7 @@ unsigned FormatHex(const Block& block, LineCursor& lines, TextCursor& text, int6
       i += count;
     }
     if (lines.index < lines.count) lines.entries[lines.index] = LineEntry{base + i, 0, -1, 0, 0};
-    return 0;
+    return status;
   }
 
   // Backward: full-width lines, each beginning one line's bytes before the

@@ -19,7 +19,12 @@ unsigned FormatRaw(const Block& block, LineCursor& lines, TextCursor& text, int6
 
   if (direction == Direction::kForward) {
     int64_t i = block.start;
+    unsigned status = 0;
     while (i < block.count && lines.index < lines.count - 1) {
+      if (!block.atFileEnd && block.count - i < length) {
+        status = kStatusReadOn;  // the file goes on: the line is made whole from there
+        break;
+      }
       const int32_t count = static_cast<int32_t>(std::min<int64_t>(length, block.count - i));
       if (text.capacity - text.end < count) break;
       show(block.data + i, count, text.chars + text.end);
@@ -29,7 +34,7 @@ unsigned FormatRaw(const Block& block, LineCursor& lines, TextCursor& text, int6
       i += count;
     }
     if (lines.index < lines.count) lines.entries[lines.index] = LineEntry{base + i, 0, -1, 0, 0};
-    return 0;
+    return status;
   }
 
   // Backward: each line begins a line length before the one above it; one

@@ -37,6 +37,7 @@ struct Piece {
   int64_t from;
   int64_t to;
   bool continued = false;  // a display line after the first of its input line
+  bool lead = false;       // a spacing or gap line before the text of its input line
 };
 
 class TextAssembler {
@@ -86,16 +87,16 @@ class TextAssembler {
         // count - 1 spacing lines precede the text; all but the first take
         // offsets counting up from just past the control byte.
         const int64_t past = OffsetOf(p);
-        if (!emit(Piece{offset, 0, p, p})) return false;
+        if (!emit(Piece{offset, 0, p, p, false, true})) return false;
         for (int j = 1; j <= count - 2; ++j) {
-          if (!emit(Piece{past + j, 0, p, p})) return false;
+          if (!emit(Piece{past + j, 0, p, p, false, true})) return false;
         }
         offset = past + (count - 1);
       } else if (count == kNewPage) {
         if (pageGaps_) {
           // The new page shows as an empty gap line; the rest of the input
           // line is text, never read as a second control byte.
-          if (!emit(Piece{offset, kPageGap, p, p})) return false;
+          if (!emit(Piece{offset, kPageGap, p, p, false, true})) return false;
           offset = std::max(OffsetOf(p), offset + 1);
         } else {
           flags |= kPageBreak;
@@ -105,7 +106,7 @@ class TextAssembler {
     if (formFeedPage_ && p < e && d_[p] == kFormFeed && !continued) {
       ++p;
       if (pageGaps_) {
-        if (!emit(Piece{offset, flags | kPageGap, p, p})) return false;
+        if (!emit(Piece{offset, flags | kPageGap, p, p, false, true})) return false;
         offset = std::max(OffsetOf(p), offset + 1);
         flags = 0;
       } else {
@@ -199,6 +200,7 @@ class TextAssembler {
 
   const unsigned char* data() const { return d_; }
   bool wrap() const { return wrap_; }
+  int32_t lineLength() const { return lineLength_; }
 
  private:
   const unsigned char* d_;
@@ -231,11 +233,44 @@ unsigned Forward(const Block& block, LineCursor& lines, TextCursor& text, int64_
   int64_t endOffset = as.OffsetOf(i);
   bool stopped = false;
   BlockEdge edge = block.edge;
+  // The input line in hand: where it begins, and where its lines begin in
+  // the table and the text.
+  int64_t lineStart = i;
+  int32_t lineSlot = lines.index;
+  int32_t lineText = text.end;
+  const int32_t firstSlot = lines.index;
+  auto full = [&] {
+    return lines.index >= lines.count - 1 || text.end >= text.capacity ||
+           (text.wholeLines && text.capacity - text.end < as.lineLength());
+  };
+
+  // No room for `piece`: the end entry says where the next batch goes on.
+  auto roomOut = [&](const Piece& piece) {
+    stopped = true;
+    if (piece.continued) {
+      endOffset = as.OffsetOf(piece.from);
+      status |= kStatusReadOnContinued;
+    } else if (lines.index == lineSlot) {
+      endOffset = piece.offset;  // the input line's first line: its start
+    } else if (text.wholeLines && lineSlot > firstSlot) {
+      // Spacing lines are made but not the text they stand before: the
+      // next batch makes the whole input line again.
+      lines.index = lineSlot;
+      text.end = lineText;
+      endOffset = as.OffsetOf(lineStart);
+    } else if (text.wholeLines && !piece.lead) {
+      // Only a batch too small for one input line's spacing lines gets
+      // here: its text goes on from where the text begins.
+      endOffset = as.OffsetOf(piece.from);
+      status |= kStatusReadOnContinued;
+    } else {
+      endOffset = piece.offset;
+    }
+  };
 
   auto emit = [&](const Piece& piece) {
-    if (lines.index >= lines.count - 1 || text.end >= text.capacity) {
-      endOffset = piece.offset;
-      stopped = true;
+    if (full()) {
+      roomOut(piece);
       return false;
     }
     LineEntry& entry = lines.entries[lines.index];
@@ -281,7 +316,10 @@ unsigned Forward(const Block& block, LineCursor& lines, TextCursor& text, int64_
     first = false;
   }
   for (;;) {
-    if (stopped || lines.index >= lines.count - 1 || text.end >= text.capacity) break;
+    if (stopped || full()) break;
+    lineStart = i;
+    lineSlot = lines.index;
+    lineText = text.end;
     if (i >= limit) {
       if (!block.atFileEnd) status |= kStatusReadOn;  // the next line starts past the block
       break;

@@ -18,71 +18,7 @@ namespace {
 constexpr size_t kMaxPrintedChars = 4680;  // one text call per line, cut here
 constexpr int32_t kAutoSizeLineLength = 512;
 constexpr char kFormFeed = '\f';
-
-// The job's working memory: lines, their text and one block of the file,
-// reused for every batch.
-struct Buffers {
-  std::unique_ptr<LineTable> table;
-  std::unique_ptr<unsigned char[]> block;
-
-  bool Allocate() {
-    try {
-      table = std::make_unique<LineTable>(kScreenLines, kScreenText);
-      block.reset(new unsigned char[kRebuildPiece]);
-      return true;
-    } catch (const std::bad_alloc&) {
-      table.reset();
-      block.reset();
-      return false;
-    }
-  }
-};
-
-// The block of the file in the buffer: where it starts and how many bytes
-// it holds.
-struct BlockInBuffer {
-  int64_t start = 0;
-  int64_t size = 0;
-  bool Holds(int64_t offset) const { return size > 0 && offset >= start && offset < start + size; }
-};
-
-// Reads the block that starts at `offset`; false after the message.
-bool ReadAt(Buffers& buffers, FileRecord& file, int64_t offset, BlockInBuffer& held,
-            Notifier& notifier, FileOpener& opener, uintptr_t owner) {
-  file.Fcur = offset;
-  const ReadRequest request{buffers.block.get(), kRebuildPiece, 0};
-  ReadRequest result;
-  if (ReadBlock(file, request, result, notifier, opener) & kReadFailed) {
-    held = BlockInBuffer{};
-    notifier.Message(L"File read error", kAppTitle, kIconHand, owner);
-    return false;
-  }
-  held = BlockInBuffer{file.Fcur - std::min<int64_t>(result.back, result.size), result.size};
-  return true;
-}
-
-// Formats the lines of the held block from `offset` on into the table;
-// false after the message.
-bool FormatAt(Buffers& buffers, const BlockInBuffer& held, int64_t offset, int format,
-              const FormatParams& params, Notifier& notifier, uintptr_t owner, int32_t& count) {
-  LineTable& table = *buffers.table;
-  const Block block{buffers.block.get(), held.size,
-                    std::clamp<int64_t>(offset - held.start, 0, held.size)};
-  LineCursor lines{table.entries(), table.Acnt, 0};
-  // The text buffer's last byte stays 0.
-  TextCursor text{table.chars(), table.Tlen - 1, 0};
-  const unsigned status = FormatterFor(format)(block, lines, text, held.start + block.start,
-                                               Direction::kForward, params);
-  if (status & kStatusFailed) {
-    notifier.Message(L"Program error", kAppTitle, kIconHand, owner);
-    return false;
-  }
-  count = lines.index;
-  table.Afirst = table.Acur = 0;
-  table.Alast = count;
-  table.Tend = text.end;
-  return true;
-}
+constexpr int32_t kLinesBetweenPumps = 4096;  // untagged lines skipped between two looks at Cancel
 
 // One display line as the page loop sees it.
 struct PrintLine {
@@ -91,28 +27,26 @@ struct PrintLine {
   int64_t next = 0;  // the offset of the line after it
 };
 
-// Hands out the file's lines from `start` on, a batch at a time.
+// Reports a walk that ended in a failure; true when it did.
+bool ReportedFailure(LineWalk::Result result, Notifier& notifier, uintptr_t owner) {
+  if (result != LineWalk::kReadError && result != LineWalk::kFormatError) return false;
+  notifier.Message(result == LineWalk::kReadError ? L"File read error" : L"Program error",
+                   kAppTitle, kIconHand, owner);
+  return true;
+}
+
+// Hands out the file's lines from the walk's start on, a batch at a time.
 class LineSupply {
  public:
   enum Status { kLine, kEnd, kFailed };
 
-  LineSupply(Buffers& buffers, FileRecord& file, TagList* tags, int format,
-             const FormatParams& params, Notifier& notifier, FileOpener& opener, uintptr_t owner,
-             int64_t start)
-      : buffers_(buffers),
-        file_(file),
-        tags_(tags),
-        format_(format),
-        params_(params),
-        notifier_(notifier),
-        opener_(opener),
-        owner_(owner),
-        nextBatch_(start) {}
+  LineSupply(LineWalk& walk, TagList* tags, Notifier& notifier, uintptr_t owner)
+      : walk_(walk), tags_(tags), notifier_(notifier), owner_(owner) {}
 
   // The line to place next, without taking it.
   Status Peek(PrintLine& line) {
-    if (index_ >= count_ && !Refill()) return status_;
-    const LineTable& table = *buffers_.table;
+    if (index_ >= walk_.Count() && !Refill()) return status_;
+    const LineTable& table = walk_.Table();
     line.entry = table[index_];
     line.text = std::string_view(table.TextOf(index_),
                                  static_cast<size_t>(std::max(table[index_].length, 0)));
@@ -122,78 +56,29 @@ class LineSupply {
   void Take() { ++index_; }
   // The line stays next, from its character `cut` on.
   void KeepFrom(size_t cut) {
-    LineEntry& entry = (*buffers_.table)[index_];
+    LineEntry& entry = walk_.Table()[index_];
     entry.text += static_cast<uint32_t>(cut);
     entry.length -= static_cast<int32_t>(cut);
     entry.flags &= ~static_cast<uint32_t>(kPageBreak);
-  }
-  // Where the next line starts, as far as is known without reading.
-  int64_t NextOffset() const {
-    return index_ < count_ ? (*buffers_.table)[index_].offset : nextBatch_;
   }
 
  private:
   bool Refill() {
     if (status_ != kLine) return false;
-    if (nextBatch_ >= file_.Flen) {
-      status_ = kEnd;
+    const LineWalk::Result result = walk_.Next();
+    if (result != LineWalk::kLines) {
+      status_ = ReportedFailure(result, notifier_, owner_) ? kFailed : kEnd;
       return false;
     }
-    LineTable& table = *buffers_.table;
-    int32_t count = 0;
-    for (;;) {
-      // Batches are cut from the block in the buffer while it holds them;
-      // the file is read again only where the block ends.
-      const bool fresh = !held_.Holds(nextBatch_);
-      if ((fresh && !ReadAt(buffers_, file_, nextBatch_, held_, notifier_, opener_, owner_)) ||
-          !FormatAt(buffers_, held_, nextBatch_, format_, params_, notifier_, owner_, count)) {
-        status_ = kFailed;
-        return false;
-      }
-      const bool cutByBlock = count > 0 && (table[count - 1].flags & kIncomplete) &&
-                              held_.start + held_.size < file_.Flen;
-      if (fresh || !cutByBlock) break;
-      held_ = BlockInBuffer{};  // a block that starts with this batch
-    }
-    // A last line cut off by the end of the block (or of the text buffer)
-    // is built again at the start of the next batch.
-    if (count > 1 && (table[count - 1].flags & kIncomplete) && table[count].offset < file_.Flen) {
-      int32_t keep = count - 1;
-      const int64_t index = table[count - 1].offset - held_.start;
-      if (format_ == kFormatText && index >= 0 && index < held_.size) {
-        // From the start of its input line, so that its carriage control
-        // byte and its tab columns are read as they are everywhere else.
-        const int64_t lineStart = held_.start + TextLineStart(buffers_.block.get(), index);
-        int32_t first = keep;
-        while (first > 0 && table[first - 1].offset >= lineStart) --first;
-        if (first > 0) keep = first;
-      }
-      count = keep;
-    }
-    // A batch that gets nowhere would repeat for ever.
-    if (count < 1 || table[count].offset <= nextBatch_) {
-      status_ = kEnd;
-      return false;
-    }
-    table.Alast = count;
-    if (tags_ && tags_->count > 0) ApplyTagsToLines(table, *tags_);
-    count_ = count;
+    if (tags_ && tags_->count > 0) ApplyTagsToLines(walk_.Table(), *tags_);
     index_ = 0;
-    nextBatch_ = table[count].offset;
     return true;
   }
 
-  Buffers& buffers_;
-  FileRecord& file_;
+  LineWalk& walk_;
   TagList* tags_;
-  int format_;
-  const FormatParams& params_;
   Notifier& notifier_;
-  FileOpener& opener_;
   uintptr_t owner_;
-  int64_t nextBatch_;
-  BlockInBuffer held_;
-  int32_t count_ = 0;
   int32_t index_ = 0;
   Status status_ = kLine;
 };
@@ -206,22 +91,26 @@ std::string_view Cut(std::string_view text) { return text.substr(0, kMaxPrintedC
 
 // The longest of the lines at the start of the job, at a line length of
 // 512, fitted to `width`; 0 (the face's own height) when it cannot be read.
-int32_t AutoSizePrintFont(PrintSurface& surface, Buffers& buffers, FileRecord& file, int64_t start,
-                          int format, FormatParams params, int32_t width, Notifier& notifier,
+int32_t AutoSizePrintFont(PrintSurface& surface, FileRecord& file, int64_t start,
+                          const PrintSettings& settings, int32_t width, Notifier& notifier,
                           FileOpener& opener, uintptr_t owner) {
+  FormatParams params = settings.params;
   params.lineLength = kAutoSizeLineLength;
-  BlockInBuffer held;
-  int32_t count = 0;
-  if (!ReadAt(buffers, file, start, held, notifier, opener, owner) ||
-      !FormatAt(buffers, held, start, format, params, notifier, owner, count)) {
+  LineWalk walk(file, notifier, opener, settings.format, params, start, settings.pieces);
+  if (!walk.Allocate()) {
+    notifier.Message(L"Cannot allocate buffers!", kAppTitle, kIconHand, owner);
     return 0;
   }
-  const LineTable& table = *buffers.table;
-  int32_t longest = -1;
-  for (int32_t i = 0; i < count; ++i) {
-    if (longest < 0 || table[i].length > table[longest].length) longest = i;
+  const LineWalk::Result result = walk.Next();
+  if (result != LineWalk::kLines) {
+    ReportedFailure(result, notifier, owner);
+    return 0;
   }
-  if (longest < 0) return 0;
+  const LineTable& table = walk.Table();
+  int32_t longest = 0;
+  for (int32_t i = 1; i < walk.Count(); ++i) {
+    if (table[i].length > table[longest].length) longest = i;
+  }
   return FitFontToWidth(surface, std::string_view(table.TextOf(longest), table[longest].length),
                         width);
 }
@@ -284,7 +173,9 @@ int32_t PrintFileRange(const PrintRequest& request, const PrintSettings& setting
     } else {
       whole();
     }
-  } else if (!noDialog) {
+  } else if (!noDialog || (chosen.shown && chosen.choice != RangeChoice::kSelection)) {
+    // A job that fell back to the dialog keeps its own range where the user
+    // left the selection chosen: that selection is the command's range.
     switch (chosen.choice) {
       case RangeChoice::kPages:
         first = chosen.from;
@@ -306,13 +197,6 @@ int32_t PrintFileRange(const PrintRequest& request, const PrintSettings& setting
   }
   if (flags & kPrintEvenPagesOnly) sides = SidesRange{true, start, end, first, last, perLineStop};
 
-  Buffers buffers;
-  if (!buffers.Allocate()) {
-    notifier.Message(L"Cannot allocate buffers!", kAppTitle, kIconHand, owner);
-    host.EndJob(true);
-    return 0;
-  }
-
   // The font and the page.
   const DeviceCaps caps = surface->Caps();
   int32_t fontHeight;
@@ -320,8 +204,7 @@ int32_t PrintFileRange(const PrintRequest& request, const PrintSettings& setting
     const int32_t width =
         caps.width.value -
         MulDiv(caps.dpiX, settings.margins.left.value + settings.margins.right.value, 100);
-    fontHeight = AutoSizePrintFont(*surface, buffers, file, start, settings.format, settings.params,
-                                   width, notifier, opener, owner);
+    fontHeight = AutoSizePrintFont(*surface, file, start, settings, width, notifier, opener, owner);
   } else {
     fontHeight = PrintFontHeight(settings.fontSize, caps.dpiY, settings.zoomSteps);
   }
@@ -341,6 +224,12 @@ int32_t PrintFileRange(const PrintRequest& request, const PrintSettings& setting
   FormatParams params = settings.params;
   params.lineLength = std::max(g.charsPerLine, 1);
   if (eject) params.options |= kOptFormFeedChar;
+  LineWalk walk(file, notifier, opener, settings.format, params, start, settings.pieces);
+  if (!walk.Allocate()) {
+    notifier.Message(L"Cannot allocate buffers!", kAppTitle, kIconHand, owner);
+    host.EndJob(true);
+    return 0;
+  }
 
   const ColorTable& shades = settings.colors;
   const TextColors normal{shades[kPrintText], shades[kPrintTextB]};
@@ -358,8 +247,7 @@ int32_t PrintFileRange(const PrintRequest& request, const PrintSettings& setting
   head.Prepare(flags, dated ? host.Now() : LocalTime{},
                dated ? host.Regional() : RegionalSettings{});
 
-  LineSupply supply(buffers, file, request.tags, settings.format, params, notifier, opener, owner,
-                    start);
+  LineSupply supply(walk, request.tags, notifier, owner);
   int32_t result = 0;
   bool failed = false;      // a read or formatting error
   bool titlesFull = false;  // the titles leave no room for text
@@ -377,8 +265,9 @@ int32_t PrintFileRange(const PrintRequest& request, const PrintSettings& setting
       }
       ++result;
     }
-    if (!surface->Progress((drawn ? L"Printing page " : L"Skipping page ") +
-                           std::to_wstring(page))) {
+    const std::wstring progress =
+        (drawn ? L"Printing page " : L"Skipping page ") + std::to_wstring(page);
+    if (!surface->Progress(progress)) {
       result = kSpoolUserAbort;
       break;
     }
@@ -409,6 +298,7 @@ int32_t PrintFileRange(const PrintRequest& request, const PrintSettings& setting
     }
 
     int32_t placed = 0;  // lines of this page, untagged ones of a tags-only job too
+    bool cancelled = false;
     while (g.Fits(y)) {
       PrintLine line;
       const LineSupply::Status status = supply.Peek(line);
@@ -443,7 +333,13 @@ int32_t PrintFileRange(const PrintRequest& request, const PrintSettings& setting
       const bool isTagged = (lineFlags & kTagMask) != 0;
       if (tagsOnly && !isTagged) {
         if (pageEnds) break;
-        continue;  // takes no room
+        // Untagged lines take no room, so a page may skip the rest of a
+        // large file: the abort dialog is kept answering meanwhile.
+        if (placed % kLinesBetweenPumps == 0 && !surface->Progress(progress)) {
+          cancelled = true;
+          break;
+        }
+        continue;
       }
       if (canvas) {
         TextColors colors = normal;
@@ -474,6 +370,10 @@ int32_t PrintFileRange(const PrintRequest& request, const PrintSettings& setting
       y += g.lineHeight;
     }
 
+    if (cancelled) {
+      result = kSpoolUserAbort;
+      break;
+    }
     if (drawn) {
       const int32_t ended = surface->EndPage();
       if (ended <= 0) {
@@ -482,8 +382,14 @@ int32_t PrintFileRange(const PrintRequest& request, const PrintSettings& setting
       }
       surface->ReselectFont();
     }
-    const int64_t next = supply.NextOffset();
-    if (next >= end || next >= file.Flen) done = true;
+    // Another page only for a line that is there: the rest of the file may
+    // make none (the cut-off tail of a long line, say).
+    if (!done) {
+      PrintLine next;
+      const LineSupply::Status status = supply.Peek(next);
+      failed = status == LineSupply::kFailed;
+      done = status != LineSupply::kLine || next.entry.offset >= end;
+    }
   }
 
   if (titlesFull) result = 0;

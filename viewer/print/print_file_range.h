@@ -11,6 +11,7 @@
 #include "common/notifier.h"
 #include "viewer/file/file_reader.h"
 #include "viewer/file/formatter.h"
+#include "viewer/file/line_walk.h"
 #include "viewer/frame/tag_list.h"
 #include "viewer/print/page_geometry.h"
 #include "viewer/print/print_surface.h"
@@ -63,6 +64,7 @@ struct PrintSettings {
   int32_t fontSize = 10;  // points
   int32_t zoomSteps = 0;
   ColorTable colors{};
+  WalkPieces pieces{};  // the sizes the file is read and formatted in
 };
 
 // The range chosen in the print dialog.
@@ -71,6 +73,9 @@ struct ChosenRange {
   RangeChoice choice = RangeChoice::kAll;
   int32_t from = 0;
   int32_t to = kNoPageLimit;
+  // The dialog was shown, also for a job meant to go without it when no
+  // printer could be had otherwise: what the user chose there holds.
+  bool shown = false;
 };
 
 // What starting a job needs to know.

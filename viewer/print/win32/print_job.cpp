@@ -349,6 +349,7 @@ HDC StartPrintJob(HWND owner, const JobStart& start, ChosenRange& chosen) {
     }
     dc = TakeDc();
     SyncSettingsFromPrinter();
+    chosen.shown = true;
     if (record.Flags & PD_PAGENUMS) {
       chosen.choice = RangeChoice::kPages;
       chosen.from = record.nFromPage == 0xFFFF ? 0 : record.nFromPage;

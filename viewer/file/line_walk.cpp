@@ -1,0 +1,94 @@
+#include "viewer/file/line_walk.h"
+
+#include <algorithm>
+#include <new>
+
+namespace zorvo {
+
+namespace {
+
+// Every input line's spacing and gap lines (at most 254) and its first text
+// line fit one batch, so a batch always gets past the line it starts with.
+constexpr int32_t kLeastSlots = 258;
+constexpr uint32_t kLeastBlock = 64;
+
+}  // namespace
+
+LineWalk::LineWalk(FileRecord& file, Notifier& notifier, FileOpener& opener, int format,
+                   const FormatParams& params, int64_t start, const WalkPieces& pieces)
+    : file_(file),
+      notifier_(notifier),
+      opener_(opener),
+      format_(std::clamp<int>(format, kFormatText, kFormatRaw)),
+      params_(params),
+      pieces_(pieces),
+      position_(std::max<int64_t>(start, 0)) {
+  const int64_t length = std::max(params_.lineLength, 1);
+  pieces_.slots = std::max(pieces_.slots, kLeastSlots);
+  // A display line always fits the text, which keeps its last byte 0.
+  pieces_.text = static_cast<int32_t>(std::max<int64_t>(pieces_.text, length + 2));
+  // A block holds a few display lines of a line longer than the block, so
+  // that such a line is cut into them from block to block.
+  pieces_.block = static_cast<uint32_t>(
+      std::max<int64_t>({int64_t{pieces_.block}, int64_t{kLeastBlock}, 4 * length + 4}));
+}
+
+bool LineWalk::Allocate() {
+  try {
+    table_ = std::make_unique<LineTable>(pieces_.slots, pieces_.text);
+    block_.reset(new unsigned char[pieces_.block]);
+    return true;
+  } catch (const std::bad_alloc&) {
+    table_.reset();
+    block_.reset();
+    return false;
+  }
+}
+
+LineWalk::Result LineWalk::Next() {
+  count_ = 0;
+  while (!done_) {
+    file_.Fcur = position_;
+    const ReadRequest request{block_.get(), pieces_.block, 0};
+    ReadRequest result;
+    if (ReadBlock(file_, request, result, notifier_, opener_) & kReadFailed) {
+      done_ = true;
+      return kReadError;
+    }
+    // The file may have shrunk since the last batch.
+    if (position_ >= file_.Flen || result.size == 0) break;
+    const int64_t first = file_.Fcur - result.back;  // file offset of the block's byte 0
+    const bool atFileEnd = first + result.size >= file_.Flen;
+    const Block block{block_.get(), result.size,
+                      std::clamp<int64_t>(result.back, 0, result.size), atFileEnd, edge_};
+    LineTable& table = *table_;
+    LineCursor lines{table.entries(), table.Acnt, 0};
+    TextCursor text{table.chars(), table.Tlen - 1, 0, true};
+    const unsigned status = FormatterFor(format_)(block, lines, text, first + block.start,
+                                                  Direction::kForward, params_);
+    if (status & kStatusFailed) {
+      done_ = true;
+      return kFormatError;
+    }
+    const int64_t next = table[lines.index].offset;
+    edge_ = (status & kStatusReadOnContinued) ? BlockEdge::kContinued
+            : (status & kStatusReadOnInTail)  ? BlockEdge::kInTail
+                                              : BlockEdge::kLineStart;
+    const bool onward = next > position_;
+    position_ = next;
+    if (lines.index > 0) {
+      table.Afirst = table.Acur = 0;
+      table.Alast = lines.index;
+      table.Tend = text.end;
+      count_ = lines.index;
+      return kLines;
+    }
+    // A block that made no line, the skipped tail of a long line: read on,
+    // unless the walk got nowhere.
+    if (!onward || atFileEnd) break;
+  }
+  done_ = true;
+  return kEnd;
+}
+
+}  // namespace zorvo
