@@ -1,6 +1,7 @@
 // Fuzzes the page layout of printing. The first bytes choose the job (print
-// options, range, margins, page size, display options); the rest is the
-// file. Every line drawn must lie inside the printable area, only the pages
+// options, range, margins, page size, display options, and the tiny blocks,
+// line batches and text buffers the file is read in, so that every input
+// crosses their edges); the rest is the file. Every line drawn must lie inside the printable area, only the pages
 // the range and the pass allow may be drawn, and a job that draws every
 // page must print every character of the file's lines once, in order, form
 // feeds aside.
@@ -12,6 +13,7 @@
 
 #include "support/fuzz_support.h"
 #include "support/memory_file.h"
+#include "viewer/file/carriage_control.h"
 #include "viewer/print/print_file_range.h"
 
 namespace zorvo {
@@ -67,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t marginByte = in.Byte();
   const uint8_t pageByte = in.Byte();
   const uint8_t display = in.Byte();
+  const uint8_t pieces = in.Byte();
 
   Host host;
   host.surface.caps.height = DeviceUnits(100 + 50 * (pageByte & 0x1F));
@@ -92,7 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                             (display & 0x10 ? uint32_t{kOptFormFeedPage} : 0u);
   if (display & 0x20) {
     settings.params.options |= kOptCarriageControl;
+    if (pieces & 0x80) settings.params.skipCounts = &AsaSkipCounts();
   }
+  settings.pieces = WalkPieces{64u + (pieces & 0x7Fu) * 3u, 16, 64};
   settings.fixedLength = (display & 0x40) != 0;
   settings.maxLineLength = 8 + (job >> 6) * 40;
   settings.printMessages = (display & 0x80) != 0;

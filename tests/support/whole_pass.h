@@ -21,22 +21,25 @@ struct ShownLine {
   bool operator==(const ShownLine&) const = default;
 };
 
-// From byte `from` on, taken as the start of a line.
+// From byte `from` on, taken as the start of a line. The table grows until
+// it holds every line.
 inline std::vector<ShownLine> WholePass(const std::string& bytes, int format,
                                         const FormatParams& params, int64_t from = 0) {
-  const int32_t slots = 1 << 17;
-  LineTable table(slots, 1 << 24);
-  LineCursor lines{table.entries(), slots, 0};
-  TextCursor text{table.chars(), table.Tlen, 0};
   const Block block{reinterpret_cast<const unsigned char*>(bytes.data()),
                     static_cast<int64_t>(bytes.size()), from};
-  FormatterFor(format)(block, lines, text, from, Direction::kForward, params);
-  std::vector<ShownLine> shown;
-  for (int32_t i = 0; i < lines.index; ++i) {
-    shown.push_back(
-        {table[i].offset, table[i].flags, std::string(table.TextOf(i), table[i].length)});
+  for (int32_t slots = 1 << 10, chars = 1 << 16;; slots *= 4, chars *= 4) {
+    LineTable table(slots, chars);
+    LineCursor lines{table.entries(), slots, 0};
+    TextCursor text{table.chars(), table.Tlen, 0};
+    FormatterFor(format)(block, lines, text, from, Direction::kForward, params);
+    if (table[lines.index].offset < block.count && slots < (1 << 24)) continue;
+    std::vector<ShownLine> shown;
+    for (int32_t i = 0; i < lines.index; ++i) {
+      shown.push_back(
+          {table[i].offset, table[i].flags, std::string(table.TextOf(i), table[i].length)});
+    }
+    return shown;
   }
-  return shown;
 }
 
 // A file and the way it is shown.
