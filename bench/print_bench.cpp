@@ -1,12 +1,14 @@
 // Laying out a whole file for printing, every page drawn on a surface that
-// only counts, beside the reference: the same file read in 16 MiB blocks
-// and cut into lines by the Text formatter alone, 4096 lines at a time.
+// only counts, and Copy Tags over the whole file with its one tag on the last
+// line, beside the reference: the same file read in 4 MiB blocks and cut
+// into lines by the Text formatter alone, 4096 lines at a time.
 //   print_bench FILE
 #include <chrono>
 #include <cstdio>
 #include <memory>
 
 #include "common/wide_text.h"
+#include "viewer/file/clipboard_text.h"
 #include "viewer/file/rebuild.h"
 #include "viewer/print/print_file_range.h"
 
@@ -110,11 +112,26 @@ int main(int argc, char** argv) {
   PrintFileRange(request, settings, host, notifier, PlatformFileOpener(), sides);
   const double print = Seconds(t0);
 
+  t0 = std::chrono::steady_clock::now();
+  std::string copied;
+  FileRecord copying = file;
+  const CopySource source{copying, kFormatText, params, notifier};
+  const int64_t last = file.Flen - 1;
+  const int32_t tagged = CopyTaggedText(
+      source,
+      [last](LineTable& table) {
+        for (int32_t i = table.Afirst; i < table.Alast; ++i) {
+          if (table[i].offset <= last && table[i + 1].offset > last) table[i].flags |= 0x2;
+        }
+      },
+      1, copied);
+  const double copy = Seconds(t0);
+
   std::printf(
       "%.2f GiB, %lld lines: formatting alone %.2f s, print layout %.2f s (%lld lines, "
-      "%lld pages), ratio %.2f\n",
+      "%lld pages), ratio %.2f; copy tags %.2f s (%d line), ratio %.2f\n",
       static_cast<double>(file.Flen) / (1 << 30), static_cast<long long>(lines), reference, print,
       static_cast<long long>(host.surface.lines), static_cast<long long>(host.surface.pages),
-      print / reference);
+      print / reference, copy, tagged, copy / reference);
   return 0;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include "viewer/file/byte_scan.h"
+
 namespace zorvo {
 
 namespace {
@@ -45,22 +47,38 @@ bool LineWalk::Allocate() {
   }
 }
 
+// Whether the next batch can be cut from the block in the buffer: one that
+// ended for want of room leaves the rest of its block, and the line there
+// must end inside it (a line that runs past a block is read from its start).
+bool LineWalk::Holds(int64_t position) const {
+  if (heldCount_ == 0 || position < heldFirst_ || position >= heldFirst_ + heldCount_) return false;
+  if (heldAtFileEnd_ || format_ != kFormatText) return true;
+  const int64_t limit = heldCount_ - 1;  // the last byte only shows how a pair ends
+  return FindLineEnd(block_.get(), position - heldFirst_, limit) < limit;
+}
+
 LineWalk::Result LineWalk::Next() {
   count_ = 0;
   while (!done_) {
-    file_.Fcur = position_;
-    const ReadRequest request{block_.get(), pieces_.block, 0};
-    ReadRequest result;
-    if (ReadBlock(file_, request, result, notifier_, opener_) & kReadFailed) {
-      done_ = true;
-      return kReadError;
+    const bool fresh = !Holds(position_);
+    if (fresh) {
+      heldCount_ = 0;
+      file_.Fcur = position_;
+      const ReadRequest request{block_.get(), pieces_.block, 0};
+      ReadRequest result;
+      if (ReadBlock(file_, request, result, notifier_, opener_) & kReadFailed) {
+        done_ = true;
+        return kReadError;
+      }
+      // The file may have shrunk since the last batch.
+      if (position_ >= file_.Flen || result.size == 0) break;
+      heldFirst_ = file_.Fcur - result.back;
+      heldCount_ = result.size;
+      heldAtFileEnd_ = heldFirst_ + heldCount_ >= file_.Flen;
     }
-    // The file may have shrunk since the last batch.
-    if (position_ >= file_.Flen || result.size == 0) break;
-    const int64_t first = file_.Fcur - result.back;  // file offset of the block's byte 0
-    const bool atFileEnd = first + result.size >= file_.Flen;
-    const Block block{block_.get(), result.size,
-                      std::clamp<int64_t>(result.back, 0, result.size), atFileEnd, edge_};
+    const int64_t first = heldFirst_;  // file offset of the block's byte 0
+    const bool atFileEnd = heldAtFileEnd_;
+    const Block block{block_.get(), heldCount_, position_ - first, atFileEnd, edge_};
     LineTable& table = *table_;
     LineCursor lines{table.entries(), table.Acnt, 0};
     TextCursor text{table.chars(), table.Tlen - 1, 0, true};
@@ -71,6 +89,7 @@ LineWalk::Result LineWalk::Next() {
       return kFormatError;
     }
     const int64_t next = table[lines.index].offset;
+    if (status & kStatusReadOn) heldCount_ = 0;  // the block is used up
     edge_ = (status & kStatusReadOnContinued) ? BlockEdge::kContinued
             : (status & kStatusReadOnInTail)  ? BlockEdge::kInTail
                                               : BlockEdge::kLineStart;
@@ -83,9 +102,11 @@ LineWalk::Result LineWalk::Next() {
       count_ = lines.index;
       return kLines;
     }
-    // A block that made no line, the skipped tail of a long line: read on,
-    // unless the walk got nowhere.
-    if (!onward || atFileEnd) break;
+    // No line: the skipped tail of a long line, read on past it; or what
+    // was left of the block held too little, read from here.
+    if (onward) continue;
+    if (fresh) break;  // the walk gets nowhere
+    heldCount_ = 0;
   }
   done_ = true;
   return kEnd;

@@ -55,8 +55,15 @@ class LineWalk {
   WalkPieces pieces_;
   std::unique_ptr<LineTable> table_;
   std::unique_ptr<unsigned char[]> block_;
+  bool Holds(int64_t position) const;
+
   int64_t position_;  // where the next batch begins
   BlockEdge edge_ = BlockEdge::kLineStart;
+  // The block in the buffer: the file offset of its byte 0, its size, and
+  // whether the file ended with it when it was read.
+  int64_t heldFirst_ = 0;
+  int64_t heldCount_ = 0;
+  bool heldAtFileEnd_ = false;
   int32_t count_ = 0;
   bool done_ = false;
 };
