@@ -15,6 +15,7 @@
 #include "viewer/file/file_reader.h"
 #include "viewer/file/formatter.h"
 #include "viewer/file/line_table.h"
+#include "viewer/file/line_walk.h"
 #include "viewer/file/rebuild.h"
 #include "viewer/file/search.h"
 #include "viewer/frame/positioning.h"
@@ -199,30 +200,6 @@ void ShowOptions() {
   std::printf("CCName=%s\n", Utf8FromWide(view.CCName).c_str());
 }
 
-// The end of the last whole display line in [start, count), so that no line
-// is cut where the block happens to end; `count` when there is none.
-int64_t CleanEnd(const Settings& settings, const unsigned char* d, int64_t start, int64_t count,
-                 int64_t fileOffset) {
-  if (settings.format == kFormatText) {
-    // After a line end that a text byte follows, the pairing of CR and LF is
-    // settled and no Ctrl-Z rule applies.
-    for (int64_t k = count - 3; k >= start; --k) {
-      if (IsLineEnd(d[k]) && !IsLineEnd(d[k + 1])) return k + 1;
-    }
-    return count;
-  }
-  const int32_t length = settings.params.lineLength;
-  int64_t perLine = length;
-  if (settings.format == kFormatHex) {
-    const int address = fileOffset <= 0x7FFFFFFF ? 10 : 12;
-    int groups = 16;
-    while (groups > 1 && 13 * groups >= length - address) groups /= 2;
-    perLine = 4 * groups;
-  }
-  const int64_t whole = (count - start) / perLine * perLine;
-  return whole > 0 ? start + whole : count;
-}
-
 int Fail(const char* message) {
   std::fprintf(stderr, "zorvo-dump: %s\n", message);
   return 1;
@@ -230,47 +207,25 @@ int Fail(const char* message) {
 
 int DumpForward(const DumpOptions& options, const Settings& settings, Notifier& notifier) {
   FileRecord file{options.offset, 0, options.file};
-  std::unique_ptr<unsigned char[]> buffer(new unsigned char[kChunk]);
-  LineTable table(kStreamSlots, kStreamText);
-  const FormatParams& params = settings.params;
-  const Formatter format = FormatterFor(settings.format);
+  LineWalk walk(file, notifier, PlatformFileOpener(), settings.format, settings.params,
+                options.offset, WalkPieces{kChunk, kStreamSlots, kStreamText});
+  if (!walk.Allocate()) return Fail("not enough memory");
   Printer printer(options);
   PagePadder padder(printer, settings.padPageLength);
   int64_t remaining = options.lines;
-  int64_t position = options.offset;
-  for (;;) {
-    file.Fcur = position;
-    ReadRequest request{buffer.get(), kChunk, 0};
-    ReadRequest result;
-    const unsigned status = ReadBlock(file, request, result, notifier);
-    if (status & kReadFailed) return 1;
-    position = file.Fcur;  // clamped to the length
-    if (result.size == 0 || result.back >= result.size) {
-      if (remaining != 0) padder.End(file.Flen);
-      break;
-    }
-    const int64_t blockStart = file.Fcur - result.back;
-    const bool atEnd = blockStart + result.size >= file.Flen;
-    Block block{buffer.get(), result.size, result.back};
-    if (!atEnd) block.count = CleanEnd(settings, buffer.get(), block.start, block.count, position);
-
-    LineCursor lines{table.entries(), table.Acnt, 0};
-    TextCursor text{table.chars(), table.Tlen, 0};
-    const unsigned formatted = format(block, lines, text, position, Direction::kForward, params);
-    if (formatted & kStatusFailed) return Fail("the line length is too short for a hex dump");
-    for (int32_t i = 0; i < lines.index && remaining != 0; ++i) {
+  LineWalk::Result result;
+  while (remaining != 0 && (result = walk.Next()) == LineWalk::kLines) {
+    const LineTable& table = walk.Table();
+    for (int32_t i = 0; i < walk.Count() && remaining != 0; ++i) {
       const int64_t printed = padder.Line(
           table[i], std::string_view(table.TextOf(i), static_cast<size_t>(table[i].length)));
       if (remaining > 0) remaining = std::max<int64_t>(remaining - printed, 0);
     }
-    if (remaining == 0) break;
-    if (atEnd && table[lines.index].offset >= file.Flen) {
-      padder.End(file.Flen);
-      break;
-    }
-    const int64_t next = table[lines.index].offset;
-    if (next <= position) return Fail("cannot make progress in the file");
-    position = next;
+  }
+  if (remaining != 0) {
+    if (result == LineWalk::kReadError) return 1;
+    if (result == LineWalk::kFormatError) return Fail("the line length is too short for a hex dump");
+    padder.End(file.Flen);
   }
   if (!printer.Flush() || printer.failed()) return Fail("cannot write the output");
   return 0;

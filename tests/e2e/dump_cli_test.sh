@@ -39,3 +39,8 @@ with open("big.txt", "w") as f:
 dump --bytes big.txt | cmp -s - big.txt || fail "multi-block text differs from the file"
 dump --format raw --length 64 --bytes big.txt | tr -d '\n' | tr '\267' '\n' | cmp -s - big.txt ||
   fail "multi-block raw text differs from the file"
+# A line longer than the read block, cut at the line length: one line, not
+# one for every block it spans.
+python3 -c 'import sys; sys.stdout.write("first\n" + "x" * 3000000 + "\nafter\n")' >long.txt
+[ "$(dump --no-wrap --length 20 long.txt)" = $'first\nxxxxxxxxxxxxxxxxxxxx\nafter' ] ||
+  fail "a line longer than a block: $(dump --no-wrap --length 20 long.txt | head -5)"
