@@ -69,6 +69,7 @@ inline RandomCase MakeRandomCase(std::mt19937& random) {
     c.bytes += kEnds[random() % 6];
   }
   if (random() % 3 == 0) c.bytes.pop_back();  // no last line end, or half a pair
+  if (random() % 4 == 0) c.bytes += '\x1a';    // the end-of-file mark some files carry
   c.format = random() % 5 < 3 ? kFormatText : 1 + static_cast<int>(random() % 2);
   uint32_t options = kOptFormFeedPage;
   if (random() % 2) options |= kOptWrap;

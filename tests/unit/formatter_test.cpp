@@ -134,6 +134,10 @@ TEST(TextFormatter, CtrlZAfterTheLastLineEndMakesNoLine) {
   // Backward steps over it the same way.
   const std::string file = "one\r\ntwo\r\n\x1a";
   EXPECT_EQ(run.Backward(file, file.size(), file.size()).lines, r.lines);
+  // A pass that starts at it, the line end having been in the block before.
+  const Result after = run.Forward(file, 10, 10);
+  EXPECT_TRUE(after.lines.empty());
+  EXPECT_EQ(after.endOffset, 11);
 }
 
 TEST(TextFormatter, MissingFinalLineEndIsIncomplete) {

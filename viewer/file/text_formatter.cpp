@@ -301,6 +301,13 @@ unsigned Forward(const Block& block, LineCursor& lines, TextCursor& text, int64_
   };
 
   bool first = true;  // the first input line of this block
+  // A Ctrl-Z that ends the file after a line end belongs to that line, also
+  // when the line end was in the block before.
+  if (block.atFileEnd && edge == BlockEdge::kLineStart && i == n - 1 && d[i] == kCtrlZ &&
+      as.OffsetOf(i) > 0 && (i == 0 || IsLineEnd(d[i - 1]))) {
+    i = n;
+    endOffset = as.OffsetOf(i);
+  }
   if (edge == BlockEdge::kInTail) {
     // The rest of a truncated line is not shown, but the line after it
     // begins where it ends, however full the table is.
