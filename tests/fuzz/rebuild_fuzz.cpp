@@ -82,9 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RecordingNotifier notifier;
   FileRecord file{0, length, L"memory"};
   RebuildContext context(file, notifier, nullptr, &opener);
-  // Now and then blocks of a few hundred bytes, so that lines cross the
-  // edges of the blocks a pass reads (a line takes at most a quarter).
-  if (data[0] & 0x80) context.piece = 4 * 88 + (data[5] * 37u + data[6]) % 512;
+  // Mostly blocks of little more than four lines (a line takes at most a
+  // quarter), so that lines cross the edges of the blocks a pass reads.
+  if (data[0] & 0x80 || data[7] & 0x80) {
+    context.piece = static_cast<uint32_t>(4 * params.lineLength) + (data[5] * 37u + data[6]) % 256;
+  }
   LineTable table(slots, 1 << 16);
   table[0] = LineEntry{0, 0, -1, 0, 0};
   RebuildRequest request;
