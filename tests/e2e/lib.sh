@@ -22,3 +22,98 @@ host_as_configured() {
     --gtest_filter='PlimbusAsConfiguredTest.*' >host.log 2>&1 || { cat host.log >&2; return 1; }
   grep -q 'PASSED.* 1 test' host.log || { cat host.log >&2; return 1; }
 }
+
+# --- The real viewer under Wine, for the tests that drive it. ---
+# The Windows form of a path under the work directory.
+win() { echo "Z:$PWD/$1" | tr / '\\'; }
+# The viewer's own profile in the prefix; tests delete it before and after.
+zorvo_key='HKCU\Software\Korrin\Zorvo'
+wine_reg() { "$WINE_RUN" reg "$@" >/dev/null 2>&1; }
+# Writes the sections of an INI file (installer/Listing.ini) into the
+# viewer's profile, as Format > Save Setup would have.
+import_setup() {  # import_setup INI
+  local reg_key='HKEY_CURRENT_USER\Software\Korrin\Zorvo'
+  {
+    printf 'Windows Registry Editor Version 5.00\n'
+    sed -nE -e 's/\r$//' -e "s/^\[(.*)\]$/\n[${reg_key//\\/\\\\}\\\\\1]/p" \
+      -e 's/\\/\\\\/g; s/"/\\"/g; s/^([A-Za-z0-9]+)=(.*)$/"\1"="\2"/p' "$1"
+  } >setup.reg
+  wine_reg import "$(win setup.reg)" || fail "the setup in $1 could not be written to the profile"
+}
+# Polls a command until it succeeds, for at most SECONDS; false when it
+# never did. Callers name what never came: wait_for 30 cmd || fail "...".
+wait_for() {  # wait_for SECONDS COMMAND...
+  local until=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$until" ] || return 1
+    sleep 0.1
+  done
+}
+viewer_pid=""
+# The visible windows of the viewer started last whose title matches REGEX.
+viewer_windows() {  # viewer_windows REGEX
+  local w
+  for w in $(xdotool search --onlyvisible --name "$1" 2>/dev/null); do
+    if [ "$(xdotool getwindowpid "$w" 2>/dev/null)" = "$viewer_pid" ]; then echo "$w"; fi
+  done
+}
+has_viewer_window() { [ -n "$(viewer_windows "$1")" ]; }
+# Starts Zorvo.exe on FILE (in the work directory) with SWITCHES and waits
+# for its window titled after the file; sets $viewer_pid and $window.
+viewer_start() {  # viewer_start FILE [SWITCHES...]
+  local file=$1
+  shift
+  "$WINE_RUN" "$MINGW_BIN/Zorvo.exe" "$(win "$file")" "$@" &
+  viewer_pid=$!
+  local title="^$(printf '%s' "$file" | sed 's/[][\\.*^$]/\\&/g') - Tessary\$"
+  wait_for 60 has_viewer_window "$title" || fail "no viewer window titled '$file - Tessary'"
+  window=$(viewer_windows "$title" | head -1)
+}
+viewer_stop() {  # ends the viewer started last, if it still runs
+  if [ -n "$viewer_pid" ]; then kill "$viewer_pid" 2>/dev/null || true; fi
+  viewer_pid=""
+}
+# Sends one execute string to the viewer; fails with zorvo-dde's reason.
+dde() {  # dde COMMANDS...
+  "$WINE_RUN" "$MINGW_BIN/zorvo-dde.exe" --timeout 120000 "$@" >>dde.out 2>&1 ||
+    fail "zorvo-dde $*: $(tail -1 dde.out)"
+}
+# The rows printed to build/print.ps, one per line: sheet number, the
+# baseline's y in points from the top, and the text (gaps as spaces).
+printed_rows() {
+  gs -q -dNOPAUSE -dBATCH -sDEVICE=txtwrite -dTextFormat=0 -sOutputFile=- "$ROOT/build/print.ps" |
+    python3 -c '
+import re, sys
+for sheet, page in enumerate(sys.stdin.read().split("<page>")[1:], 1):
+    rows = {}
+    for x0, y, x1, c in re.findall(r"<char bbox=\"([0-9.]+) ([0-9.]+) ([0-9.]+) [0-9.]+\" c=\"([^\"]*)\"/>", page):
+        rows.setdefault(float(y), []).append((float(x0), float(x1), c))
+    for y in sorted(rows):
+        text, end = "", None
+        for x0, x1, c in sorted(rows[y]):
+            if end is not None and x0 - end > (x1 - x0) / 2:
+                text += " " * max(1, round((x0 - end) / (x1 - x0)))
+            text += c
+            end = x1
+        print("%d\t%g\t%s" % (sheet, y, text))'
+}
+# Runs one behaviour in a subshell that stops at its first failure and
+# ends its viewer, so that the behaviours after it still run; the script
+# then fails when any did. check NAME COMMAND...
+failed_checks=()
+check() {
+  local name=$1 status=0
+  shift
+  # In the background, so that set -e holds inside it (it would not on
+  # the left of ||).
+  (
+    trap viewer_stop EXIT
+    "$@"
+  ) &
+  wait $! || status=$?
+  if [ "$status" -eq 0 ]; then echo "ok: $name"; else failed_checks+=("$name"); fi
+}
+checks_done() {  # the script's end: fails naming the behaviours that failed
+  [ ${#failed_checks[@]} -eq 0 ] || fail "${#failed_checks[@]} failed: $(printf '%s; ' "${failed_checks[@]}")"
+}
