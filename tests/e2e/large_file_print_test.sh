@@ -11,7 +11,9 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
 fi
 wine_reg delete "$zorvo_key" /f || true
-trap 'viewer_stop; wine_reg delete "$zorvo_key" /f || true; rm -f big.txt' EXIT
+wine_x11_key='HKCU\Software\Wine\X11 Driver'
+trap 'viewer_stop; wine_reg delete "$zorvo_key" /f || true
+  wine_reg delete "$wine_x11_key" /v Managed /f 2>/dev/null || true; rm -f big.txt' EXIT
 # The setup "Listing" as the installer offers it: ASA carriage control.
 import_setup "$ROOT/installer/Listing.ini"
 ps=$ROOT/build/print.ps
@@ -154,7 +156,13 @@ with open("big.txt", "wb") as f:
     f.write(b"line 1\r\nline 2\r\nline 3 holds the needle\r\n")
     for _ in range(1024):
         f.write(block)'
+  # Without a window manager on the virtual display, Wine waits two seconds
+  # for one to confirm every window it hides, the abort dialog's too: this
+  # viewer's windows are its own to map and unmap, so what is measured is
+  # the viewer.
+  wine_reg add "$wine_x11_key" /v Managed /t REG_SZ /d N /f
   viewer_start big.txt -D
+  wine_reg delete "$wine_x11_key" /v Managed /f
   dde '[Find "needle" All]'
   "$WINE_RUN" "$MINGW_BIN/zorvo-dde.exe" --timeout 600000 '[Print Tags]' >print-tags.out 2>&1 &
   local job=$!
@@ -170,8 +178,8 @@ with open("big.txt", "wb") as f:
   local took
   took=$(python3 -c 'import sys; print("%.1f" % (float(sys.argv[2]) - float(sys.argv[1])))' \
     "$pressed" "$EPOCHREALTIME")
-  python3 -c 'import sys; sys.exit(float(sys.argv[1]) > 2)' "$took" ||
-    fail "the Print Tags job and its dialog \"Printing File\" lasted ${took} s after Cancel was pressed, not at most 2 s"
+  python3 -c 'import sys; sys.exit(float(sys.argv[1]) > 1)' "$took" ||
+    fail "the Print Tags job and its dialog \"Printing File\" lasted ${took} s after Cancel was pressed, not at most 1 s"
   wait "$job" || fail "[Print Tags] answered: $(cat print-tags.out)"
   dde '[Display Text]'
 }

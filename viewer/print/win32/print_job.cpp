@@ -27,6 +27,7 @@ struct JobState {
   HDC dc = nullptr;
   HWND abortDialog = nullptr;
   bool userAbort = false;
+  std::wstring progress;  // the progress line the abort dialog shows
   bool documentStarted = false;
   bool active = false;
   HWND owner = nullptr;
@@ -282,13 +283,21 @@ bool HoldCloseWhilePrinting(HWND window) {
 bool PrintCancelled() { return Job().userAbort; }
 
 void ShowPrintProgress(std::wstring_view text) {
-  if (HWND dialog = Job().abortDialog) {
-    SetDialogText(dialog, IDC_ABORT_PROGRESS, std::wstring(text), 63);
+  JobState& job = Job();
+  // The same line again (a page whose skipped lines keep the dialog
+  // answering) is not drawn again.
+  if (job.abortDialog && text != job.progress) {
+    job.progress = text;
+    SetDialogText(job.abortDialog, IDC_ABORT_PROGRESS, job.progress, 63);
   }
 }
 
 bool PumpAbortDialog() {
   JobState& job = Job();
+  // A wait of no time lets input that the window system holds reach the
+  // queue: some systems deliver it only while the thread waits, and a job
+  // that pumps between its steps never waits.
+  MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   MSG message;
   while (!job.userAbort && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
