@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
 #include <string>
 #include <tuple>
@@ -42,7 +44,7 @@ std::vector<Line> LinesOf(const LineTable& table, int32_t from, int32_t to) {
 
 // The whole file assembled forward from its start, the reference.
 std::vector<Line> Reference(const std::string& bytes, int format, const FormatParams& params) {
-  LineTable table(1 << 16, 1 << 22);
+  LineTable table(1 << 16, std::max<int32_t>(1 << 22, 2 * static_cast<int32_t>(bytes.size())));
   Block block{reinterpret_cast<const unsigned char*>(bytes.data()),
               static_cast<int64_t>(bytes.size()), 0};
   LineCursor lines{table.entries(), table.Acnt, 0};
@@ -722,6 +724,53 @@ TEST_F(PositioningTest, AFileDeletedWhileViewedSaysSoOnceAndAnotherOpens) {
   file.path = L"other";
   EXPECT_FALSE(Send(PositionKind::kReload, 0).errorReport);
   EXPECT_EQ(Top(), "other");
+}
+
+}  // namespace
+}  // namespace zorvo
+
+// ------------------------------------------ blocks, reach and line widths ----
+
+namespace zorvo {
+namespace {
+
+// The block a rebuild reads into, with guard bytes behind it that no read
+// may touch.
+constexpr size_t kGuard = 64;
+void GuardBlock(RebuildContext& context, uint32_t piece) {
+  context.piece = piece;
+  context.block.reset(new unsigned char[piece + kGuard]);
+  context.blockSize = piece;
+  std::memset(context.block.get() + piece, 0xA5, kGuard);
+}
+bool GuardIntact(const RebuildContext& context) {
+  const unsigned char* guard = context.block.get() + context.blockSize;
+  return std::all_of(guard, guard + kGuard, [](unsigned char b) { return b == 0xA5; });
+}
+
+TEST_F(RebuildTest, ALongLineAfterAControlByteAndAFormFeedIsReadWithinTheBlock) {
+  // The first display line of the long line also holds its control byte and
+  // its form feed, two bytes more than the line length.
+  for (auto [piece, lineLength] : {std::pair{64u, 16}, {kRebuildPiece, 4096}}) {
+    SCOPED_TRACE(piece);
+    const std::string bytes = "x\n1\f" + std::string(piece - 2, 'A') + "\nafter\n";
+    Open(bytes, kScreenLines, kScreenText);
+    GuardBlock(context, piece);
+    request.params.options = kOptCarriageControl | kOptCcAsa | kOptFormFeedPage | kOptWrap;
+    request.params.skipCounts = &AsaSkipCounts();
+    request.params.lineLength = lineLength;
+    ASSERT_EQ(RebuildAt(file.Flen) & kStatusFailed, 0u);
+    EXPECT_TRUE(GuardIntact(context));
+    EXPECT_EQ((*table)[table->Alast].offset, file.Flen);
+    // The lines above the last one, up to the first, which the full text
+    // buffer may cut short, are those of the whole file.
+    const std::vector<Line> shown = Shown();
+    const std::vector<Line> whole = Reference(bytes, kFormatText, request.params);
+    ASSERT_GT(shown.size(), 2u);
+    ASSERT_LT(shown.size(), whole.size());
+    EXPECT_TRUE(std::equal(shown.begin() + 1, shown.end(), whole.end() - shown.size()));
+    EXPECT_EQ(shown.back().text, "fter") << "its first byte is its control byte";
+  }
 }
 
 }  // namespace

@@ -34,6 +34,9 @@ class Rebuilder {
 
   // Reads `size` bytes at `at` (back = 0) or ending at `at` (back = size).
   unsigned Read(int64_t at, uint32_t size, int64_t back, Piece& piece) {
+    // Never more than the block holds.
+    size = std::min(size, c_.blockSize);
+    back = std::min<int64_t>(back, size);
     file_.Fcur = at;
     ReadRequest read{c_.block.get(), size, back};
     ReadRequest result;
@@ -179,9 +182,11 @@ class Rebuilder {
   unsigned LongLineBackward(int64_t to, int32_t& index, int32_t capacity) {
     const int64_t lineLength = request_.params.lineLength;
     const bool wrap = request_.params.options & kOptWrap;
-    // A display line takes at most lineLength bytes, so the one holding y
-    // begins inside the last block's worth of bytes before `to`.
-    const int64_t y = std::max<int64_t>(to - c_.piece + lineLength, 0);
+    // A display line takes at most lineLength bytes of text, and the first
+    // one of an input line also its control byte and its form feed, so the
+    // one holding y begins inside the last block's worth of bytes before `to`.
+    const int64_t widest = lineLength + 2;
+    const int64_t y = std::max<int64_t>(to - c_.piece + widest, 0);
     Place place;
     const unsigned located = Locate(y, place);
     if (located & kStatusFailed) return located;
@@ -189,6 +194,9 @@ class Rebuilder {
     Piece piece;
     unsigned got;
     if (wrap) {
+      // All of it, or nothing: a block that began later would not begin a
+      // display line.
+      if (to - place.offset > c_.piece) return 0;
       const auto size = static_cast<uint32_t>(to - place.offset);
       got = Read(to, size, size, piece);
     } else {
