@@ -773,5 +773,22 @@ TEST_F(RebuildTest, ALongLineAfterAControlByteAndAFormFeedIsReadWithinTheBlock) 
   }
 }
 
+TEST_F(RebuildTest, TheWidestLineLengthShowsALineAndMovesOnPastIt) {
+  const std::string bytes = std::string(kScreenText + 100'000, 'a') + "\nsecond\n";
+  for (auto [format, next] : {std::pair{kFormatText, int64_t{kScreenText} + 100'001},
+                              {kFormatRaw, int64_t{kScreenText}}}) {
+    SCOPED_TRACE(format);
+    Open(bytes, kScreenLines, kScreenText);
+    request.format = format;
+    request.params.lineLength = kScreenText;
+    RebuildAt(0);
+    ASSERT_GT(table->Alast, table->Afirst);
+    EXPECT_EQ((*table)[table->Afirst].length, kScreenText);
+    EXPECT_EQ((*table)[table->Alast].offset, next);
+    RebuildAt(next);
+    EXPECT_EQ((*table)[table->Acur].offset, next);
+  }
+}
+
 }  // namespace
 }  // namespace zorvo
