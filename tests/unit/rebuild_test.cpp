@@ -790,5 +790,34 @@ TEST_F(RebuildTest, TheWidestLineLengthShowsALineAndMovesOnPastIt) {
   }
 }
 
+TEST_F(RebuildTest, FarIntoAWrappedLineTheLinesAboveAreWholeAndComplete) {
+  // The line began further back than a rebuild looks: it is shown from the
+  // target, and the lines above it end there, none of them incomplete.
+  std::string tabbed = LetteredLine(3000, 15);
+  for (size_t i = 0; i < tabbed.size(); i += 7) tabbed[i] = '\t';
+  for (const auto& [line, options] : {std::pair{LetteredLine(3000, 15), uint32_t{kOptWrap}},
+                                      {tabbed, kOptWrap | kOptExpandTabs}}) {
+    const std::string bytes = "head\n" + line + "\nend\n";
+    for (int64_t target : {1005, 1013, 2000, 2999}) {
+      SCOPED_TRACE(testing::Message() << "options " << options << " target " << target);
+      Open(bytes, 64);
+      context.piece = 64;
+      context.reach = 512;
+      request.params.options = options;
+      request.params.lineLength = 15;
+      ASSERT_EQ(RebuildAt(target) & kStatusFailed, 0u);
+      ASSERT_EQ((*table)[table->Acur].offset, target);
+      ASSERT_GT(table->Acur, table->Afirst);
+      const std::vector<Line> shown = Shown();
+      EXPECT_EQ(std::count_if(shown.begin(), shown.end(), [](const Line& l) { return l.flags; }),
+                0);
+      if (!(options & kOptExpandTabs)) {
+        EXPECT_EQ(shown[table->Acur - table->Afirst - 1],
+                  (Line{target - 15, 0, bytes.substr(static_cast<size_t>(target) - 15, 15)}));
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zorvo

@@ -17,6 +17,9 @@ constexpr uint32_t kProbe = 0x10000;  // most lines start within this much befor
 struct Place {
   int64_t offset;
   BlockEdge edge;
+  // Found from the start of its input line; otherwise the line began beyond
+  // the reach and the place was taken as it was asked for.
+  bool anchored = true;
 };
 
 // One block as read.
@@ -95,7 +98,7 @@ class Rebuilder {
     const unsigned found = FindLineStart(x, start);
     if (found & kStatusFailed) return found;
     if (!start) {
-      place = {x, BlockEdge::kContinued};
+      place = {x, BlockEdge::kContinued, false};
       return 0;
     }
     place = {*start, BlockEdge::kLineStart};
@@ -121,7 +124,7 @@ class Rebuilder {
       }
       walked += at - place.offset;
       if (at <= place.offset || walked >= c_.reach) {
-        place = {x, BlockEdge::kContinued};
+        place = {x, BlockEdge::kContinued, false};
         return 0;
       }
       place = {at, BlockEdge::kContinued};
@@ -190,6 +193,11 @@ class Rebuilder {
     Place place;
     const unsigned located = Locate(y, place);
     if (located & kStatusFailed) return located;
+    if (!place.anchored && wrap) {
+      // The line began beyond the reach and is shown from `to` on: the
+      // display lines above end there, a line length apart.
+      place.offset = to - (to - place.offset) / lineLength * lineLength;
+    }
     if (place.offset >= to) return 0;
     Piece piece;
     unsigned got;
