@@ -819,5 +819,23 @@ TEST_F(RebuildTest, FarIntoAWrappedLineTheLinesAboveAreWholeAndComplete) {
   }
 }
 
+TEST_F(RebuildTest, ALongRunOfBlankCrLfLinesKeepsItsPairs) {
+  // Where the run began decides which byte of a CR LF pair a position is.
+  for (const char* pair : {"\r\n", "\n\r"}) {
+    std::string bytes = "text";
+    for (int i = 0; i < 300; ++i) bytes += pair;
+    bytes += "end\n";
+    Open(bytes, 16);
+    context.piece = 64;
+    context.reach = 4096;
+    const std::vector<Line> whole = Reference(bytes, kFormatText, request.params);
+    for (int64_t target = 0; target < 605; target += 7) {
+      ASSERT_EQ(RebuildAt(target) & kStatusFailed, 0u);
+      ASSERT_TRUE(IsSliceOf(whole, *table)) << "target " << target;
+      ASSERT_EQ((*table)[table->Acur].offset, target < 6 ? 0 : target - target % 2) << target;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zorvo

@@ -70,6 +70,20 @@ class Rebuilder {
         // A Ctrl-Z that ends the file after a line end belongs to that line.
         if (x == file_.Flen - 1 && at > 0 && d[at] == kCtrlZ && IsLineEnd(d[at - 1])) --at;
         index = TextLineStart(d, at);
+        if (piece.first > 0 && AlternatesFromBlockStart(d, at)) {
+          // Which byte of a CR LF (or LF CR) pair x is depends on where the
+          // run of alternating line ends began, before this block.
+          const unsigned char head = d[0];
+          int64_t runStart;
+          const unsigned found = AlternatingRunStart(piece.first, head, runStart);
+          if (found & kReadFailed) return found;
+          if (runStart < piece.first) {
+            // Pairs begin at the run's start; the second byte of one belongs
+            // to the empty line its first byte begins.
+            start = piece.first + at - (piece.first + at - runStart) % 2;
+            return 0;
+          }
+        }
       } else {
         // No line end follows in the later blocks: the line starts after the
         // last one here, however it pairs.
@@ -87,6 +101,41 @@ class Rebuilder {
       end = piece.first;
       size = static_cast<uint32_t>(std::min<int64_t>(c_.piece, c_.reach - scanned));
     }
+  }
+
+  // Whether d[at] ends a run of alternating CR and LF bytes that reaches
+  // back to index 0 (and at least d[at - 1] belongs to it).
+  static bool AlternatesFromBlockStart(const unsigned char* d, int64_t at) {
+    if (at < 1 || !IsLineEnd(d[at])) return false;
+    for (int64_t k = at; k > 0; --k) {
+      if (!IsLineEnd(d[k - 1]) || d[k - 1] == d[k]) return false;
+    }
+    return true;
+  }
+
+  // Where the run of alternating CR and LF bytes that goes on at `from`
+  // with the byte `head` begins, read back block after block; no further
+  // back than the reach.
+  unsigned AlternatingRunStart(int64_t from, unsigned char head, int64_t& runStart) {
+    runStart = from;
+    int64_t scanned = 0;
+    while (runStart > 0 && scanned < c_.reach) {
+      const auto size = static_cast<uint32_t>(std::min<int64_t>(c_.piece, c_.reach - scanned));
+      Piece piece;
+      const unsigned status = Read(runStart, size, size, piece);
+      if (status & kReadFailed) return status;
+      const unsigned char* d = c_.block.get();
+      int64_t i = piece.index;
+      while (i > 0 && IsLineEnd(d[i - 1]) && d[i - 1] != head) head = d[--i];
+      scanned += runStart - piece.first;
+      const int64_t reached = piece.first + i;
+      if (i > 0 || reached >= runStart) {
+        runStart = reached;
+        return 0;
+      }
+      runStart = reached;
+    }
+    return 0;
   }
 
   // Where the display line holding byte x begins: at the start of its input
