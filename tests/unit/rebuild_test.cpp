@@ -820,14 +820,16 @@ TEST_F(RebuildTest, FarIntoAWrappedLineTheLinesAboveAreWholeAndComplete) {
 }
 
 TEST_F(RebuildTest, ALongRunOfBlankCrLfLinesKeepsItsPairs) {
-  // Where the run began decides which byte of a CR LF pair a position is.
-  for (const char* pair : {"\r\n", "\n\r"}) {
+  // Where the run began decides which byte of a CR LF pair a position is;
+  // a run that began further back than a rebuild looks is taken for CR LF.
+  for (auto [pair, reach] : {std::pair{"\r\n", 4096}, {"\n\r", 4096}, {"\r\n", 200}}) {
+    SCOPED_TRACE(reach);
     std::string bytes = "text";
     for (int i = 0; i < 300; ++i) bytes += pair;
     bytes += "end\n";
     Open(bytes, 16);
     context.piece = 64;
-    context.reach = 4096;
+    context.reach = reach;
     const std::vector<Line> whole = Reference(bytes, kFormatText, request.params);
     for (int64_t target = 0; target < 605; target += 7) {
       ASSERT_EQ(RebuildAt(target) & kStatusFailed, 0u);

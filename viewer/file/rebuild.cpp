@@ -74,9 +74,16 @@ class Rebuilder {
           // Which byte of a CR LF (or LF CR) pair x is depends on where the
           // run of alternating line ends began, before this block.
           const unsigned char head = d[0];
+          const bool lf = d[at] == '\n';
           int64_t runStart;
           const unsigned found = AlternatingRunStart(piece.first, head, runStart);
           if (found & kReadFailed) return found;
+          if (runStart < 0) {
+            // The run began beyond the reach: its pairs are taken for CR LF,
+            // by far the commoner.
+            start = piece.first + at - (lf ? 1 : 0);
+            return 0;
+          }
           if (runStart < piece.first) {
             // Pairs begin at the run's start; the second byte of one belongs
             // to the empty line its first byte begins.
@@ -114,12 +121,16 @@ class Rebuilder {
   }
 
   // Where the run of alternating CR and LF bytes that goes on at `from`
-  // with the byte `head` begins, read back block after block; no further
-  // back than the reach.
+  // with the byte `head` begins, read back block after block; -1 when it
+  // began further back than the reach.
   unsigned AlternatingRunStart(int64_t from, unsigned char head, int64_t& runStart) {
     runStart = from;
     int64_t scanned = 0;
-    while (runStart > 0 && scanned < c_.reach) {
+    while (runStart > 0) {
+      if (scanned >= c_.reach) {
+        runStart = -1;
+        return 0;
+      }
       const auto size = static_cast<uint32_t>(std::min<int64_t>(c_.piece, c_.reach - scanned));
       Piece piece;
       const unsigned status = Read(runStart, size, size, piece);
