@@ -839,5 +839,39 @@ TEST_F(RebuildTest, ALongRunOfBlankCrLfLinesKeepsItsPairs) {
   }
 }
 
+TEST_F(RebuildTest, HexAndRawLinesAreWholeAcrossBlockEdges) {
+  std::string bytes;
+  for (int i = 0; i < 1000; ++i) bytes += static_cast<char>('a' + i % 26);
+  for (auto [format, lineLength] : {std::pair{kFormatRaw, 10}, {kFormatHex, 40}}) {
+    SCOPED_TRACE(format);
+    Open(bytes, 64);
+    context.piece = 64 + 4 * lineLength;
+    request.format = format;
+    request.params.lineLength = lineLength;
+    for (int64_t target : {int64_t{0}, int64_t{480}, file.Flen}) {
+      ASSERT_EQ(RebuildAt(target) & kStatusFailed, 0u);
+      EXPECT_TRUE(IsSliceOf(Reference(bytes, format, request.params), *table)) << target;
+      EXPECT_GT(table->Alast - table->Afirst, 40) << "both passes read on over block edges";
+    }
+  }
+}
+
+TEST_F(PositioningTest, ScrollingUpFromTheLastHexOrRawLineKeepsTheirAlignment) {
+  // A table too short for the window: the scroll anchors on its end.
+  const std::string bytes(1005, 'z');
+  for (auto [format, lineLength, per] : {std::tuple{kFormatRaw, 10, 10}, {kFormatHex, 40, 8}}) {
+    SCOPED_TRACE(format);
+    Open(bytes, 8);
+    request.format = format;
+    request.params.lineLength = lineLength;
+    const int64_t last = (file.Flen - 1) / per * per;
+    Send(PositionKind::kGotoOffset, last);
+    ASSERT_EQ(TopOffset(), last);
+    Send(PositionKind::kScrollLines, -2);
+    EXPECT_EQ(TopOffset(), last - 2 * per);
+    EXPECT_TRUE(IsSliceOf(Reference(bytes, format, request.params), *table));
+  }
+}
+
 }  // namespace
 }  // namespace zorvo

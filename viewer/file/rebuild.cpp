@@ -200,9 +200,24 @@ class Rebuilder {
       const unsigned got = Read(from.offset, c_.piece, 0, piece);
       if (got & kReadFailed) return status | got;
       const Block block{c_.block.get(), piece.count, piece.index, piece.atFileEnd, from.edge};
-      const unsigned made = Format(block, piece.first, Direction::kForward, index, capacity);
+      const int32_t before = index;
+      unsigned made = Format(block, piece.first, Direction::kForward, index, capacity);
       status |= made & ~kStatusPassMask;
-      if ((made & kStatusFailed) || !(made & kStatusReadOn)) return status;
+      if (made & kStatusFailed) return status;
+      if (request_.format != kFormatText) {
+        // Hex and raw lines take a fixed number of bytes, so the end of a
+        // block may cut the last one short: unless the file ends there, it
+        // is made again from the next block.
+        if (piece.atFileEnd || index - before < 2 ||
+            table_[index].offset < piece.first + piece.count) {
+          return status;
+        }
+        --index;
+        table_.Tend = static_cast<int32_t>(table_[index].text);
+        table_[index] = LineEntry{table_[index].offset, 0, -1, 0, 0};
+        made = kStatusReadOn;
+      }
+      if (!(made & kStatusReadOn)) return status;
       const int64_t next = table_[index].offset;  // the end entry
       read += next - from.offset;
       if (next <= from.offset || read >= c_.reach) return status;  // the table ends there
@@ -226,7 +241,14 @@ class Rebuilder {
       const int32_t before = index;
       unsigned made = Format(block, piece.first, Direction::kBackward, index, capacity);
       status |= made & ~kStatusPassMask;
-      if ((made & kStatusFailed) || !(made & kStatusReadOn)) return status;
+      if (made & kStatusFailed) return status;
+      if (request_.format != kFormatText) {
+        // Hex and raw lines stop at the start of the block: the lines
+        // before them come from the block before.
+        if (index == before) return status;
+        made = kStatusReadOn;
+      }
+      if (!(made & kStatusReadOn)) return status;
       if (index == before) {
         // The line before `to` began before the block: its display lines
         // come from a block that begins where one of them begins.
@@ -339,6 +361,9 @@ unsigned Rebuild(RebuildContext& context, LineTable& table, const RebuildRequest
     int32_t anchor = table.Acur;
     if (table.Acur < table.Afirst) {
       anchor = std::min(table.Acur + rows, table.Alast);
+      // Hex and raw lines align on the anchor: on the end entry they would
+      // align on the end of the file, not where the table had them.
+      if (request.format != kFormatText && anchor == table.Alast && anchor > table.Afirst) --anchor;
       up = true;
     }
     if (anchor < table.Afirst || anchor > table.Alast) return kStatusFailed;
