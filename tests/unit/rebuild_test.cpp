@@ -873,5 +873,35 @@ TEST_F(PositioningTest, ScrollingUpFromTheLastHexOrRawLineKeepsTheirAlignment) {
   }
 }
 
+TEST_F(PositioningTest, ScrollingThroughLinesLongerThanALookBack) {
+  // Lines so long that a few fill what a pass reads: every move down and up
+  // still goes as far as it says, also past a truncated line the table
+  // ended in.
+  std::string bytes;
+  for (int i = 0; i < 60; ++i) {
+    bytes += std::to_string(i) + std::string(i % 3 ? 5 : 300, 'x') + "\n";
+  }
+  Open(bytes, 64);
+  context.piece = 64;
+  context.reach = 400;
+  request.params.lineLength = 10;
+  const std::vector<Line> whole = Reference(bytes, kFormatText, request.params);
+  const int64_t last = static_cast<int64_t>(whole.size()) - 2;
+  for (int32_t step : {1, 4}) {
+    SCOPED_TRACE(step);
+    rows = 5;
+    Send(PositionKind::kReload, 0);
+    for (int64_t k = step; k <= last; k += step) {
+      Send(PositionKind::kScrollLines, step);
+      ASSERT_EQ(TopOffset(), whole[k].offset) << "down to " << k;
+    }
+    Send(PositionKind::kGotoOffset, file.Flen);
+    for (int64_t k = last - step; k >= 0; k -= step) {
+      Send(PositionKind::kScrollLines, -step);
+      ASSERT_EQ(TopOffset(), whole[k].offset) << "up to " << k;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zorvo

@@ -193,8 +193,10 @@ class Rebuilder {
 
   // The forward pass from `from`, block after block, writing from `index`.
   unsigned Forward(Place from, int32_t& index, int32_t capacity) {
+    const int32_t first = index;
     unsigned status = 0;
     int64_t read = 0;
+    int64_t tailOf = -1;  // where the truncated line whose rest is being skipped begins
     for (;;) {
       Piece piece;
       const unsigned got = Read(from.offset, c_.piece, 0, piece);
@@ -220,7 +222,22 @@ class Rebuilder {
       if (!(made & kStatusReadOn)) return status;
       const int64_t next = table_[index].offset;  // the end entry
       read += next - from.offset;
-      if (next <= from.offset || read >= c_.reach) return status;  // the table ends there
+      if (next <= from.offset) return status;
+      if ((made & kStatusReadOnInTail) && from.edge != BlockEdge::kInTail) {
+        // A line longer than the block is always the first of its block.
+        tailOf = from.edge == BlockEdge::kLineStart ? from.offset : -1;
+      }
+      if (read >= c_.reach) {
+        if ((made & kStatusReadOnInTail) && tailOf > table_[first].offset) {
+          // The pass ends in the skipped rest of a truncated line, so where
+          // the next line begins is not known: the table ends before that
+          // line, which is made again when the view comes to it.
+          while (index > first && table_[index - 1].offset >= tailOf) --index;
+          table_.Tend = static_cast<int32_t>(table_[index].text);
+          table_[index] = LineEntry{tailOf, 0, -1, 0, 0};
+        }
+        return status;  // the table ends there
+      }
       from = {next, (made & kStatusReadOnContinued) ? BlockEdge::kContinued
                     : (made & kStatusReadOnInTail)  ? BlockEdge::kInTail
                                                     : BlockEdge::kLineStart};
@@ -228,11 +245,13 @@ class Rebuilder {
   }
 
   // The backward pass ending at `to`, block before block, writing below
-  // `index`.
-  unsigned Backward(int64_t to, int32_t& index, int32_t capacity) {
+  // `index`; it reads no further back than the reach once it has made
+  // `wanted` lines.
+  unsigned Backward(int64_t to, int32_t& index, int32_t capacity, int32_t wanted = 0) {
+    const int32_t below = index;
     unsigned status = 0;
     int64_t read = 0;
-    while (to > 0 && index > 0 && read < c_.reach) {
+    while (to > 0 && index > 0 && (read < c_.reach || below - index < wanted)) {
       Piece piece;
       const unsigned got = Read(to, c_.piece, c_.piece, piece);
       if (got & kReadFailed) return status | got;
@@ -408,7 +427,9 @@ unsigned Rebuild(RebuildContext& context, LineTable& table, const RebuildRequest
     status |= rebuilder.Forward(meet, ahead, table.Tlen - reserve);
     if (!(status & kStatusFailed)) status |= rebuilder.Backward(meet.offset, behind, table.Tlen);
   } else {
-    status |= rebuilder.Backward(meet.offset, behind, table.Tlen - reserve);
+    // The requested top line lies `above` lines before the anchor: a scroll
+    // upward that did not get them would not move.
+    status |= rebuilder.Backward(meet.offset, behind, table.Tlen - reserve, above);
     if (!(status & kStatusFailed)) status |= rebuilder.Forward(meet, ahead, table.Tlen);
   }
   if (status & kStatusFailed) return status;
