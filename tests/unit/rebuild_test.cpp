@@ -13,6 +13,7 @@
 
 #include "support/memory_file.h"
 #include "viewer/file/carriage_control.h"
+#include "viewer/file/code_tables.h"
 #include "viewer/file/rebuild.h"
 #include "viewer/frame/error_report.h"
 #include "viewer/frame/positioning.h"
@@ -68,7 +69,7 @@ bool IsSliceOf(const std::vector<Line>& whole, const LineTable& table) {
 }
 
 class RebuildTest : public testing::Test {
- protected:
+ public:
   RebuildTest() : context(file, notifier, nullptr, &memory) { file.path = L"memory"; }
 
   // Opens the file: its length, and an empty table.
@@ -171,10 +172,48 @@ TEST_F(RebuildTest, TagsAreCopiedIntoTheLines) {
   EXPECT_EQ((*table)[table->Acur + 1].flags & kTagMask, 0u);
 }
 
+// How far back a rebuild must look to see what a whole-file assembly sees:
+// the most bytes between two line ends, or in a run of alternating CR and
+// LF bytes, whose start decides how they pair.
+int64_t LongestLine(const std::string& bytes) {
+  int64_t longest = 0;
+  int64_t line = 0;
+  int64_t run = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const bool end = bytes[i] == '\r' || bytes[i] == '\n';
+    line = end ? 0 : line + 1;
+    run = !end ? 0 : i > 0 && run > 0 && bytes[i - 1] != bytes[i] ? run + 1 : 1;
+    longest = std::max({longest, line, run});
+  }
+  return longest;
+}
+
+// Random files of short lines, form feeds, control bytes and now and then
+// a long line or a long run of blank CR LF lines.
+std::string RandomFile(std::mt19937& rng, bool longRuns) {
+  const std::string alphabet = "abcd efg\t\r\n\n\n\f\x1a" "01-+";
+  std::string bytes(rng() % 3000, '\0');
+  for (char& c : bytes) c = alphabet[rng() % alphabet.size()];
+  if (!longRuns) return bytes;
+  for (int k = static_cast<int>(rng() % 4); k > 0; --k) {
+    const size_t at = rng() % (bytes.size() + 1);
+    if (rng() % 2) {
+      bytes.insert(at, 100 + rng() % 300, static_cast<char>('h' + rng() % 7));
+    } else {
+      std::string run;
+      for (size_t n = 40 + rng() % 100; n > 0; --n) run += "\r\n";
+      bytes.insert(at, run);
+    }
+  }
+  return bytes;
+}
+
 // For random files, options and targets, the table holds exactly the lines
-// that a forward assembly of the whole file makes around the target.
-TEST_F(RebuildTest, TablesAreSlicesOfTheWholeFile) {
-  std::mt19937 rng(4242);
+// that a forward assembly of the whole file makes around the target. With
+// `smallBlocks` the file is read in blocks of some 64 bytes, looking back
+// no more than a few hundred, so that lines cross block edges all the time.
+void ExpectSlicesOfTheWholeFile(RebuildTest& t, uint32_t seed, int rounds, bool smallBlocks) {
+  std::mt19937 rng(seed);
   static const SkipCounts counts = [] {
     SkipCounts c = PlainSkipCounts();
     c['0'] = 2;
@@ -183,12 +222,11 @@ TEST_F(RebuildTest, TablesAreSlicesOfTheWholeFile) {
     c['+'] = 0;
     return c;
   }();
-  const std::string alphabet = "abcd efg\t\r\n\n\n\f\x1a" "01-+";
-  for (int round = 0; round < 400; ++round) {
-    std::string bytes(rng() % 3000, '\0');
-    for (char& c : bytes) c = alphabet[rng() % alphabet.size()];
+  for (int round = 0; round < rounds; ++round) {
+    const std::string bytes = RandomFile(rng, smallBlocks);
     const int32_t slots = 8 + static_cast<int32_t>(rng() % 60);
-    Open(bytes, slots, 1 << 16);
+    t.Open(bytes, slots, 1 << 16);
+    RebuildRequest& request = t.request;
     request = RebuildRequest{};
     request.format = static_cast<int>(rng() % 3);
     request.params.lineLength = 24 + static_cast<int32_t>(rng() % 40);
@@ -198,6 +236,14 @@ TEST_F(RebuildTest, TablesAreSlicesOfTheWholeFile) {
       if (rng() % 2) request.params.options |= bit;
     }
     request.params.skipCounts = &counts;
+    if (smallBlocks) {
+      // Lines take at most a quarter of a block; a hex line needs 24 columns.
+      if (request.format != kFormatHex) request.params.lineLength = 4 + rng() % 13;
+      t.context.piece = std::max<uint32_t>(64, 4 * request.params.lineLength) + rng() % 64;
+      t.context.reach = LongestLine(bytes) + 64 + rng() % 1024;
+      if (rng() % 2) request.params.skipCounts = &AsaSkipCounts();
+      if (rng() % 3 == 0) request.params.options |= rng() % 2 ? kOptEbcdic : kOptAscii;
+    }
     const std::vector<Line> whole = Reference(bytes, request.format, request.params);
     int64_t per = 1;
     if (request.format == kFormatRaw) per = request.params.lineLength;
@@ -208,22 +254,32 @@ TEST_F(RebuildTest, TablesAreSlicesOfTheWholeFile) {
       int64_t target = static_cast<int64_t>(rng() % (bytes.size() + 1));
       if (request.format != kFormatText) {
         target -= target % per;
-        if (target + per > file.Flen) target = std::max<int64_t>(target - per, 0);
+        if (target + per > t.file.Flen) target = std::max<int64_t>(target - per, 0);
       }
-      ASSERT_EQ(RebuildAt(target, 1 + static_cast<int32_t>(rng() % 6)) & kStatusFailed, 0u);
-      ASSERT_TRUE(IsSliceOf(whole, *table))
+      const LineTable& table = *t.table;
+      ASSERT_EQ(t.RebuildAt(target, 1 + static_cast<int32_t>(rng() % 6)) & kStatusFailed, 0u);
+      ASSERT_TRUE(IsSliceOf(whole, table))
           << "round " << round << " target " << target << " format " << request.format
-          << " options 0x" << std::hex << request.params.options;
-      ASSERT_GE(table->Acur, table->Afirst);
-      ASSERT_LT(table->Acur, std::max(table->Alast, table->Afirst + 1));
-      if (!(request.params.options & (kOptCarriageControl | kOptPageGaps)) && target < file.Flen &&
-          table->Alast > table->Afirst) {
+          << " options 0x" << std::hex << request.params.options << std::dec << " piece "
+          << t.context.piece << " reach " << t.context.reach;
+      ASSERT_GE(table.Acur, table.Afirst);
+      ASSERT_LT(table.Acur, std::max(table.Alast, table.Afirst + 1));
+      if (!(request.params.options & (kOptCarriageControl | kOptPageGaps)) &&
+          target < t.file.Flen && table.Alast > table.Afirst) {
         // The top line holds the target.
-        ASSERT_LE((*table)[table->Acur].offset, target);
-        ASSERT_GT((*table)[table->Acur + 1].offset, target);
+        ASSERT_LE(table[table.Acur].offset, target);
+        ASSERT_GT(table[table.Acur + 1].offset, target);
       }
     }
   }
+}
+
+TEST_F(RebuildTest, TablesAreSlicesOfTheWholeFile) {
+  ExpectSlicesOfTheWholeFile(*this, 4242, 400, false);
+}
+
+TEST_F(RebuildTest, TablesAreSlicesOfTheWholeFileReadInSmallBlocks) {
+  ExpectSlicesOfTheWholeFile(*this, 4243, 1500, true);
 }
 
 // ------------------------------------------------------------- padding ----
@@ -301,7 +357,7 @@ TEST(PagePadding, AFullTableKeepsTheCurrentLineAndItsLastSlot) {
 // --------------------------------------------------------- positioning ----
 
 class PositioningTest : public RebuildTest {
- protected:
+ public:
   PositionOutcome Send(PositionKind kind, int64_t value) {
     ViewPosition view{context, *table, request.format, request.params, rows, pad, false};
     return Position(view, PositionMessage{kind, value}, [this](bool on) { busy.push_back(on); });
@@ -507,12 +563,15 @@ TEST_F(PositioningTest, ScrollingUpReadsEveryControlByteAsOne) {
 // Random files and moves, read in small blocks so that lines cross block
 // edges all the time: the table always holds lines a whole-file assembly
 // makes, and without carriage control the top line is where the move said.
-TEST_F(PositioningTest, TablesStaySlicesWhileScrollingInSmallBlocks) {
-  std::mt19937 rng(777);
+// With `variety` also Hex Dump and Raw Text, other character codes, long
+// runs of blank CR LF lines and a reach not much longer than the longest
+// line.
+void ExpectSlicesWhileScrolling(PositioningTest& t, uint32_t seed, int rounds, bool variety) {
+  std::mt19937 rng(seed);
   const std::string alphabet =
       "abcd efg\t\r\n\n\f"
       "01-+";
-  for (int round = 0; round < 150; ++round) {
+  for (int round = 0; round < rounds; ++round) {
     std::string bytes;
     while (bytes.size() < 4000) {
       // Mostly short pieces, now and then a line several blocks long.
@@ -520,9 +579,13 @@ TEST_F(PositioningTest, TablesStaySlicesWhileScrollingInSmallBlocks) {
       for (size_t k = 0; k < run; ++k) {
         bytes += run > 100 ? static_cast<char>('h' + k % 7) : alphabet[rng() % alphabet.size()];
       }
+      if (variety && rng() % 40 == 0) {
+        for (size_t n = 40 + rng() % 100; n > 0; --n) bytes += "\r\n";
+      }
     }
-    Open(bytes, 8 + static_cast<int32_t>(rng() % 40), 1 << 16);
-    context.piece = 64 + static_cast<uint32_t>(rng() % 200);
+    t.Open(bytes, 8 + static_cast<int32_t>(rng() % 40), 1 << 16);
+    RebuildRequest& request = t.request;
+    t.context.piece = 64 + static_cast<uint32_t>(rng() % 200);
     request = RebuildRequest{};
     request.params.lineLength = 4 + static_cast<int32_t>(rng() % 12);
     request.params.tabLength = 1 + static_cast<int32_t>(rng() % 8);
@@ -534,31 +597,56 @@ TEST_F(PositioningTest, TablesStaySlicesWhileScrollingInSmallBlocks) {
       request.params.options |= kOptCcAsa;
       request.params.skipCounts = &AsaSkipCounts();
     }
-    rows = 1 + static_cast<int32_t>(rng() % 5);
-    const std::vector<Line> whole = Reference(bytes, kFormatText, request.params);
-    const bool exact = !(request.params.options & (kOptCarriageControl | kOptPageGaps));
-    Send(PositionKind::kReload, 0);
+    t.rows = 1 + static_cast<int32_t>(rng() % 5);
+    if (variety) {
+      request.format = rng() % 5 < 3 ? kFormatText : rng() % 2 ? kFormatHex : kFormatRaw;
+      if (request.format == kFormatHex) {
+        // A hex line needs 24 columns; lines take at most a quarter of a block.
+        request.params.lineLength = 24 + static_cast<int32_t>(rng() % 40);
+        t.context.piece = std::max<uint32_t>(t.context.piece, 4 * request.params.lineLength);
+      }
+      if (rng() % 3 == 0) request.params.options |= rng() % 2 ? kOptEbcdic : kOptAscii;
+      t.context.reach = LongestLine(bytes) + 64 + rng() % 1024;
+    }
+    const std::vector<Line> whole = Reference(bytes, request.format, request.params);
+    const bool exact = request.format != kFormatText ||
+                       !(request.params.options & (kOptCarriageControl | kOptPageGaps));
+    // Hex and raw lines align on a target: aim at the start of a line.
+    const int64_t per = request.format == kFormatText ? 1
+                        : whole.size() > 1            ? whole[1].offset
+                                                      : 1;
+    t.Send(PositionKind::kReload, 0);
     size_t top = 0;  // index of the top line in `whole`
     for (int move = 0; move < 40; ++move) {
       const int kind = static_cast<int>(rng() % 4);
       if (kind == 0) {
-        const int64_t target = static_cast<int64_t>(rng() % (bytes.size() + 1));
-        ASSERT_FALSE(Send(PositionKind::kGotoOffset, target).errorReport);
+        int64_t target = static_cast<int64_t>(rng() % (bytes.size() + 1));
+        target -= target % per;
+        ASSERT_FALSE(t.Send(PositionKind::kGotoOffset, target).errorReport);
         top = whole.size() - 2;
         while (top > 0 && whole[top].offset > target) --top;
       } else {
         const int32_t delta = static_cast<int32_t>(rng() % 60) - 30;
-        ASSERT_FALSE(Send(PositionKind::kScrollLines, delta).errorReport);
+        ASSERT_FALSE(t.Send(PositionKind::kScrollLines, delta).errorReport);
         top = static_cast<size_t>(std::clamp<int64_t>(static_cast<int64_t>(top) + delta, 0,
                                                       static_cast<int64_t>(whole.size()) - 2));
       }
-      ASSERT_TRUE(IsSliceOf(whole, *table)) << "round " << round << " move " << move
-                                            << " options 0x" << std::hex << request.params.options;
+      ASSERT_TRUE(IsSliceOf(whole, *t.table))
+          << "round " << round << " move " << move << " format " << request.format
+          << " options 0x" << std::hex << request.params.options;
       if (exact && whole.size() > 1) {
-        ASSERT_EQ(TopOffset(), whole[top].offset) << "round " << round << " move " << move;
+        ASSERT_EQ(t.TopOffset(), whole[top].offset) << "round " << round << " move " << move;
       }
     }
   }
+}
+
+TEST_F(PositioningTest, TablesStaySlicesWhileScrollingInSmallBlocks) {
+  ExpectSlicesWhileScrolling(*this, 777, 150, false);
+}
+
+TEST_F(PositioningTest, TablesStaySlicesWhileScrollingAnyFormatInSmallBlocks) {
+  ExpectSlicesWhileScrolling(*this, 778, 300, true);
 }
 
 // A file larger than three blocks, with lines of every length and a few
