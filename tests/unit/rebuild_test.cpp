@@ -612,9 +612,7 @@ void ExpectSlicesWhileScrolling(PositioningTest& t, uint32_t seed, int rounds, b
     const bool exact = request.format != kFormatText ||
                        !(request.params.options & (kOptCarriageControl | kOptPageGaps));
     // Hex and raw lines align on a target: aim at the start of a line.
-    const int64_t per = request.format == kFormatText ? 1
-                        : whole.size() > 1            ? whole[1].offset
-                                                      : 1;
+    const int64_t per = request.format == kFormatText ? 1 : whole.size() > 1 ? whole[1].offset : 1;
     t.Send(PositionKind::kReload, 0);
     size_t top = 0;  // index of the top line in `whole`
     for (int move = 0; move < 40; ++move) {
@@ -632,8 +630,8 @@ void ExpectSlicesWhileScrolling(PositioningTest& t, uint32_t seed, int rounds, b
                                                       static_cast<int64_t>(whole.size()) - 2));
       }
       ASSERT_TRUE(IsSliceOf(whole, *t.table))
-          << "round " << round << " move " << move << " format " << request.format
-          << " options 0x" << std::hex << request.params.options;
+          << "round " << round << " move " << move << " format " << request.format << " options 0x"
+          << std::hex << request.params.options;
       if (exact && whole.size() > 1) {
         ASSERT_EQ(t.TopOffset(), whole[top].offset) << "round " << round << " move " << move;
       }

@@ -417,9 +417,9 @@ unsigned Rebuild(RebuildContext& context, LineTable& table, const RebuildRequest
 
   // The first pass leaves room in the text for the second, but never so
   // much that a display line of the widest kind no longer fits it.
-  const int32_t reserve = static_cast<int32_t>(
-      std::clamp<int64_t>(std::min<int64_t>(table.Tlen / 10, 3 * int64_t{request.params.lineLength}),
-                          0, std::max<int64_t>(table.Tlen - request.params.lineLength, 0)));
+  const int32_t reserve = static_cast<int32_t>(std::clamp<int64_t>(
+      std::min<int64_t>(table.Tlen / 10, 3 * int64_t{request.params.lineLength}), 0,
+      std::max<int64_t>(table.Tlen - request.params.lineLength, 0)));
   int32_t ahead = start;   // the forward pass's cursor
   int32_t behind = start;  // the backward pass's cursor
   unsigned status = 0;
