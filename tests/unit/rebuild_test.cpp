@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
 #include <string>
 #include <tuple>
@@ -11,6 +13,7 @@
 
 #include "support/memory_file.h"
 #include "viewer/file/carriage_control.h"
+#include "viewer/file/code_tables.h"
 #include "viewer/file/rebuild.h"
 #include "viewer/frame/error_report.h"
 #include "viewer/frame/positioning.h"
@@ -42,7 +45,7 @@ std::vector<Line> LinesOf(const LineTable& table, int32_t from, int32_t to) {
 
 // The whole file assembled forward from its start, the reference.
 std::vector<Line> Reference(const std::string& bytes, int format, const FormatParams& params) {
-  LineTable table(1 << 16, 1 << 22);
+  LineTable table(1 << 16, std::max<int32_t>(1 << 22, 2 * static_cast<int32_t>(bytes.size())));
   Block block{reinterpret_cast<const unsigned char*>(bytes.data()),
               static_cast<int64_t>(bytes.size()), 0};
   LineCursor lines{table.entries(), table.Acnt, 0};
@@ -66,7 +69,7 @@ bool IsSliceOf(const std::vector<Line>& whole, const LineTable& table) {
 }
 
 class RebuildTest : public testing::Test {
- protected:
+ public:
   RebuildTest() : context(file, notifier, nullptr, &memory) { file.path = L"memory"; }
 
   // Opens the file: its length, and an empty table.
@@ -169,10 +172,48 @@ TEST_F(RebuildTest, TagsAreCopiedIntoTheLines) {
   EXPECT_EQ((*table)[table->Acur + 1].flags & kTagMask, 0u);
 }
 
+// How far back a rebuild must look to see what a whole-file assembly sees:
+// the most bytes between two line ends, or in a run of alternating CR and
+// LF bytes, whose start decides how they pair.
+int64_t LongestLine(const std::string& bytes) {
+  int64_t longest = 0;
+  int64_t line = 0;
+  int64_t run = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const bool end = bytes[i] == '\r' || bytes[i] == '\n';
+    line = end ? 0 : line + 1;
+    run = !end ? 0 : i > 0 && run > 0 && bytes[i - 1] != bytes[i] ? run + 1 : 1;
+    longest = std::max({longest, line, run});
+  }
+  return longest;
+}
+
+// Random files of short lines, form feeds, control bytes and now and then
+// a long line or a long run of blank CR LF lines.
+std::string RandomFile(std::mt19937& rng, bool longRuns) {
+  const std::string alphabet = "abcd efg\t\r\n\n\n\f\x1a" "01-+";
+  std::string bytes(rng() % 3000, '\0');
+  for (char& c : bytes) c = alphabet[rng() % alphabet.size()];
+  if (!longRuns) return bytes;
+  for (int k = static_cast<int>(rng() % 4); k > 0; --k) {
+    const size_t at = rng() % (bytes.size() + 1);
+    if (rng() % 2) {
+      bytes.insert(at, 100 + rng() % 300, static_cast<char>('h' + rng() % 7));
+    } else {
+      std::string run;
+      for (size_t n = 40 + rng() % 100; n > 0; --n) run += "\r\n";
+      bytes.insert(at, run);
+    }
+  }
+  return bytes;
+}
+
 // For random files, options and targets, the table holds exactly the lines
-// that a forward assembly of the whole file makes around the target.
-TEST_F(RebuildTest, TablesAreSlicesOfTheWholeFile) {
-  std::mt19937 rng(4242);
+// that a forward assembly of the whole file makes around the target. With
+// `smallBlocks` the file is read in blocks of some 64 bytes, looking back
+// no more than a few hundred, so that lines cross block edges all the time.
+void ExpectSlicesOfTheWholeFile(RebuildTest& t, uint32_t seed, int rounds, bool smallBlocks) {
+  std::mt19937 rng(seed);
   static const SkipCounts counts = [] {
     SkipCounts c = PlainSkipCounts();
     c['0'] = 2;
@@ -181,12 +222,11 @@ TEST_F(RebuildTest, TablesAreSlicesOfTheWholeFile) {
     c['+'] = 0;
     return c;
   }();
-  const std::string alphabet = "abcd efg\t\r\n\n\n\f\x1a" "01-+";
-  for (int round = 0; round < 400; ++round) {
-    std::string bytes(rng() % 3000, '\0');
-    for (char& c : bytes) c = alphabet[rng() % alphabet.size()];
+  for (int round = 0; round < rounds; ++round) {
+    const std::string bytes = RandomFile(rng, smallBlocks);
     const int32_t slots = 8 + static_cast<int32_t>(rng() % 60);
-    Open(bytes, slots, 1 << 16);
+    t.Open(bytes, slots, 1 << 16);
+    RebuildRequest& request = t.request;
     request = RebuildRequest{};
     request.format = static_cast<int>(rng() % 3);
     request.params.lineLength = 24 + static_cast<int32_t>(rng() % 40);
@@ -196,6 +236,14 @@ TEST_F(RebuildTest, TablesAreSlicesOfTheWholeFile) {
       if (rng() % 2) request.params.options |= bit;
     }
     request.params.skipCounts = &counts;
+    if (smallBlocks) {
+      // Lines take at most a quarter of a block; a hex line needs 24 columns.
+      if (request.format != kFormatHex) request.params.lineLength = 4 + rng() % 13;
+      t.context.piece = std::max<uint32_t>(64, 4 * request.params.lineLength) + rng() % 64;
+      t.context.reach = LongestLine(bytes) + 64 + rng() % 1024;
+      if (rng() % 2) request.params.skipCounts = &AsaSkipCounts();
+      if (rng() % 3 == 0) request.params.options |= rng() % 2 ? kOptEbcdic : kOptAscii;
+    }
     const std::vector<Line> whole = Reference(bytes, request.format, request.params);
     int64_t per = 1;
     if (request.format == kFormatRaw) per = request.params.lineLength;
@@ -206,22 +254,32 @@ TEST_F(RebuildTest, TablesAreSlicesOfTheWholeFile) {
       int64_t target = static_cast<int64_t>(rng() % (bytes.size() + 1));
       if (request.format != kFormatText) {
         target -= target % per;
-        if (target + per > file.Flen) target = std::max<int64_t>(target - per, 0);
+        if (target + per > t.file.Flen) target = std::max<int64_t>(target - per, 0);
       }
-      ASSERT_EQ(RebuildAt(target, 1 + static_cast<int32_t>(rng() % 6)) & kStatusFailed, 0u);
-      ASSERT_TRUE(IsSliceOf(whole, *table))
+      const LineTable& table = *t.table;
+      ASSERT_EQ(t.RebuildAt(target, 1 + static_cast<int32_t>(rng() % 6)) & kStatusFailed, 0u);
+      ASSERT_TRUE(IsSliceOf(whole, table))
           << "round " << round << " target " << target << " format " << request.format
-          << " options 0x" << std::hex << request.params.options;
-      ASSERT_GE(table->Acur, table->Afirst);
-      ASSERT_LT(table->Acur, std::max(table->Alast, table->Afirst + 1));
-      if (!(request.params.options & (kOptCarriageControl | kOptPageGaps)) && target < file.Flen &&
-          table->Alast > table->Afirst) {
+          << " options 0x" << std::hex << request.params.options << std::dec << " piece "
+          << t.context.piece << " reach " << t.context.reach;
+      ASSERT_GE(table.Acur, table.Afirst);
+      ASSERT_LT(table.Acur, std::max(table.Alast, table.Afirst + 1));
+      if (!(request.params.options & (kOptCarriageControl | kOptPageGaps)) &&
+          target < t.file.Flen && table.Alast > table.Afirst) {
         // The top line holds the target.
-        ASSERT_LE((*table)[table->Acur].offset, target);
-        ASSERT_GT((*table)[table->Acur + 1].offset, target);
+        ASSERT_LE(table[table.Acur].offset, target);
+        ASSERT_GT(table[table.Acur + 1].offset, target);
       }
     }
   }
+}
+
+TEST_F(RebuildTest, TablesAreSlicesOfTheWholeFile) {
+  ExpectSlicesOfTheWholeFile(*this, 4242, 400, false);
+}
+
+TEST_F(RebuildTest, TablesAreSlicesOfTheWholeFileReadInSmallBlocks) {
+  ExpectSlicesOfTheWholeFile(*this, 4243, 1500, true);
 }
 
 // ------------------------------------------------------------- padding ----
@@ -299,7 +357,7 @@ TEST(PagePadding, AFullTableKeepsTheCurrentLineAndItsLastSlot) {
 // --------------------------------------------------------- positioning ----
 
 class PositioningTest : public RebuildTest {
- protected:
+ public:
   PositionOutcome Send(PositionKind kind, int64_t value) {
     ViewPosition view{context, *table, request.format, request.params, rows, pad, false};
     return Position(view, PositionMessage{kind, value}, [this](bool on) { busy.push_back(on); });
@@ -505,12 +563,15 @@ TEST_F(PositioningTest, ScrollingUpReadsEveryControlByteAsOne) {
 // Random files and moves, read in small blocks so that lines cross block
 // edges all the time: the table always holds lines a whole-file assembly
 // makes, and without carriage control the top line is where the move said.
-TEST_F(PositioningTest, TablesStaySlicesWhileScrollingInSmallBlocks) {
-  std::mt19937 rng(777);
+// With `variety` also Hex Dump and Raw Text, other character codes, long
+// runs of blank CR LF lines and a reach not much longer than the longest
+// line.
+void ExpectSlicesWhileScrolling(PositioningTest& t, uint32_t seed, int rounds, bool variety) {
+  std::mt19937 rng(seed);
   const std::string alphabet =
       "abcd efg\t\r\n\n\f"
       "01-+";
-  for (int round = 0; round < 150; ++round) {
+  for (int round = 0; round < rounds; ++round) {
     std::string bytes;
     while (bytes.size() < 4000) {
       // Mostly short pieces, now and then a line several blocks long.
@@ -518,9 +579,13 @@ TEST_F(PositioningTest, TablesStaySlicesWhileScrollingInSmallBlocks) {
       for (size_t k = 0; k < run; ++k) {
         bytes += run > 100 ? static_cast<char>('h' + k % 7) : alphabet[rng() % alphabet.size()];
       }
+      if (variety && rng() % 40 == 0) {
+        for (size_t n = 40 + rng() % 100; n > 0; --n) bytes += "\r\n";
+      }
     }
-    Open(bytes, 8 + static_cast<int32_t>(rng() % 40), 1 << 16);
-    context.piece = 64 + static_cast<uint32_t>(rng() % 200);
+    t.Open(bytes, 8 + static_cast<int32_t>(rng() % 40), 1 << 16);
+    RebuildRequest& request = t.request;
+    t.context.piece = 64 + static_cast<uint32_t>(rng() % 200);
     request = RebuildRequest{};
     request.params.lineLength = 4 + static_cast<int32_t>(rng() % 12);
     request.params.tabLength = 1 + static_cast<int32_t>(rng() % 8);
@@ -532,31 +597,54 @@ TEST_F(PositioningTest, TablesStaySlicesWhileScrollingInSmallBlocks) {
       request.params.options |= kOptCcAsa;
       request.params.skipCounts = &AsaSkipCounts();
     }
-    rows = 1 + static_cast<int32_t>(rng() % 5);
-    const std::vector<Line> whole = Reference(bytes, kFormatText, request.params);
-    const bool exact = !(request.params.options & (kOptCarriageControl | kOptPageGaps));
-    Send(PositionKind::kReload, 0);
+    t.rows = 1 + static_cast<int32_t>(rng() % 5);
+    if (variety) {
+      request.format = rng() % 5 < 3 ? kFormatText : rng() % 2 ? kFormatHex : kFormatRaw;
+      if (request.format == kFormatHex) {
+        // A hex line needs 24 columns; lines take at most a quarter of a block.
+        request.params.lineLength = 24 + static_cast<int32_t>(rng() % 40);
+        t.context.piece = std::max<uint32_t>(t.context.piece, 4 * request.params.lineLength);
+      }
+      if (rng() % 3 == 0) request.params.options |= rng() % 2 ? kOptEbcdic : kOptAscii;
+      t.context.reach = LongestLine(bytes) + 64 + rng() % 1024;
+    }
+    const std::vector<Line> whole = Reference(bytes, request.format, request.params);
+    const bool exact = request.format != kFormatText ||
+                       !(request.params.options & (kOptCarriageControl | kOptPageGaps));
+    // Hex and raw lines align on a target: aim at the start of a line.
+    const int64_t per = request.format == kFormatText ? 1 : whole.size() > 1 ? whole[1].offset : 1;
+    t.Send(PositionKind::kReload, 0);
     size_t top = 0;  // index of the top line in `whole`
     for (int move = 0; move < 40; ++move) {
       const int kind = static_cast<int>(rng() % 4);
       if (kind == 0) {
-        const int64_t target = static_cast<int64_t>(rng() % (bytes.size() + 1));
-        ASSERT_FALSE(Send(PositionKind::kGotoOffset, target).errorReport);
+        int64_t target = static_cast<int64_t>(rng() % (bytes.size() + 1));
+        target -= target % per;
+        ASSERT_FALSE(t.Send(PositionKind::kGotoOffset, target).errorReport);
         top = whole.size() - 2;
         while (top > 0 && whole[top].offset > target) --top;
       } else {
         const int32_t delta = static_cast<int32_t>(rng() % 60) - 30;
-        ASSERT_FALSE(Send(PositionKind::kScrollLines, delta).errorReport);
+        ASSERT_FALSE(t.Send(PositionKind::kScrollLines, delta).errorReport);
         top = static_cast<size_t>(std::clamp<int64_t>(static_cast<int64_t>(top) + delta, 0,
                                                       static_cast<int64_t>(whole.size()) - 2));
       }
-      ASSERT_TRUE(IsSliceOf(whole, *table)) << "round " << round << " move " << move
-                                            << " options 0x" << std::hex << request.params.options;
+      ASSERT_TRUE(IsSliceOf(whole, *t.table))
+          << "round " << round << " move " << move << " format " << request.format << " options 0x"
+          << std::hex << request.params.options;
       if (exact && whole.size() > 1) {
-        ASSERT_EQ(TopOffset(), whole[top].offset) << "round " << round << " move " << move;
+        ASSERT_EQ(t.TopOffset(), whole[top].offset) << "round " << round << " move " << move;
       }
     }
   }
+}
+
+TEST_F(PositioningTest, TablesStaySlicesWhileScrollingInSmallBlocks) {
+  ExpectSlicesWhileScrolling(*this, 777, 150, false);
+}
+
+TEST_F(PositioningTest, TablesStaySlicesWhileScrollingAnyFormatInSmallBlocks) {
+  ExpectSlicesWhileScrolling(*this, 778, 300, true);
 }
 
 // A file larger than three blocks, with lines of every length and a few
@@ -722,6 +810,183 @@ TEST_F(PositioningTest, AFileDeletedWhileViewedSaysSoOnceAndAnotherOpens) {
   file.path = L"other";
   EXPECT_FALSE(Send(PositionKind::kReload, 0).errorReport);
   EXPECT_EQ(Top(), "other");
+}
+
+}  // namespace
+}  // namespace zorvo
+
+// ------------------------------------------ blocks, reach and line widths ----
+
+namespace zorvo {
+namespace {
+
+// The block a rebuild reads into, with guard bytes behind it that no read
+// may touch.
+constexpr size_t kGuard = 64;
+void GuardBlock(RebuildContext& context, uint32_t piece) {
+  context.piece = piece;
+  context.block.reset(new unsigned char[piece + kGuard]);
+  context.blockSize = piece;
+  std::memset(context.block.get() + piece, 0xA5, kGuard);
+}
+bool GuardIntact(const RebuildContext& context) {
+  const unsigned char* guard = context.block.get() + context.blockSize;
+  return std::all_of(guard, guard + kGuard, [](unsigned char b) { return b == 0xA5; });
+}
+
+TEST_F(RebuildTest, ALongLineAfterAControlByteAndAFormFeedIsReadWithinTheBlock) {
+  // The first display line of the long line also holds its control byte and
+  // its form feed, two bytes more than the line length.
+  for (auto [piece, lineLength] : {std::pair{64u, 16}, {kRebuildPiece, 4096}}) {
+    SCOPED_TRACE(piece);
+    const std::string bytes = "x\n1\f" + std::string(piece - 2, 'A') + "\nafter\n";
+    Open(bytes, kScreenLines, kScreenText);
+    GuardBlock(context, piece);
+    request.params.options = kOptCarriageControl | kOptCcAsa | kOptFormFeedPage | kOptWrap;
+    request.params.skipCounts = &AsaSkipCounts();
+    request.params.lineLength = lineLength;
+    ASSERT_EQ(RebuildAt(file.Flen) & kStatusFailed, 0u);
+    EXPECT_TRUE(GuardIntact(context));
+    EXPECT_EQ((*table)[table->Alast].offset, file.Flen);
+    // The lines above the last one, up to the first, which the full text
+    // buffer may cut short, are those of the whole file.
+    const std::vector<Line> shown = Shown();
+    const std::vector<Line> whole = Reference(bytes, kFormatText, request.params);
+    ASSERT_GT(shown.size(), 2u);
+    ASSERT_LT(shown.size(), whole.size());
+    EXPECT_TRUE(std::equal(shown.begin() + 1, shown.end(), whole.end() - shown.size()));
+    EXPECT_EQ(shown.back().text, "fter") << "its first byte is its control byte";
+  }
+}
+
+TEST_F(RebuildTest, TheWidestLineLengthShowsALineAndMovesOnPastIt) {
+  const std::string bytes = std::string(kScreenText + 100'000, 'a') + "\nsecond\n";
+  for (auto [format, next] : {std::pair{kFormatText, int64_t{kScreenText} + 100'001},
+                              {kFormatRaw, int64_t{kScreenText}}}) {
+    SCOPED_TRACE(format);
+    Open(bytes, kScreenLines, kScreenText);
+    request.format = format;
+    request.params.lineLength = kScreenText;
+    RebuildAt(0);
+    ASSERT_GT(table->Alast, table->Afirst);
+    EXPECT_EQ((*table)[table->Afirst].length, kScreenText);
+    EXPECT_EQ((*table)[table->Alast].offset, next);
+    RebuildAt(next);
+    EXPECT_EQ((*table)[table->Acur].offset, next);
+  }
+}
+
+TEST_F(RebuildTest, FarIntoAWrappedLineTheLinesAboveAreWholeAndComplete) {
+  // The line began further back than a rebuild looks: it is shown from the
+  // target, and the lines above it end there, none of them incomplete.
+  std::string tabbed = LetteredLine(3000, 15);
+  for (size_t i = 0; i < tabbed.size(); i += 7) tabbed[i] = '\t';
+  for (const auto& [line, options] : {std::pair{LetteredLine(3000, 15), uint32_t{kOptWrap}},
+                                      {tabbed, kOptWrap | kOptExpandTabs}}) {
+    const std::string bytes = "head\n" + line + "\nend\n";
+    for (int64_t target : {1005, 1013, 2000, 2999}) {
+      SCOPED_TRACE(testing::Message() << "options " << options << " target " << target);
+      Open(bytes, 64);
+      context.piece = 64;
+      context.reach = 512;
+      request.params.options = options;
+      request.params.lineLength = 15;
+      ASSERT_EQ(RebuildAt(target) & kStatusFailed, 0u);
+      ASSERT_EQ((*table)[table->Acur].offset, target);
+      ASSERT_GT(table->Acur, table->Afirst);
+      const std::vector<Line> shown = Shown();
+      EXPECT_EQ(std::count_if(shown.begin(), shown.end(), [](const Line& l) { return l.flags; }),
+                0);
+      if (!(options & kOptExpandTabs)) {
+        EXPECT_EQ(shown[table->Acur - table->Afirst - 1],
+                  (Line{target - 15, 0, bytes.substr(static_cast<size_t>(target) - 15, 15)}));
+      }
+    }
+  }
+}
+
+TEST_F(RebuildTest, ALongRunOfBlankCrLfLinesKeepsItsPairs) {
+  // Where the run began decides which byte of a CR LF pair a position is;
+  // a run that began further back than a rebuild looks is taken for CR LF.
+  for (auto [pair, reach] : {std::pair{"\r\n", 4096}, {"\n\r", 4096}, {"\r\n", 200}}) {
+    SCOPED_TRACE(reach);
+    std::string bytes = "text";
+    for (int i = 0; i < 300; ++i) bytes += pair;
+    bytes += "end\n";
+    Open(bytes, 16);
+    context.piece = 64;
+    context.reach = reach;
+    const std::vector<Line> whole = Reference(bytes, kFormatText, request.params);
+    for (int64_t target = 0; target < 605; target += 7) {
+      ASSERT_EQ(RebuildAt(target) & kStatusFailed, 0u);
+      ASSERT_TRUE(IsSliceOf(whole, *table)) << "target " << target;
+      ASSERT_EQ((*table)[table->Acur].offset, target < 6 ? 0 : target - target % 2) << target;
+    }
+  }
+}
+
+TEST_F(RebuildTest, HexAndRawLinesAreWholeAcrossBlockEdges) {
+  std::string bytes;
+  for (int i = 0; i < 1000; ++i) bytes += static_cast<char>('a' + i % 26);
+  for (auto [format, lineLength] : {std::pair{kFormatRaw, 10}, {kFormatHex, 40}}) {
+    SCOPED_TRACE(format);
+    Open(bytes, 64);
+    context.piece = 64 + 4 * lineLength;
+    request.format = format;
+    request.params.lineLength = lineLength;
+    for (int64_t target : {int64_t{0}, int64_t{480}, file.Flen}) {
+      ASSERT_EQ(RebuildAt(target) & kStatusFailed, 0u);
+      EXPECT_TRUE(IsSliceOf(Reference(bytes, format, request.params), *table)) << target;
+      EXPECT_GT(table->Alast - table->Afirst, 40) << "both passes read on over block edges";
+    }
+  }
+}
+
+TEST_F(PositioningTest, ScrollingUpFromTheLastHexOrRawLineKeepsTheirAlignment) {
+  // A table too short for the window: the scroll anchors on its end.
+  const std::string bytes(1005, 'z');
+  for (auto [format, lineLength, per] : {std::tuple{kFormatRaw, 10, 10}, {kFormatHex, 40, 8}}) {
+    SCOPED_TRACE(format);
+    Open(bytes, 8);
+    request.format = format;
+    request.params.lineLength = lineLength;
+    const int64_t last = (file.Flen - 1) / per * per;
+    Send(PositionKind::kGotoOffset, last);
+    ASSERT_EQ(TopOffset(), last);
+    Send(PositionKind::kScrollLines, -2);
+    EXPECT_EQ(TopOffset(), last - 2 * per);
+    EXPECT_TRUE(IsSliceOf(Reference(bytes, format, request.params), *table));
+  }
+}
+
+TEST_F(PositioningTest, ScrollingThroughLinesLongerThanALookBack) {
+  // Lines so long that a few fill what a pass reads: every move down and up
+  // still goes as far as it says, also past a truncated line the table
+  // ended in.
+  std::string bytes;
+  for (int i = 0; i < 60; ++i) {
+    bytes += std::to_string(i) + std::string(i % 3 ? 5 : 300, 'x') + "\n";
+  }
+  Open(bytes, 64);
+  context.piece = 64;
+  context.reach = 400;
+  request.params.lineLength = 10;
+  const std::vector<Line> whole = Reference(bytes, kFormatText, request.params);
+  const int64_t last = static_cast<int64_t>(whole.size()) - 2;
+  for (int32_t step : {1, 4}) {
+    SCOPED_TRACE(step);
+    rows = 5;
+    Send(PositionKind::kReload, 0);
+    for (int64_t k = step; k <= last; k += step) {
+      Send(PositionKind::kScrollLines, step);
+      ASSERT_EQ(TopOffset(), whole[k].offset) << "down to " << k;
+    }
+    Send(PositionKind::kGotoOffset, file.Flen);
+    for (int64_t k = last - step; k >= 0; k -= step) {
+      Send(PositionKind::kScrollLines, -step);
+      ASSERT_EQ(TopOffset(), whole[k].offset) << "up to " << k;
+    }
+  }
 }
 
 }  // namespace

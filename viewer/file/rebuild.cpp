@@ -17,6 +17,9 @@ constexpr uint32_t kProbe = 0x10000;  // most lines start within this much befor
 struct Place {
   int64_t offset;
   BlockEdge edge;
+  // Found from the start of its input line; otherwise the line began beyond
+  // the reach and the place was taken as it was asked for.
+  bool anchored = true;
 };
 
 // One block as read.
@@ -34,6 +37,9 @@ class Rebuilder {
 
   // Reads `size` bytes at `at` (back = 0) or ending at `at` (back = size).
   unsigned Read(int64_t at, uint32_t size, int64_t back, Piece& piece) {
+    // Never more than the block holds.
+    size = std::min(size, c_.blockSize);
+    back = std::min<int64_t>(back, size);
     file_.Fcur = at;
     ReadRequest read{c_.block.get(), size, back};
     ReadRequest result;
@@ -64,6 +70,27 @@ class Rebuilder {
         // A Ctrl-Z that ends the file after a line end belongs to that line.
         if (x == file_.Flen - 1 && at > 0 && d[at] == kCtrlZ && IsLineEnd(d[at - 1])) --at;
         index = TextLineStart(d, at);
+        if (piece.first > 0 && AlternatesFromBlockStart(d, at)) {
+          // Which byte of a CR LF (or LF CR) pair x is depends on where the
+          // run of alternating line ends began, before this block.
+          const unsigned char head = d[0];
+          const bool lf = d[at] == '\n';
+          int64_t runStart;
+          const unsigned found = AlternatingRunStart(piece.first, head, runStart);
+          if (found & kReadFailed) return found;
+          if (runStart < 0) {
+            // The run began beyond the reach: its pairs are taken for CR LF,
+            // by far the commoner.
+            start = piece.first + at - (lf ? 1 : 0);
+            return 0;
+          }
+          if (runStart < piece.first) {
+            // Pairs begin at the run's start; the second byte of one belongs
+            // to the empty line its first byte begins.
+            start = piece.first + at - (piece.first + at - runStart) % 2;
+            return 0;
+          }
+        }
       } else {
         // No line end follows in the later blocks: the line starts after the
         // last one here, however it pairs.
@@ -83,6 +110,45 @@ class Rebuilder {
     }
   }
 
+  // Whether d[at] ends a run of alternating CR and LF bytes that reaches
+  // back to index 0 (and at least d[at - 1] belongs to it).
+  static bool AlternatesFromBlockStart(const unsigned char* d, int64_t at) {
+    if (at < 1 || !IsLineEnd(d[at])) return false;
+    for (int64_t k = at; k > 0; --k) {
+      if (!IsLineEnd(d[k - 1]) || d[k - 1] == d[k]) return false;
+    }
+    return true;
+  }
+
+  // Where the run of alternating CR and LF bytes that goes on at `from`
+  // with the byte `head` begins, read back block after block; -1 when it
+  // began further back than the reach.
+  unsigned AlternatingRunStart(int64_t from, unsigned char head, int64_t& runStart) {
+    runStart = from;
+    int64_t scanned = 0;
+    while (runStart > 0) {
+      if (scanned >= c_.reach) {
+        runStart = -1;
+        return 0;
+      }
+      const auto size = static_cast<uint32_t>(std::min<int64_t>(c_.piece, c_.reach - scanned));
+      Piece piece;
+      const unsigned status = Read(runStart, size, size, piece);
+      if (status & kReadFailed) return status;
+      const unsigned char* d = c_.block.get();
+      int64_t i = piece.index;
+      while (i > 0 && IsLineEnd(d[i - 1]) && d[i - 1] != head) head = d[--i];
+      scanned += runStart - piece.first;
+      const int64_t reached = piece.first + i;
+      if (i > 0 || reached >= runStart) {
+        runStart = reached;
+        return 0;
+      }
+      runStart = reached;
+    }
+    return 0;
+  }
+
   // Where the display line holding byte x begins: at the start of its input
   // line, or, for a wrapped line, at the boundary of the display line that
   // holds x, found by laying the line out from its start. A line whose start
@@ -92,7 +158,7 @@ class Rebuilder {
     const unsigned found = FindLineStart(x, start);
     if (found & kStatusFailed) return found;
     if (!start) {
-      place = {x, BlockEdge::kContinued};
+      place = {x, BlockEdge::kContinued, false};
       return 0;
     }
     place = {*start, BlockEdge::kLineStart};
@@ -118,7 +184,7 @@ class Rebuilder {
       }
       walked += at - place.offset;
       if (at <= place.offset || walked >= c_.reach) {
-        place = {x, BlockEdge::kContinued};
+        place = {x, BlockEdge::kContinued, false};
         return 0;
       }
       place = {at, BlockEdge::kContinued};
@@ -127,19 +193,51 @@ class Rebuilder {
 
   // The forward pass from `from`, block after block, writing from `index`.
   unsigned Forward(Place from, int32_t& index, int32_t capacity) {
+    const int32_t first = index;
     unsigned status = 0;
     int64_t read = 0;
+    int64_t tailOf = -1;  // where the truncated line whose rest is being skipped begins
     for (;;) {
       Piece piece;
       const unsigned got = Read(from.offset, c_.piece, 0, piece);
       if (got & kReadFailed) return status | got;
       const Block block{c_.block.get(), piece.count, piece.index, piece.atFileEnd, from.edge};
-      const unsigned made = Format(block, piece.first, Direction::kForward, index, capacity);
+      const int32_t before = index;
+      unsigned made = Format(block, piece.first, Direction::kForward, index, capacity);
       status |= made & ~kStatusPassMask;
-      if ((made & kStatusFailed) || !(made & kStatusReadOn)) return status;
+      if (made & kStatusFailed) return status;
+      if (request_.format != kFormatText) {
+        // Hex and raw lines take a fixed number of bytes, so the end of a
+        // block may cut the last one short: unless the file ends there, it
+        // is made again from the next block.
+        if (piece.atFileEnd || index - before < 2 ||
+            table_[index].offset < piece.first + piece.count) {
+          return status;
+        }
+        --index;
+        table_.Tend = static_cast<int32_t>(table_[index].text);
+        table_[index] = LineEntry{table_[index].offset, 0, -1, 0, 0};
+        made = kStatusReadOn;
+      }
+      if (!(made & kStatusReadOn)) return status;
       const int64_t next = table_[index].offset;  // the end entry
       read += next - from.offset;
-      if (next <= from.offset || read >= c_.reach) return status;  // the table ends there
+      if (next <= from.offset) return status;
+      if ((made & kStatusReadOnInTail) && from.edge != BlockEdge::kInTail) {
+        // A line longer than the block is always the first of its block.
+        tailOf = from.edge == BlockEdge::kLineStart ? from.offset : -1;
+      }
+      if (read >= c_.reach) {
+        if ((made & kStatusReadOnInTail) && tailOf > table_[first].offset) {
+          // The pass ends in the skipped rest of a truncated line, so where
+          // the next line begins is not known: the table ends before that
+          // line, which is made again when the view comes to it.
+          while (index > first && table_[index - 1].offset >= tailOf) --index;
+          table_.Tend = static_cast<int32_t>(table_[index].text);
+          table_[index] = LineEntry{tailOf, 0, -1, 0, 0};
+        }
+        return status;  // the table ends there
+      }
       from = {next, (made & kStatusReadOnContinued) ? BlockEdge::kContinued
                     : (made & kStatusReadOnInTail)  ? BlockEdge::kInTail
                                                     : BlockEdge::kLineStart};
@@ -147,11 +245,13 @@ class Rebuilder {
   }
 
   // The backward pass ending at `to`, block before block, writing below
-  // `index`.
-  unsigned Backward(int64_t to, int32_t& index, int32_t capacity) {
+  // `index`; it reads no further back than the reach once it has made
+  // `wanted` lines.
+  unsigned Backward(int64_t to, int32_t& index, int32_t capacity, int32_t wanted = 0) {
+    const int32_t below = index;
     unsigned status = 0;
     int64_t read = 0;
-    while (to > 0 && index > 0 && read < c_.reach) {
+    while (to > 0 && index > 0 && (read < c_.reach || below - index < wanted)) {
       Piece piece;
       const unsigned got = Read(to, c_.piece, c_.piece, piece);
       if (got & kReadFailed) return status | got;
@@ -160,7 +260,14 @@ class Rebuilder {
       const int32_t before = index;
       unsigned made = Format(block, piece.first, Direction::kBackward, index, capacity);
       status |= made & ~kStatusPassMask;
-      if ((made & kStatusFailed) || !(made & kStatusReadOn)) return status;
+      if (made & kStatusFailed) return status;
+      if (request_.format != kFormatText) {
+        // Hex and raw lines stop at the start of the block: the lines
+        // before them come from the block before.
+        if (index == before) return status;
+        made = kStatusReadOn;
+      }
+      if (!(made & kStatusReadOn)) return status;
       if (index == before) {
         // The line before `to` began before the block: its display lines
         // come from a block that begins where one of them begins.
@@ -179,16 +286,26 @@ class Rebuilder {
   unsigned LongLineBackward(int64_t to, int32_t& index, int32_t capacity) {
     const int64_t lineLength = request_.params.lineLength;
     const bool wrap = request_.params.options & kOptWrap;
-    // A display line takes at most lineLength bytes, so the one holding y
-    // begins inside the last block's worth of bytes before `to`.
-    const int64_t y = std::max<int64_t>(to - c_.piece + lineLength, 0);
+    // A display line takes at most lineLength bytes of text, and the first
+    // one of an input line also its control byte and its form feed, so the
+    // one holding y begins inside the last block's worth of bytes before `to`.
+    const int64_t widest = lineLength + 2;
+    const int64_t y = std::max<int64_t>(to - c_.piece + widest, 0);
     Place place;
     const unsigned located = Locate(y, place);
     if (located & kStatusFailed) return located;
+    if (!place.anchored && wrap) {
+      // The line began beyond the reach and is shown from `to` on: the
+      // display lines above end there, a line length apart.
+      place.offset = to - (to - place.offset) / lineLength * lineLength;
+    }
     if (place.offset >= to) return 0;
     Piece piece;
     unsigned got;
     if (wrap) {
+      // All of it, or nothing: a block that began later would not begin a
+      // display line.
+      if (to - place.offset > c_.piece) return 0;
       const auto size = static_cast<uint32_t>(to - place.offset);
       got = Read(to, size, size, piece);
     } else {
@@ -263,6 +380,9 @@ unsigned Rebuild(RebuildContext& context, LineTable& table, const RebuildRequest
     int32_t anchor = table.Acur;
     if (table.Acur < table.Afirst) {
       anchor = std::min(table.Acur + rows, table.Alast);
+      // Hex and raw lines align on the anchor: on the end entry they would
+      // align on the end of the file, not where the table had them.
+      if (request.format != kFormatText && anchor == table.Alast && anchor > table.Afirst) --anchor;
       up = true;
     }
     if (anchor < table.Afirst || anchor > table.Alast) return kStatusFailed;
@@ -295,8 +415,11 @@ unsigned Rebuild(RebuildContext& context, LineTable& table, const RebuildRequest
   table.Acur = table.Afirst = table.Alast = start;
   table.Tend = 0;
 
-  // The first pass leaves room in the text for the second.
-  const int32_t reserve = std::min<int64_t>(table.Tlen / 10, 3 * int64_t{request.params.lineLength});
+  // The first pass leaves room in the text for the second, but never so
+  // much that a display line of the widest kind no longer fits it.
+  const int32_t reserve = static_cast<int32_t>(std::clamp<int64_t>(
+      std::min<int64_t>(table.Tlen / 10, 3 * int64_t{request.params.lineLength}), 0,
+      std::max<int64_t>(table.Tlen - request.params.lineLength, 0)));
   int32_t ahead = start;   // the forward pass's cursor
   int32_t behind = start;  // the backward pass's cursor
   unsigned status = 0;
@@ -304,7 +427,9 @@ unsigned Rebuild(RebuildContext& context, LineTable& table, const RebuildRequest
     status |= rebuilder.Forward(meet, ahead, table.Tlen - reserve);
     if (!(status & kStatusFailed)) status |= rebuilder.Backward(meet.offset, behind, table.Tlen);
   } else {
-    status |= rebuilder.Backward(meet.offset, behind, table.Tlen - reserve);
+    // The requested top line lies `above` lines before the anchor: a scroll
+    // upward that did not get them would not move.
+    status |= rebuilder.Backward(meet.offset, behind, table.Tlen - reserve, above);
     if (!(status & kStatusFailed)) status |= rebuilder.Forward(meet, ahead, table.Tlen);
   }
   if (status & kStatusFailed) return status;

@@ -433,6 +433,9 @@ unsigned Backward(const Block& block, LineCursor& lines, TextCursor& text, int64
   }
   // Whether index 0 is a place where a display line begins.
   const bool knownStart = as.OffsetOf(0) == 0 || block.edge != BlockEdge::kUnknown;
+  // A line cut by the end of a block that the data goes on after is not
+  // incomplete: it goes on there.
+  const bool dataGoesOn = block.start < block.count || !block.atFileEnd;
 
   LineEndPairing pairing(d);
   std::vector<Piece> pieces;  // the display lines of one input line, kept up to the free slots
@@ -456,7 +459,7 @@ unsigned Backward(const Block& block, LineCursor& lines, TextCursor& text, int64
     made = 0;
     unsigned lineStatus = 0;
     as.LayOut(
-        s, e, e < p, lineStatus,
+        s, e, e < p || dataGoesOn, lineStatus,
         [&](const Piece& piece) {
           if (static_cast<int64_t>(pieces.size()) < room) {
             pieces.push_back(piece);
