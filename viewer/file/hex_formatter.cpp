@@ -59,10 +59,10 @@ unsigned FormatHex(const Block& block, LineCursor& lines, TextCursor& text, int6
   if (direction == Direction::kForward) {
     int64_t i = block.start;
     unsigned status = 0;
-    while (i < block.count && lines.index < lines.count - 1 &&
-           text.capacity - text.end >= width) {
-      if (!block.atFileEnd && block.count - i < perLine) {
-        status = kStatusReadOn;  // the file goes on: the line is made whole from there
+    while (lines.index < lines.count - 1 && text.capacity - text.end >= width) {
+      if (i >= block.count || (!block.atFileEnd && block.count - i < perLine)) {
+        // The file goes on: the next line is made whole from the next block.
+        if (!block.atFileEnd) status = kStatusReadOn;
         break;
       }
       const int count = static_cast<int>(std::min<int64_t>(perLine, block.count - i));

@@ -20,9 +20,10 @@ unsigned FormatRaw(const Block& block, LineCursor& lines, TextCursor& text, int6
   if (direction == Direction::kForward) {
     int64_t i = block.start;
     unsigned status = 0;
-    while (i < block.count && lines.index < lines.count - 1) {
-      if (!block.atFileEnd && block.count - i < length) {
-        status = kStatusReadOn;  // the file goes on: the line is made whole from there
+    while (lines.index < lines.count - 1) {
+      if (i >= block.count || (!block.atFileEnd && block.count - i < length)) {
+        // The file goes on: the next line is made whole from the next block.
+        if (!block.atFileEnd) status = kStatusReadOn;
         break;
       }
       const int32_t count = static_cast<int32_t>(std::min<int64_t>(length, block.count - i));

@@ -202,23 +202,11 @@ class Rebuilder {
       const unsigned got = Read(from.offset, c_.piece, 0, piece);
       if (got & kReadFailed) return status | got;
       const Block block{c_.block.get(), piece.count, piece.index, piece.atFileEnd, from.edge};
-      const int32_t before = index;
-      unsigned made = Format(block, piece.first, Direction::kForward, index, capacity);
+      // Hex and raw lines, too, stop before a line the block's end would
+      // cut, unless the file ends there, and are read on.
+      const unsigned made = Format(block, piece.first, Direction::kForward, index, capacity);
       status |= made & ~kStatusPassMask;
       if (made & kStatusFailed) return status;
-      if (request_.format != kFormatText) {
-        // Hex and raw lines take a fixed number of bytes, so the end of a
-        // block may cut the last one short: unless the file ends there, it
-        // is made again from the next block.
-        if (piece.atFileEnd || index - before < 2 ||
-            table_[index].offset < piece.first + piece.count) {
-          return status;
-        }
-        --index;
-        table_.Tend = static_cast<int32_t>(table_[index].text);
-        table_[index] = LineEntry{table_[index].offset, 0, -1, 0, 0};
-        made = kStatusReadOn;
-      }
       if (!(made & kStatusReadOn)) return status;
       const int64_t next = table_[index].offset;  // the end entry
       read += next - from.offset;
