@@ -77,12 +77,26 @@ TEST_F(CopyText, TheWholeFileIsWhatOnePassShows) {
     memory.bytes = c.bytes;
     const std::vector<ShownLine> whole = WholePass(c.bytes, c.format, c.params);
     ASSERT_EQ(Selection(c.format, c.params, 0, -1), Joined(whole));
-    // A selection in the middle: the lines one pass from its start makes
-    // that begin before its end.
+    // A selection in the middle: the lines the window shows from the one
+    // that holds its start (a whole record with carriage control) to the
+    // last that begins before its end; from inside a line without carriage
+    // control, and in Hex Dump and Raw Text, what one pass from its start
+    // makes.
     const int64_t from = static_cast<int64_t>(random() % c.bytes.size());
     const int64_t to = from + 1 + static_cast<int64_t>(random() % c.bytes.size());
-    ASSERT_EQ(Selection(c.format, c.params, from, to),
-              Joined(WholePass(c.bytes, c.format, c.params, from), from, to));
+    std::string expected;
+    if (c.format == kFormatText && (c.params.options & kOptCarriageControl)) {
+      for (size_t i = 0; i < whole.size(); ++i) {
+        const int64_t next = i + 1 < whole.size() ? whole[i + 1].offset : INT64_MAX;
+        if (next > from && whole[i].offset < to) expected += whole[i].text + "\r\n";
+      }
+    } else if (std::any_of(whole.begin(), whole.end(),
+                           [&](const ShownLine& l) { return l.offset == from; })) {
+      expected = Joined(whole, from, to);
+    } else {
+      expected = Joined(WholePass(c.bytes, c.format, c.params, from), from, to);
+    }
+    ASSERT_EQ(Selection(c.format, c.params, from, to), expected);
   }
   EXPECT_TRUE(notifier.shown.empty());
 }
@@ -121,6 +135,12 @@ TEST_F(CopyText, ASelectionStartsExactlyWhereItStarts) {
   // Hex Dump: the whole line, address, hex groups and characters.
   EXPECT_EQ(Selection(kFormatHex, Params(0, 80), 0, 1),
             "00000000  66697273 74206C69 6E650D0A 7365636F  first line\xB7\xB7seco\r\n");
+  // A record read with carriage control is copied from its row that holds
+  // the start, never from a byte inside it taken for its control byte.
+  memory.bytes = "1FIRST\r\n0SECOND\r\n";
+  const FormatParams asa = Params(kOptCarriageControl | kOptCcAsa, 80, &AsaSkipCounts());
+  EXPECT_EQ(Selection(kFormatText, asa, 10, -1), "SECOND\r\n");
+  EXPECT_EQ(Selection(kFormatText, asa, 8, -1), "\r\nSECOND\r\n");
 }
 
 // A selection larger than the clipboard: whole lines as far as they fit,

@@ -598,6 +598,37 @@ TEST_F(PrintLayout, RecordsAcrossFullBatchesPrintWhole) {
   for (int i = 0; i < 3000; ++i) ASSERT_EQ(printed[i], "LINE " + std::to_string(10000 + i));
 }
 
+// Print Page from any row the window can have at its top: a record's
+// spacing row, its text row, a wrapped line's second row. The page begins
+// with that row, and no byte of a record is taken for its control byte.
+TEST_F(PrintLayout, APageFromAnyRowOfARecord) {
+  std::string bytes;
+  for (int i = 0; i < 40; ++i) bytes += "0LINE " + std::to_string(10 + i) + " ABCDEFGHIJ\r\n";
+  Content(bytes);
+  const int64_t record = static_cast<int64_t>(bytes.find("0LINE 17"));
+  settings.params.options = kOptWrap | kOptCarriageControl | kOptCcAsa | kOptFormFeedPage;
+  settings.params.skipCounts = &AsaSkipCounts();
+  settings.fixedLength = true;
+  settings.maxLineLength = 10;
+  const struct {
+    int64_t top;
+    std::vector<std::string> page;
+  } cases[] = {
+      {record, {"", "LINE 17 AB", "CDEFGHIJ", "", "LINE 18 AB", "CDEFGHIJ", ""}},
+      {record + 2, {"LINE 17 AB", "CDEFGHIJ", "", "LINE 18 AB", "CDEFGHIJ", "", "LINE 19 AB"}},
+      {record + 11, {"CDEFGHIJ", "", "LINE 18 AB", "CDEFGHIJ", "", "LINE 19 AB", "CDEFGHIJ"}},
+  };
+  for (const auto& c : cases) {
+    host = FakeHost{};
+    request.start = request.viewOffset = c.top;
+    request.end = 0;
+    request.firstPage = request.lastPage = 1;
+    request.flags = kPrintNoDialog;
+    EXPECT_EQ(Print(), 1);
+    EXPECT_EQ(Pages(), PageList{c.page}) << c.top;
+  }
+}
+
 // Tags only, one tag at the top of a long file: the untagged lines take no
 // room, and while they are skipped the abort dialog is still asked about
 // Cancel.

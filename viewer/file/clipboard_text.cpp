@@ -73,6 +73,10 @@ int CopySelectionText(const CopySource& source, int64_t start, int64_t end, std:
     source.notifier.Message(kCannotAllocateBuffers, kCopyCaption, kIconHand, source.owner);
     return 0;
   }
+  if (!copy.walk.BeginAtLineOf(start)) {
+    ReportFailure(source, LineWalk::kReadError, kIconHand);
+    return 1;
+  }
   // Every display line that begins before the end, each with CR LF, and
   // room for the closing 0. Once a line does not fit, the rest are only
   // counted, so that the user learns how much is missing.

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "viewer/file/byte_scan.h"
+#include "viewer/file/rebuild.h"
 
 namespace zorvo {
 
@@ -45,6 +46,25 @@ bool LineWalk::Allocate() {
     block_.reset();
     return false;
   }
+}
+
+bool LineWalk::BeginAtLineOf(int64_t x) {
+  RebuildContext context(file_, notifier_, nullptr, &opener_);
+  RebuildRequest request;
+  request.format = format_;
+  request.params = params_;
+  int64_t at = x;
+  BlockEdge edge = BlockEdge::kLineStart;
+  if (LocateDisplayLine(context, request, x, at, edge) & kStatusFailed) return false;
+  if (at == x) {
+    position_ = x;
+    edge_ = edge;
+  } else if (params_.options & kOptCarriageControl) {
+    position_ = at;
+    edge_ = edge;
+    leaveOutTo_ = x;
+  }
+  return true;
 }
 
 // Whether the next batch can be cut from the block in the buffer: one that
@@ -95,6 +115,16 @@ LineWalk::Result LineWalk::Next() {
                                               : BlockEdge::kLineStart;
     const bool onward = next > position_;
     position_ = next;
+    if (leaveOutTo_ >= 0) {
+      // The lines before the walk's own first one. A last line whose cut
+      // tail goes on past the block ends further on than its end entry.
+      const int32_t judged = edge_ == BlockEdge::kInTail ? lines.index - 1 : lines.index;
+      int32_t skip = 0;
+      while (skip < judged && table[skip + 1].offset <= leaveOutTo_) ++skip;
+      if (skip < lines.index) leaveOutTo_ = -1;
+      std::copy(table.entries() + skip, table.entries() + lines.index + 1, table.entries());
+      lines.index -= skip;
+    }
     if (lines.index > 0) {
       table.Afirst = table.Acur = 0;
       table.Alast = lines.index;
@@ -102,8 +132,9 @@ LineWalk::Result LineWalk::Next() {
       count_ = lines.index;
       return kLines;
     }
-    // No line: the skipped tail of a long line, read on past it; or what
-    // was left of the block held too little, read from here.
+    // No line: the skipped tail of a long line, or lines left out, read on
+    // past them; or what was left of the block held too little, read from
+    // here.
     if (onward) continue;
     if (fresh) break;  // the walk gets nowhere
     heldCount_ = 0;

@@ -38,6 +38,16 @@ class LineWalk {
   // Takes the walk's memory; false when it cannot be had.
   bool Allocate();
 
+  // Before the first batch: begins the walk at the display line that holds
+  // byte `x`, as the window shows it, instead of taking `x` for the start of
+  // a line. Where `x` lies inside a record read with carriage control, the
+  // walk begins at the record (its bytes after the control byte are never
+  // read as one) and leaves out the lines that end at or before `x`; at a
+  // boundary inside a wrapped line it goes on from there. Elsewhere inside
+  // a line it still begins exactly at `x`. False when the file cannot be
+  // read.
+  bool BeginAtLineOf(int64_t x);
+
   // Makes the next batch: the lines [0, Count()) of Table(), whose entry
   // Count() is the end entry, the offset where the next batch begins. kEnd
   // when the file has no more lines; a failed read or format ends the walk.
@@ -66,6 +76,7 @@ class LineWalk {
   bool heldAtFileEnd_ = false;
   int32_t count_ = 0;
   bool done_ = false;
+  int64_t leaveOutTo_ = -1;  // lines that end at or before this are left out
 };
 
 }  // namespace zorvo

@@ -338,11 +338,14 @@ unsigned RefreshFileLength(RebuildContext& context) {
   return ReadBlock(context.file, probe, result, context.notifier, opener) & kReadFailed;
 }
 
-unsigned Rebuild(RebuildContext& context, LineTable& table, const RebuildRequest& original) {
+namespace {
+
+// The request as the passes take it, the block buffer and the file's length
+// of now; 0x100 when the buffer or the file cannot be had.
+unsigned Prepare(RebuildContext& context, RebuildRequest& request) {
   // Lines never take more than a quarter of a block, so that a block always
   // holds a few of them.
   context.piece = std::max<uint32_t>(context.piece, 64);
-  RebuildRequest request = original;
   request.format = std::clamp<int>(request.format, kFormatText, kFormatRaw);
   request.params.lineLength =
       std::clamp<int32_t>(request.params.lineLength, 1, static_cast<int32_t>(context.piece / 4));
@@ -351,10 +354,34 @@ unsigned Rebuild(RebuildContext& context, LineTable& table, const RebuildRequest
     context.blockSize = context.block ? context.piece : 0;
     if (!context.block) return kStatusFailed;
   }
-  FileRecord& file = context.file;
   // The file may have grown, shrunk or gone since the table was made.
-  const unsigned length = RefreshFileLength(context);
+  return RefreshFileLength(context);
+}
+
+}  // namespace
+
+unsigned LocateDisplayLine(RebuildContext& context, const RebuildRequest& original, int64_t x,
+                           int64_t& at, BlockEdge& edge) {
+  RebuildRequest request = original;
+  const unsigned prepared = Prepare(context, request);
+  at = std::clamp<int64_t>(x, 0, context.file.Flen);
+  edge = BlockEdge::kLineStart;
+  if (prepared & kStatusFailed) return prepared;
+  if (request.format != kFormatText || at == 0 || at >= context.file.Flen) return 0;
+  LineTable none(1, 1);  // locating makes no lines
+  Place place{at, BlockEdge::kLineStart};
+  const unsigned located = Rebuilder(context, none, request).Locate(at, place);
+  if (located & kStatusFailed) return located;
+  at = place.offset;
+  edge = place.edge;
+  return 0;
+}
+
+unsigned Rebuild(RebuildContext& context, LineTable& table, const RebuildRequest& original) {
+  RebuildRequest request = original;
+  const unsigned length = Prepare(context, request);
   if (length & kStatusFailed) return length;
+  FileRecord& file = context.file;
 
   const int32_t rows = std::clamp(request.rows, 1, table.Acnt - 1);
   int64_t target = request.target;

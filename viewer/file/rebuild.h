@@ -56,6 +56,13 @@ struct RebuildContext {
 // 0x100 when a read or the formatter failed.
 unsigned Rebuild(RebuildContext& context, LineTable& table, const RebuildRequest& request);
 
+// Where the display line that holds byte `x` begins, as a rebuild at `x`
+// finds it: `at` and what is there (`edge`). A Text line read with carriage
+// control begins at its control byte, a wrapped line at the display line's
+// own start. Returns 0x100 when the file cannot be read.
+unsigned LocateDisplayLine(RebuildContext& context, const RebuildRequest& request, int64_t x,
+                           int64_t& at, BlockEdge& edge);
+
 // Reads the file's current length into context.file.Flen (opening the file
 // as every read does). Returns the read status: 0x100 when it cannot be
 // opened, after the "Cannot open" message.

@@ -101,7 +101,7 @@ int32_t AutoSizePrintFont(PrintSurface& surface, FileRecord& file, int64_t start
     notifier.Message(L"Cannot allocate buffers!", kAppTitle, kIconHand, owner);
     return 0;
   }
-  const LineWalk::Result result = walk.Next();
+  const LineWalk::Result result = walk.BeginAtLineOf(start) ? walk.Next() : LineWalk::kReadError;
   if (result != LineWalk::kLines) {
     ReportedFailure(result, notifier, owner);
     return 0;
@@ -230,6 +230,10 @@ int32_t PrintFileRange(const PrintRequest& request, const PrintSettings& setting
     host.EndJob(true);
     return 0;
   }
+  // The top line of the window may be any row of a record or of a wrapped
+  // line: the job begins with that row as the window shows it.
+  bool failed = !walk.BeginAtLineOf(start);  // a read or formatting error
+  if (failed) notifier.Message(L"File read error", kAppTitle, kIconHand, owner);
 
   const ColorTable& shades = settings.colors;
   const TextColors normal{shades[kPrintText], shades[kPrintTextB]};
@@ -249,9 +253,8 @@ int32_t PrintFileRange(const PrintRequest& request, const PrintSettings& setting
 
   LineSupply supply(walk, request.tags, notifier, owner);
   int32_t result = 0;
-  bool failed = false;      // a read or formatting error
   bool titlesFull = false;  // the titles leave no room for text
-  bool done = false;
+  bool done = failed;
   const bool evenOnly = (flags & kPrintEvenPagesOnly) != 0;
   for (int32_t page = 1; !done && page <= last; ++page) {
     bool drawn = page >= first;
