@@ -82,6 +82,11 @@ TEST_F(CopyText, TheWholeFileIsWhatOnePassShows) {
     // last that begins before its end; from inside a line without carriage
     // control, and in Hex Dump and Raw Text, what one pass from its start
     // makes.
+    // Where a record's spacing rows take offsets beyond the next record's
+    // start, the offsets do not tell which row holds a byte.
+    bool ordered = true;
+    for (size_t i = 1; i < whole.size(); ++i) ordered = ordered && whole[i - 1].offset < whole[i].offset;
+    if (!ordered && (c.params.options & kOptCarriageControl)) continue;
     const int64_t from = static_cast<int64_t>(random() % c.bytes.size());
     const int64_t to = from + 1 + static_cast<int64_t>(random() % c.bytes.size());
     std::string expected;

@@ -56,13 +56,11 @@ bool LineWalk::BeginAtLineOf(int64_t x) {
   int64_t at = x;
   BlockEdge edge = BlockEdge::kLineStart;
   if (LocateDisplayLine(context, request, x, at, edge) & kStatusFailed) return false;
-  if (at == x) {
-    position_ = x;
-    edge_ = edge;
-  } else if (params_.options & kOptCarriageControl) {
-    position_ = at;
-    edge_ = edge;
+  position_ = at;
+  edge_ = edge;
+  if (at != x) {
     leaveOutTo_ = x;
+    tailFrom_ = !(params_.options & kOptCarriageControl);
   }
   return true;
 }
@@ -121,6 +119,14 @@ LineWalk::Result LineWalk::Next() {
       const int32_t judged = edge_ == BlockEdge::kInTail ? lines.index - 1 : lines.index;
       int32_t skip = 0;
       while (skip < judged && table[skip + 1].offset <= leaveOutTo_) ++skip;
+      if (skip < lines.index && tailFrom_ && table[skip].offset < leaveOutTo_) {
+        // The start lies inside the text of a line: the line is shown from
+        // there, as one that began there.
+        position_ = leaveOutTo_;
+        edge_ = BlockEdge::kLineStart;
+        leaveOutTo_ = -1;
+        continue;
+      }
       if (skip < lines.index) leaveOutTo_ = -1;
       std::copy(table.entries() + skip, table.entries() + lines.index + 1, table.entries());
       lines.index -= skip;

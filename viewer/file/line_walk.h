@@ -38,14 +38,14 @@ class LineWalk {
   // Takes the walk's memory; false when it cannot be had.
   bool Allocate();
 
-  // Before the first batch: begins the walk at the display line that holds
-  // byte `x`, as the window shows it, instead of taking `x` for the start of
-  // a line. Where `x` lies inside a record read with carriage control, the
-  // walk begins at the record (its bytes after the control byte are never
-  // read as one) and leaves out the lines that end at or before `x`; at a
-  // boundary inside a wrapped line it goes on from there. Elsewhere inside
-  // a line it still begins exactly at `x`. False when the file cannot be
-  // read.
+  // Before the first batch: begins the walk with the display line that
+  // holds byte `x`, as the window shows it, instead of taking `x` for the
+  // start of a line. The lines of the input line that end at or before `x`
+  // are left out (a record's spacing rows, a page's gap row, the rows of a
+  // wrapped line before it). A line that holds `x` inside its text begins
+  // exactly at `x`, except in a record read with carriage control, whose
+  // bytes after the control byte are never read as one: that row is shown
+  // whole. False when the file cannot be read.
   bool BeginAtLineOf(int64_t x);
 
   // Makes the next batch: the lines [0, Count()) of Table(), whose entry
@@ -77,6 +77,7 @@ class LineWalk {
   int32_t count_ = 0;
   bool done_ = false;
   int64_t leaveOutTo_ = -1;  // lines that end at or before this are left out
+  bool tailFrom_ = false;    // a line that holds leaveOutTo_ inside is shown from there
 };
 
 }  // namespace zorvo
