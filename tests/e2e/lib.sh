@@ -70,8 +70,11 @@ viewer_start() {  # viewer_start FILE [SWITCHES...]
   wait_for 60 has_viewer_window "$title" || fail "no viewer window titled '$file - Tessary'"
   window=$(viewer_windows "$title" | head -1)
 }
-viewer_stop() {  # ends the viewer started last, if it still runs
-  if [ -n "$viewer_pid" ]; then kill "$viewer_pid" 2>/dev/null || true; fi
+viewer_stop() {  # ends the viewer started last, if it still runs, and waits for its end
+  if [ -n "$viewer_pid" ]; then
+    kill "$viewer_pid" 2>/dev/null || true
+    wait "$viewer_pid" 2>/dev/null || true
+  fi
   viewer_pid=""
 }
 # Sends one execute string to the viewer; fails with zorvo-dde's reason.
