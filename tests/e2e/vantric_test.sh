@@ -26,11 +26,10 @@ values() {  # values KEY: "NAME TYPE DATA" lines as reg prints them
 start() {  # the tool; sets $pid and $window
   "$WINE_RUN" "$tool" &
   pid=$!
-  window=$(timeout 60 xdotool search --sync --name '^Configure Zorvo Context Menu$' | head -1) ||
-    fail "no window titled 'Configure Zorvo Context Menu'"
-  sleep 1
-  xdotool windowfocus "$window"
-  sleep 0.3
+  window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Configure Zorvo Context Menu$' |
+    head -1) || fail "no window titled 'Configure Zorvo Context Menu'"
+  # Keys typed before the dialog has the keyboard focus go elsewhere.
+  timeout 20 xdotool windowfocus --sync "$window" || fail "the dialog never took the keyboard focus"
 }
 finish() {  # waits for the tool to end and checks its exit code
   local code=0
