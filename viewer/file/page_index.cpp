@@ -19,8 +19,9 @@ constexpr wchar_t kSliceCaption[] = L"Zorvo Page Indexing";
 constexpr wchar_t kSliceFailed[] =
     L"\n\nPage indexing failed, [GoTo page] command will not be available";
 constexpr int32_t kSmallestBuffer = 4;
-// Records are written in runs of this many bytes at most.
-constexpr size_t kRecordRun = 64 * 1024;
+// Records are written in runs of this many bytes at most: a run of slices
+// writes a few times, and keeps no more memory for them than one slice did.
+constexpr size_t kRecordRun = 1024;
 // A slice reads its buffer in pieces of this many bytes at most, and no
 // more memory than that is taken for it, however large the buffer is set.
 constexpr uint32_t kReadPiece = 256 * 1024;
