@@ -11,7 +11,6 @@
 #include <functional>
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "support/memory_file.h"
@@ -294,36 +293,6 @@ TEST(PageIndexFileTest, AFileReplacedWhileIndexedOrAfterIsIndexedAgain) {
   fs::remove(fs::path(path).concat(".old"));
 }
 
-// The system's index files and memory, with the largest allocation noted.
-struct MeasuredPlatform : PageIndexPlatform {
-  PageIndexPlatform& system = PlatformPageIndex();
-  size_t largest = 0;
-  std::wstring UniqueTempName() override { return system.UniqueTempName(); }
-  std::unique_ptr<IndexFile> CreateIndexFile(const std::wstring& name) override {
-    return system.CreateIndexFile(name);
-  }
-  void RemoveFile(const std::wstring& name) override { system.RemoveFile(name); }
-  unsigned char* AllocatePages(size_t size) override {
-    largest = std::max(largest, size);
-    return system.AllocatePages(size);
-  }
-  void FreePages(unsigned char* pages, size_t size) override { system.FreePages(pages, size); }
-};
-
-TEST(PageIndexMemoryTest, AHugeBufferTakesNoMoreMemoryThanASliceReadsAtOnce) {
-  const std::wstring file = (fs::path(ZORVO_TEST_DATA) / "formfeed/msdos_SYSCALL.DOC").wstring();
-  const std::vector<int64_t> pages = PlainScan(ReadAll(fs::path(file)));
-  for (const auto& [buffer, taken] : std::map<int32_t, size_t>{
-           {8192, 8192}, {262144, 262144}, {1 << 20, 262144}, {1 << 30, 262144}}) {
-    MeasuredPlatform platform;
-    RecordingNotifier notifier;
-    PageIndex index(notifier, KeepingFileOpener(), platform);
-    IndexToEnd(index, file, buffer);
-    EXPECT_EQ(AllPages(index), pages) << buffer;
-    EXPECT_EQ(platform.largest, taken) << buffer;
-  }
-}
-
 // The temporary folder of the index files is a private one while it lives.
 class PageIndexTempFolderTest : public testing::Test {
  protected:
@@ -380,6 +349,7 @@ TEST_F(PageIndexTempFolderTest, IndexFilesLeftByViewersThatEndedUncleanlyAreRemo
 // index takes through them fails.
 struct Failing : PageIndexPlatform, FileOpener {
   int failAt = 0, steps = 0, allocated = 0;
+  size_t largest = 0;  // the most memory asked for at once
   std::map<std::wstring, std::string> files;
   std::string viewed = "page one\n\fpage two\n";
   bool Ok() { return ++steps != failAt; }
@@ -410,6 +380,7 @@ struct Failing : PageIndexPlatform, FileOpener {
   }
   void RemoveFile(const std::wstring& name) override { files.erase(name); }
   unsigned char* AllocatePages(size_t size) override {
+    largest = std::max(largest, size);
     return Ok() ? (++allocated, new unsigned char[size]) : nullptr;
   }
   void FreePages(unsigned char* pages, size_t) override { --allocated, delete[] pages; }
@@ -418,6 +389,18 @@ struct Failing : PageIndexPlatform, FileOpener {
     return Ok() ? std::make_unique<Source>(*this) : nullptr;
   }
 };
+
+TEST(PageIndexMemoryTest, AHugeBufferTakesNoMoreMemoryThanASliceReadsAtOnce) {
+  for (const auto& [buffer, taken] :
+       std::map<int32_t, size_t>{{8192, 8192}, {1 << 20, 262144}, {1 << 30, 262144}}) {
+    Failing failing;  // at no step
+    RecordingNotifier notifier;
+    PageIndex index(notifier, failing, failing);
+    IndexToEnd(index, L"C:\\viewed.txt", buffer);
+    EXPECT_EQ(index.state(), PG_DONE);
+    EXPECT_EQ(failing.largest, taken) << buffer;
+  }
+}
 
 TEST(PageIndexFailureTest, EveryFailureShowsItsMessageAndLeavesNothingBehind) {
   const std::wstring start = L"Program Error: ", slice = L"Zorvo Page Indexing: ";
@@ -460,37 +443,6 @@ TEST(PageIndexFailureTest, EveryFailureShowsItsMessageAndLeavesNothingBehind) {
     EXPECT_EQ(shown.style, step <= 7 ? kIconExclamation : kMessageOk) << step;
     EXPECT_EQ(shown.owner, step <= 7 ? 7u : 0u) << "a slice's messages have no owner";
   }
-}
-
-// A message box lets the window's messages in while it shows: here, what
-// the window does with them runs inside the message.
-struct LettingIn : RecordingNotifier {
-  std::function<void()> meanwhile;
-  int Message(const std::wstring& text, const std::wstring& caption, uint32_t style,
-              uintptr_t owner) override {
-    RecordingNotifier::Message(text, caption, style, owner);
-    if (auto run = std::exchange(meanwhile, nullptr)) run();
-    return 1;
-  }
-};
-
-TEST(PageIndexFailureTest, AFailedSliceHasEndedItsIndexBeforeItsMessageShows) {
-  Failing failing;
-  failing.failAt = 10;  // the first read of the run: after the look at the file, a seek
-  LettingIn notifier;
-  PageIndex index(notifier, failing, failing);
-  int32_t seen = 0;
-  notifier.meanwhile = [&] {
-    seen = index.state();  // a tick of the timer would go on with an active one
-    index.IndexMessage(kPageIndexStart, L"C:\\other.txt", 64);  // another file opened
-  };
-  index.IndexMessage(kPageIndexStart, L"C:\\viewed.txt", 64);
-  EXPECT_EQ(index.Run(L"C:\\viewed.txt", 64, 15), PG_ACTIVE);
-  EXPECT_EQ(seen, PG_IDLE);
-  EXPECT_EQ(notifier.shown.size(), 1u);
-  EXPECT_EQ(failing.files.size(), 1u) << "the other file's index stays";
-  while (index.state() == PG_ACTIVE) index.IndexMessage(kPageIndexContinue, L"", 64);
-  EXPECT_EQ(index.pageCount(), 2);
 }
 
 TEST(PageIndexFailureTest, MessagesOutOfTurn) {
