@@ -65,6 +65,7 @@ kept=$(new_index)
 start killed.txt
 killed=$(comm -13 <(echo "$kept") <(new_index))
 [ -n "$killed" ] || fail "no index file of the viewer to be killed"
+disown "$pid"  # no word from the shell about the job it was
 kill -9 "$(xdotool getwindowpid "$window")"
 for _ in $(seq 100); do xdotool getwindowname "$window" >/dev/null 2>&1 || break; sleep 0.1; done
 [ -f "$killed" ] || fail "the killed viewer's index file went with it"
@@ -72,7 +73,12 @@ start later.txt
 [ ! -f "$killed" ] || fail "the killed viewer's index file is still there: $killed"
 [ -f "$kept" ] || fail "the running viewer's index file was removed: $kept"
 [ "$(new_index | grep -vxF "$kept" | grep -c .)" = 1 ] || fail "no index file of the later viewer"
-for w in "$running" "$window"; do window=$w; menu x; done
+# The later viewer is in front: it goes first (the keys reach the front one).
+for w in "$window" "$running"; do
+  window=$w
+  menu x
+  for _ in $(seq 100); do xdotool getwindowname "$w" >/dev/null 2>&1 || break; sleep 0.1; done
+done
 for _ in $(seq 100); do [ -z "$(new_index)" ] && break; sleep 0.1; done
 [ -z "$(new_index)" ] || fail "index files left after closing: $(new_index)"
 echo "a killed viewer's index file removed by the next viewer, a running one's kept"

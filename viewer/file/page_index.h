@@ -96,7 +96,8 @@ class PageIndex {
   // `bufferSize` bytes per slice (at least 4 are used: a slice looks at
   // byte pairs and keeps three bytes for the next). Messages about
   // starting are shown over `owner`; those of a failed slice have no owner.
-  // Returns the new state.
+  // A failure has ended the index when its message shows. Returns the new
+  // state.
   int32_t IndexMessage(uint32_t message, const std::wstring& sourcePath, int32_t bufferSize,
                        uintptr_t owner = 0);
 
