@@ -17,6 +17,7 @@
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/dialogs.h"
 #include "viewer/frame/win32/frame.h"
+#include "viewer/print/win32/print_job.h"
 #include "viewer/settings/format_options.h"
 
 namespace zorvo {
@@ -82,9 +83,13 @@ int32_t PagesKnown(const PageIndex& index) {
   return indexed ? index.pageCount() : -1;
 }
 
-// The next run at once when nothing else waits and runs are timed.
+// The next run at once when nothing else waits and runs are timed. Not
+// while a print job pumps its abort dialog until the queue is empty: a run
+// posted each time would keep the job from its next page until the whole
+// file is indexed; timer 3 goes on.
 void PostNextRun(HWND window) {
-  if (runPosted || Globals().PageIndexingBudget <= 0 || WindowPageIndex().state() != PG_ACTIVE) {
+  if (runPosted || Globals().PageIndexingBudget <= 0 || WindowPageIndex().state() != PG_ACTIVE ||
+      PrintJobActive()) {
     return;
   }
   if (HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT | QS_TIMER | QS_HOTKEY)) != 0) {
