@@ -118,7 +118,6 @@ void OnPageIndexMessage(HWND window, UINT message) {
   indexWindow = window;
   switch (message) {
     case PG_START:
-      runPosted = false;
       // Posted after an open; the file may have been closed since.
       if (path.empty()) {
         FollowState(window, index.IndexMessage(PG_CANCEL, path, buffer, owner));
@@ -136,6 +135,10 @@ void OnPageIndexMessage(HWND window, UINT message) {
       FollowState(window, index.Run(path, buffer, Globals().PageIndexingBudget, owner));
       GoToPagesKnown(PagesKnown(index));
       PostNextRun(window);
+      return;
+    case PG_END:
+      runPosted = false;  // the window is going, and what was posted to it
+      FollowState(window, index.IndexMessage(message, path, buffer, owner));
       return;
     default:
       FollowState(window, index.IndexMessage(message, path, buffer, owner));
