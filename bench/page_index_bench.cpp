@@ -24,11 +24,11 @@ int main(int argc, char** argv) {
     RecordingNotifier notifier;
     PageIndex index(notifier);
     const auto t0 = std::chrono::steady_clock::now();
-    long slices = 0;
+    long runs = 0;
     if (index.IndexMessage(kPageIndexStart, path, buffer) == PG_ACTIVE) {
       while (index.state() == PG_ACTIVE) {
-        index.IndexMessage(kPageIndexContinue, path, buffer);
-        ++slices;
+        index.Run(path, buffer, 15);
+        ++runs;
       }
     }
     const double seconds =
@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
       return 1;
     }
     const double bytes = static_cast<double>(index.indexedLength());
-    // Stdout for the script: buffer, seconds, slices, pages, GB/s.
-    std::printf("%d %.3f %ld %d %.2f\n", buffer, seconds, slices, index.pageCount(),
+    // Stdout for the script: buffer, seconds, runs, pages, GB/s.
+    std::printf("%d %.3f %ld %d %.2f\n", buffer, seconds, runs, index.pageCount(),
                 bytes / seconds / 1e9);
   }
   return 0;

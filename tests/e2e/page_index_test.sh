@@ -1,6 +1,8 @@
 # The page index of the real viewer under Wine: its temporary file exists
 # while indexing runs and is gone after File > Close and after File > Exit
-# (the way a DDE Exit ends the viewer too: the window is closed).
+# (the way a DDE Exit ends the viewer too: the window is closed). The file
+# of a viewer that was killed is removed by the next viewer that starts;
+# that of a viewer still running stays.
 . "$(dirname "$0")/lib.sh"
 viewer=$MINGW_BIN/Zorvo.exe
 [ -x "$viewer" ] || fail "Zorvo.exe is not built"
@@ -13,6 +15,7 @@ reg delete "$key" /f 2>/dev/null || true
 # One slice of 16 bytes every ten minutes: the index stays active.
 reg add "$key\\Zorvo Setup" /v PageIndexingDelay /t REG_SZ /d 600000 /f
 reg add "$key\\Zorvo Setup" /v PageIndexingBuffer /t REG_SZ /d 16 /f
+reg add "$key\\Zorvo Setup" /v PageIndexingBudget /t REG_SZ /d 0 /f
 trap 'reg delete "$key" /f 2>/dev/null || true' EXIT
 
 temp=$("$WINE_RUN" cmd /c echo %TEMP% | tr -d '\r')
@@ -22,11 +25,13 @@ indexes() { find "$temp" -maxdepth 1 -name 'TPX*.tmp' | sort; }
 before=$(indexes)
 
 cp "$DATA/formfeed/rfc2181_lf.txt" paged.txt
-start() {
-  "$WINE_RUN" "$viewer" "$(echo "Z:$PWD/paged.txt" | tr / '\\')" &
+start() {  # start [NAME]: a viewer on a copy of the paged file
+  local name=${1:-paged.txt}
+  [ -f "$name" ] || cp paged.txt "$name"
+  "$WINE_RUN" "$viewer" "$(echo "Z:$PWD/$name" | tr / '\\')" &
   pid=$!
-  window=$(timeout 60 xdotool search --sync --name '^paged.txt - Tessary$' | head -1) ||
-    fail "no viewer window"
+  window=$(timeout 60 xdotool search --sync --name "^$name - Tessary\$" | head -1) ||
+    fail "no viewer window on $name"
   sleep 2
 }
 new_index() {  # the index files the viewer made
@@ -51,3 +56,29 @@ wait "$pid" || code=$?
 [ "$code" -eq 0 ] || fail "exit code $code"
 [ -z "$(new_index)" ] || fail "the index file is still there after Exit: $(new_index)"
 echo "index file made while indexing, gone after Close and after Exit"
+
+# A viewer that keeps running, one that is killed, and one started after.
+start running.txt
+running=$window
+kept=$(new_index)
+[ "$(echo "$kept" | grep -c .)" = 1 ] || fail "one index file of the running viewer: '$kept'"
+start killed.txt
+killed=$(comm -13 <(echo "$kept") <(new_index))
+[ -n "$killed" ] || fail "no index file of the viewer to be killed"
+disown "$pid"  # no word from the shell about the job it was
+kill -9 "$(xdotool getwindowpid "$window")"
+for _ in $(seq 100); do xdotool getwindowname "$window" >/dev/null 2>&1 || break; sleep 0.1; done
+[ -f "$killed" ] || fail "the killed viewer's index file went with it"
+start later.txt
+[ ! -f "$killed" ] || fail "the killed viewer's index file is still there: $killed"
+[ -f "$kept" ] || fail "the running viewer's index file was removed: $kept"
+[ "$(new_index | grep -vxF "$kept" | grep -c .)" = 1 ] || fail "no index file of the later viewer"
+# The later viewer is in front: it goes first (the keys reach the front one).
+for w in "$window" "$running"; do
+  window=$w
+  menu x
+  for _ in $(seq 100); do xdotool getwindowname "$w" >/dev/null 2>&1 || break; sleep 0.1; done
+done
+for _ in $(seq 100); do [ -z "$(new_index)" ] && break; sleep 0.1; done
+[ -z "$(new_index)" ] || fail "index files left after closing: $(new_index)"
+echo "a killed viewer's index file removed by the next viewer, a running one's kept"

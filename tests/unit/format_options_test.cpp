@@ -262,7 +262,9 @@ TEST_F(FormatOptionsTest, GlobalSettingsBoundsAndDefaults) {
   Put(kGlobalSection, L"FastMouseDelay", L"0");
   Put(kGlobalSection, L"SlowMouseLines", L"-4");
   Put(kGlobalSection, L"CuaKeyboard", L"0");
+  Put(kGlobalSection, L"PageIndexingBudget", L"-3");
   LoadGlobalSettings();
+  EXPECT_EQ(Globals().PageIndexingBudget, 0) << "one slice per tick, no less";
   EXPECT_EQ(Globals().FastMouseDelay, 1);
   EXPECT_EQ(Globals().SlowMouseLines, 0);
   EXPECT_EQ(Globals().PageIndexingDelay, 200);

@@ -1,17 +1,26 @@
 // The page index: page starts on real form-feed files against a plain scan,
-// slice and piece boundaries, a growing file, the index file's records, and
-// every failure message.
+// slice and piece boundaries, a growing or replaced file, runs of slices in
+// a time budget, the index file's records, the memory it takes, the files
+// left behind by viewers that were killed, and every failure message.
 #include "viewer/file/page_index.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "support/memory_file.h"
+#include "support/temp_names.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <stdlib.h>
+#endif
 
 namespace zorvo {
 namespace {
@@ -193,10 +202,154 @@ TEST_F(MemoryIndexTest, AFileThatGrowsGetsItsNewPages) {
   EXPECT_TRUE(notifier.shown.empty());
 }
 
+using PageIndexRunTest = MemoryIndexTest;
+
+TEST_F(PageIndexRunTest, AFileThatGrowsAfterAShortLastSliceLosesNoByte) {
+  // The last slice read 3 bytes or fewer; the break the new bytes complete
+  // begins in them.
+  const struct {
+    std::string before, after;
+    int32_t buffer;
+  } cases[] = {
+      {"", "\n\fPAGE 2\n", 8192}, {"\n", "\fPAGE 2\n", 8192},        {"\n\f", "PAGE 2\n", 8192},
+      {"\n\fP", "AGE 2\n", 8192}, {"abcdefghij\n\fP", "AGE 2\n", 8},  // slices at 0, 5 and 10 (3
+                                                                      // bytes)
+  };
+  for (const auto& c : cases) {
+    memory.bytes = c.before;
+    IndexToEnd(index, L"memory", c.buffer);
+    memory.bytes += c.after;
+    ASSERT_EQ(index.Resume(L"memory"), PG_ACTIVE);
+    while (index.state() == PG_ACTIVE) index.IndexMessage(kPageIndexContinue, L"memory", c.buffer);
+    EXPECT_EQ(AllPages(index), PlainScan(memory.bytes)) << testing::PrintToString(c.before);
+  }
+}
+
+TEST_F(PageIndexRunTest, ARunTakesSlicesWhileTheNextStillFitsItsBudget) {
+  memory.bytes.assign(64 * 400, 'x');
+  int64_t now = 0, tick = 0;
+  index.SetClock([&] { return now += tick; });
+  const struct {
+    int32_t budgetMs;
+    int64_t sliceMicroseconds;
+    uint64_t slices;
+  } cases[] = {{0, 1, 1}, {-5, 1, 1}, {15, 1000, 15}, {15, 100, 150}, {15, 20000, 1}};
+  for (const auto& c : cases) {
+    index.IndexMessage(kPageIndexStart, L"memory", 64);
+    tick = c.sliceMicroseconds;
+    index.Run(L"memory", 64, c.budgetMs);
+    EXPECT_EQ(index.scanPosition(), c.slices * 61) << c.budgetMs << " ms, " << tick;
+  }
+  // A budget beyond the file: one run to the end.
+  index.IndexMessage(kPageIndexStart, L"memory", 64);
+  EXPECT_EQ(index.Run(L"memory", 64, 1'000'000), PG_DONE);
+}
+
+TEST_F(PageIndexRunTest, EveryPageOfARunIsInTheIndexFileWhenItReturns) {
+  memory.bytes.clear();
+  for (int page = 0; page < 3000; ++page) memory.bytes += "line\r\n\fpage " + std::to_string(page);
+  int64_t now = 0;
+  index.SetClock([&] { return now += 100; });
+  index.IndexMessage(kPageIndexStart, L"memory", 16);
+  while (index.Run(L"memory", 16, 2) == PG_ACTIVE) {
+    const std::vector<int64_t> records = Records(index.indexFileName());
+    ASSERT_EQ(records.size(), static_cast<size_t>(index.pageCount()));
+    EXPECT_EQ(index.PageLookup(index.pageCount()), records.back());
+  }
+  EXPECT_EQ(AllPages(index), PlainScan(memory.bytes));
+}
+
+TEST(PageIndexFileTest, AFileReplacedWhileIndexedOrAfterIsIndexedAgain) {
+  const fs::path path = fs::temp_directory_path() / (UniqueTempName("zorvo_replaced") + ".txt");
+  auto write = [&](const std::string& line, int pages) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    for (int n = 0; n < pages; ++n) out << line << n << "\r\n\f";
+  };
+  const std::function<void()> ways[] = {
+      [&] { fs::rename(path, fs::path(path).concat(".old")), write("bravo page ", 90); },
+      [&] { write("bravo page ", 90); },  // the same file written over
+  };
+  for (const bool complete : {false, true}) {
+    for (const auto& replace : ways) {
+      write("alpha ", 40);
+      RecordingNotifier notifier;
+      PageIndex index(notifier);
+      index.IndexMessage(kPageIndexStart, path.wstring(), 64);
+      for (int n = 0; n < 5 || (complete && index.state() == PG_ACTIVE); ++n) {
+        index.Run(path.wstring(), 64, 0);
+      }
+      replace();
+      if (complete) {
+        EXPECT_EQ(index.FitsFile(path.wstring(), fs::file_size(path)), PageIndex::Fit::kReplaced);
+        index.IndexMessage(kPageIndexStart, path.wstring(), 64);
+      }
+      while (index.Run(path.wstring(), 64, 0) == PG_ACTIVE) {
+      }
+      EXPECT_EQ(AllPages(index), PlainScan(ReadAll(path))) << complete;
+      EXPECT_EQ(index.FitsFile(path.wstring(), fs::file_size(path)), PageIndex::Fit::kFits);
+    }
+  }
+  fs::remove(path);
+  fs::remove(fs::path(path).concat(".old"));
+}
+
+// The temporary folder of the index files is a private one while it lives.
+class PageIndexTempFolderTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder = fs::temp_directory_path() / UniqueTempName("zorvo_temp");
+    fs::create_directory(folder);
+    Set(folder.wstring() + L"/");
+  }
+  void TearDown() override {
+    Set(L"");
+    fs::remove_all(folder);
+  }
+  static void Set(const std::wstring& value) {
+#ifdef _WIN32
+    for (const wchar_t* name : {L"TMP", L"TEMP"}) {
+      SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
+    }
+#else
+    value.empty() ? unsetenv("TMPDIR") : setenv("TMPDIR", fs::path(value).c_str(), 1);
+#endif
+  }
+  fs::path folder;
+};
+
+TEST_F(PageIndexTempFolderTest, IndexFilesLeftByViewersThatEndedUncleanlyAreRemoved) {
+  PageIndexPlatform& platform = PlatformPageIndex();
+  auto make = [&](const std::string& bytes) {
+    const std::wstring name = platform.UniqueTempName();
+    std::ofstream(fs::path(name), std::ios::binary) << bytes;
+    return name;
+  };
+  const std::string left("QdX\x1A\0\0\0\0\0\0\0\0\0\0\0\0", 16);
+  const std::wstring killed = make(left + std::string(16, '\0'));
+  const std::wstring kept[] = {
+      make("not an index of ours"),
+      make(""),  // named by a viewer that has not made its index yet
+  };
+  std::ofstream(folder / "notes.tmp", std::ios::binary) << left;
+  RecordingNotifier notifier;
+  PageIndex running(notifier);  // another viewer, still indexing
+  const std::wstring file = (fs::path(ZORVO_TEST_DATA) / "formfeed/rfc2181_lf.txt").wstring();
+  ASSERT_EQ(running.IndexMessage(kPageIndexStart, file, 8192), PG_ACTIVE);
+
+  EXPECT_EQ(RemoveLeftIndexFiles(), 1);
+  EXPECT_FALSE(fs::exists(fs::path(killed)));
+  for (const auto& name : kept) EXPECT_TRUE(fs::exists(fs::path(name)));
+  EXPECT_TRUE(fs::exists(folder / "notes.tmp"));
+  EXPECT_TRUE(fs::exists(fs::path(running.indexFileName())));
+  while (running.state() == PG_ACTIVE) running.IndexMessage(kPageIndexContinue, file, 8192);
+  EXPECT_EQ(running.pageCount(), 15);
+}
+
 // An index file and a viewed file in memory; the n-th of all the steps the
 // index takes through them fails.
 struct Failing : PageIndexPlatform, FileOpener {
   int failAt = 0, steps = 0, allocated = 0;
+  size_t largest = 0;  // the most memory asked for at once
   std::map<std::wstring, std::string> files;
   std::string viewed = "page one\n\fpage two\n";
   bool Ok() { return ++steps != failAt; }
@@ -227,6 +380,7 @@ struct Failing : PageIndexPlatform, FileOpener {
   }
   void RemoveFile(const std::wstring& name) override { files.erase(name); }
   unsigned char* AllocatePages(size_t size) override {
+    largest = std::max(largest, size);
     return Ok() ? (++allocated, new unsigned char[size]) : nullptr;
   }
   void FreePages(unsigned char* pages, size_t) override { --allocated, delete[] pages; }
@@ -235,6 +389,18 @@ struct Failing : PageIndexPlatform, FileOpener {
     return Ok() ? std::make_unique<Source>(*this) : nullptr;
   }
 };
+
+TEST(PageIndexMemoryTest, AHugeBufferTakesNoMoreMemoryThanASliceReadsAtOnce) {
+  for (const auto& [buffer, taken] :
+       std::map<int32_t, size_t>{{8192, 8192}, {1 << 20, 262144}, {1 << 30, 262144}}) {
+    Failing failing;  // at no step
+    RecordingNotifier notifier;
+    PageIndex index(notifier, failing, failing);
+    IndexToEnd(index, L"C:\\viewed.txt", buffer);
+    EXPECT_EQ(index.state(), PG_DONE);
+    EXPECT_EQ(failing.largest, taken) << buffer;
+  }
+}
 
 TEST(PageIndexFailureTest, EveryFailureShowsItsMessageAndLeavesNothingBehind) {
   const std::wstring start = L"Program Error: ", slice = L"Zorvo Page Indexing: ";

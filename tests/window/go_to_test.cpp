@@ -1,15 +1,20 @@
 // Edit > Go To and the page index behind it, over the real main window: the
-// index built on timer 3, its temporary file, and the pages it finds.
+// index built on timer 3 and whenever the window is idle, its temporary
+// file, the pages it finds and offers while the dialog is open, and a
+// failing read with its message box.
 #include <windows.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "dialog_driver.h"
+#include "viewer/file/file_reader.h"
 #include "viewer/file/page_index.h"
 
 namespace zorvo {
@@ -26,22 +31,47 @@ bool Exists(const std::wstring& path) {
 
 class GoToTest : public DrivenDialogTest {
  protected:
+  void TearDown() override {
+    SetPageIndexOpener(nullptr);
+    DrivenDialogTest::TearDown();
+  }
   // Slices as fast as the timer goes, or (`slow`) 16 bytes every ten
-  // minutes, so that the index stays active.
+  // minutes, one per tick, so that the index stays active.
   void StartIndexing(bool slow = false, bool fresh = false) {
     Start("",
           {{L"Zorvo Setup", L"PageIndexingDelay", slow ? L"600000" : L"1"},
-           {L"Zorvo Setup", L"PageIndexingBuffer", slow ? L"16" : L"8192"}},
+           {L"Zorvo Setup", L"PageIndexingBuffer", slow ? L"16" : L"8192"},
+           {L"Zorvo Setup", L"PageIndexingBudget", slow ? L"0" : L"15"}},
           fresh);
   }
-  // Lets timer 3 run until the index is no longer active (bounded).
-  static bool WaitIndexed() {
+  // Runs the window's messages until `done` (bounded).
+  static bool PumpUntil(const std::function<bool()>& done) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (WindowPageIndex().state() == PG_ACTIVE && std::chrono::steady_clock::now() < end) {
+    while (!done() && std::chrono::steady_clock::now() < end) {
       Pump();
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    return done();
+  }
+  // Lets timer 3 run until the index is no longer active (bounded).
+  static bool WaitIndexed() {
+    PumpUntil([] { return WindowPageIndex().state() != PG_ACTIVE; });
     return WindowPageIndex().state() == PG_DONE;
+  }
+  // A step that comes again on every tick of the driver until `ready`,
+  // for at most 20 seconds.
+  static Step Until(std::function<bool(HWND)> ready, std::string what) {
+    auto end = std::make_shared<std::chrono::steady_clock::time_point>();
+    return [=](HWND dialog) {
+      const auto now = std::chrono::steady_clock::now();
+      if (*end == std::chrono::steady_clock::time_point{}) *end = now + std::chrono::seconds(20);
+      if (ready(dialog)) return;
+      if (now < *end) {
+        --next;
+        return;
+      }
+      ADD_FAILURE() << what << " never came";
+    };
   }
   void GoTo(std::vector<Step> steps) {
     DriveCommand(IDM_GOTO, std::move(steps));
@@ -173,6 +203,105 @@ TEST_F(GoToTest, AFileThatChangesIsIndexedAgain) {
   ASSERT_TRUE(WaitIndexed());
   EXPECT_EQ(WindowPageIndex().pageCount(), 2);
   EXPECT_TRUE(notifier.shown.empty());
+}
+
+TEST_F(GoToTest, PageOneThousandOfTwoThousandIsOfferedSecondsAfterOpeningWithTheDefaults) {
+  Start();
+  // 2,000 pages of 60 lines, each page the same length: page n at (n - 1)
+  // times it.
+  std::string page = "\fPAGE 0000\r\n";
+  for (int line = 1; line < 60; ++line) page += std::string(60, 'a' + line % 26) + "\r\n";
+  const std::wstring path = MakeFile(0);
+  {
+    std::ofstream out(fs::path(path), std::ios::binary);
+    for (int n = 1; n <= 2000; ++n) out << page.replace(6, 4, std::to_string(10000 + n).substr(1));
+  }
+  // The dialog opens at once, before the first page is known.
+  SendMessageW(window, UM_OPEN_FILE, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  GoTo({Until(
+            [](HWND dialog) {
+              if (!IsWindowEnabled(GetDlgItem(dialog, IDC_GOTO_PAGE))) return false;
+              if (!IsChecked(dialog, IDC_GOTO_PAGE)) Click(dialog, IDC_GOTO_PAGE);
+              const std::wstring hint = ItemText(dialog, IDC_GOTO_HINT);  // "1 to N"
+              return hint.size() > 5 && std::wcstol(hint.c_str() + 5, nullptr, 10) >= 1000;
+            },
+            "page 1000 in the dialog's range"),
+        [](HWND dialog) {
+          // Not a click on a disabled button, which Wine never returns from.
+          if (IsWindowEnabled(GetDlgItem(dialog, IDC_GOTO_PAGE))) {
+            Choose(IDC_GOTO_PAGE, L"1000")(dialog);
+          }
+        }});
+  EXPECT_EQ(TopLine().offset, 999 * static_cast<int64_t>(page.size()));
+  EXPECT_TRUE(notifier.shown.empty());
+}
+
+// Reads the viewed file; every read after the first `good` ones fails.
+class FailingReads : public FileOpener {
+ public:
+  explicit FailingReads(int good) : good_(good) {}
+  std::unique_ptr<FileHandle> Open(const std::wstring& path, uint32_t& error) override {
+    auto file = KeepingFileOpener().Open(path, error);
+    return file ? std::make_unique<Handle>(std::move(file), good_) : nullptr;
+  }
+
+ private:
+  struct Handle : FileHandle {
+    Handle(std::unique_ptr<FileHandle> f, int& g) : file(std::move(f)), good(g) {}
+    bool Size(int64_t& size) override { return file->Size(size); }
+    bool Seek(int64_t offset) override { return file->Seek(offset); }
+    bool Read(unsigned char* buffer, uint32_t size, uint32_t& got) override {
+      return good-- > 0 && file->Read(buffer, size, got);
+    }
+    uint32_t LastError() const override { return 5; }
+    std::unique_ptr<FileHandle> file;
+    int& good;
+  };
+  int good_;
+};
+
+// A message box runs the window's messages while it is shown, as the real
+// one does; `whileShown` is what happens meanwhile. A box over a box is
+// counted and closed at once.
+class PumpingBoxes : public RecordingNotifier {
+ public:
+  int Message(const std::wstring& text, const std::wstring& caption, uint32_t style,
+              uintptr_t owner) override {
+    RecordingNotifier::Message(text, caption, style, owner);
+    if (shown.size() == 1 && whileShown) whileShown();
+    return IDOK;
+  }
+  std::function<void()> whileShown;
+};
+
+TEST_F(GoToTest, AFailingSliceShowsOneMessageAndAFileOpenedMeanwhileKeepsItsIndex) {
+  Start();
+  PumpingBoxes boxes;
+  SetFrameNotifier(&boxes);
+  FailingReads reads(3);
+  SetPageIndexOpener(&reads);
+  const std::wstring other = MakeFile(30, "page\n\fline ", "\n");
+  int timerWhenShown = -1;
+  boxes.whileShown = [&] {
+    timerWhenShown = View().pageIndexTimer;
+    // Ticks of a timer left running would fail again, a box each.
+    PumpUntil([&] { return View().pageIndexTimer == 0 || boxes.shown.size() > 1; });
+    SetPageIndexOpener(nullptr);
+    SendMessageW(window, UM_OPEN_FILE, 0, reinterpret_cast<LPARAM>(other.c_str()));
+    EXPECT_TRUE(PumpUntil([] { return WindowPageIndex().state() == PG_DONE; }))
+        << "the file opened meanwhile was not indexed";
+  };
+  Open(MakeFile(20000));
+  ASSERT_TRUE(PumpUntil([&] { return !boxes.shown.empty(); })) << "no read failed";
+  Pump();
+  EXPECT_EQ(timerWhenShown, 0) << "timer 3 still ran while the message was shown";
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text,
+            L"Read error.\n\nPage indexing failed, [GoTo page] command will not be available");
+  EXPECT_EQ(WindowPageIndex().state(), PG_DONE);
+  EXPECT_TRUE(Exists(WindowPageIndex().indexFileName()));
+  EXPECT_EQ(WindowPageIndex().pageCount(), 31);
+  SetFrameNotifier(&notifier);
 }
 
 }  // namespace

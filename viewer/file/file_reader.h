@@ -33,10 +33,21 @@ enum ReadStatus : unsigned {
   kReadFailed = 0x100,
 };
 
+// Which file an open handle reads, as the system tells files apart (the
+// volume and the file's number on it): a file renamed keeps it, another
+// file put in its place has its own.
+struct FileIdentity {
+  uint64_t volume = 0;
+  uint64_t file = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
 // An open file as the reader needs it. Implemented once per platform.
 class FileHandle {
  public:
   virtual ~FileHandle() = default;
+  // false when the system gives none.
+  virtual bool Identity(FileIdentity&) { return false; }
   virtual bool Size(int64_t& size) = 0;
   virtual bool Seek(int64_t offset) = 0;
   // Reads up to `size` bytes; `got` receives the count actually read.

@@ -1,12 +1,15 @@
 // The page index: where each page of the viewed file begins, so that Go To
-// Page works on a file of any size. The window feeds it one slice at a time
-// from a timer; each slice reads one buffer of the file, finds the page
-// breaks in it and appends a record per page to a temporary index file,
-// which lookups read while indexing goes on. A page begins at a form feed
-// that directly follows a line end (LF FF or CR FF); the first page at 0.
+// Page works on a file of any size. The window feeds it slices: each slice
+// reads one buffer of the file, finds the page breaks in it and appends a
+// record per page to a temporary index file, which lookups read while
+// indexing goes on. A run is as many slices as fit in a time budget, so
+// that the window indexes whenever it is idle without being held up. A page
+// begins at a form feed that directly follows a line end (LF FF or CR FF);
+// the first page at 0.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,11 +66,22 @@ class PageIndexPlatform {
   // Whole pages of memory for the I/O buffer; null on failure.
   virtual unsigned char* AllocatePages(size_t size) = 0;
   virtual void FreePages(unsigned char* pages, size_t size) = 0;
+  // The files in the temporary folder named as UniqueTempName names them.
+  virtual std::vector<std::wstring> IndexNamesInTempFolder() { return {}; }
+  // Opens `name` for reading, unless a program has it open for writing (a
+  // running viewer keeps its index so); null then, or on failure.
+  virtual std::unique_ptr<IndexFile> OpenIfUnused(const std::wstring&) { return nullptr; }
 };
 
 // The system's: temporary files and VirtualAlloc on Windows, the temporary
 // folder and mmap elsewhere.
 PageIndexPlatform& PlatformPageIndex();
+
+// Deletes the index files that viewers which ended without cleaning up (a
+// viewer killed, a machine switched off) left in the temporary folder:
+// files named as index files, beginning with the index magic, that no
+// program has open for writing. Returns how many it deleted.
+int RemoveLeftIndexFiles(PageIndexPlatform& platform = PlatformPageIndex());
 
 class PageIndex {
  public:
@@ -82,17 +96,34 @@ class PageIndex {
   // `bufferSize` bytes per slice (at least 4 are used: a slice looks at
   // byte pairs and keeps three bytes for the next). Messages about
   // starting are shown over `owner`; those of a failed slice have no owner.
-  // Returns the new state.
+  // A failure has ended the index when its message shows. Returns the new
+  // state.
   int32_t IndexMessage(uint32_t message, const std::wstring& sourcePath, int32_t bufferSize,
                        uintptr_t owner = 0);
 
+  // A run of slices for one kPageIndexContinue while the index is active:
+  // slices follow one another while the next one still fits in `budgetMs`
+  // milliseconds from the start of the run (the slowest one so far is the
+  // measure); there is always one, and with a budget of 0 or less exactly
+  // one. A file no longer the one indexed (another put in its place) is
+  // indexed again from the start. Every page found can be looked up when
+  // the run returns. Returns the new state.
+  int32_t Run(const std::wstring& sourcePath, int32_t bufferSize, int32_t budgetMs,
+              uintptr_t owner = 0);
+  // The clock of the runs, in microseconds; a steady clock unless set.
+  void SetClock(std::function<int64_t()> microseconds);
+
   // Whether the index still fits the file, now `fileLength` bytes long.
   enum class Fit {
-    kFits,    // nothing to do
-    kGrown,   // complete, and the file has grown since: Resume
-    kShrunk,  // bytes already indexed are gone: start again
+    kFits,      // nothing to do
+    kGrown,     // complete, and the file has grown since: Resume
+    kShrunk,    // bytes already indexed are gone: start again
+    kReplaced,  // another file is at the path now: start again
   };
   Fit FitsLength(uint64_t fileLength) const;
+  // As FitsLength, and whether `sourcePath` still names the file indexed
+  // (the same file to the system, the same first bytes).
+  Fit FitsFile(const std::wstring& sourcePath, uint64_t fileLength);
   // Goes on from where a complete index ended, for a file that has grown:
   // the source is opened again and the header's count is 0 until the new
   // end. Returns the new state; a failure ends the index as a failed start.
@@ -114,7 +145,14 @@ class PageIndex {
 
  private:
   int32_t Start(const std::wstring& sourcePath, int32_t bufferSize, uintptr_t owner);
+  // One slice; its records may be left pending, except at the end.
   int32_t Slice();
+  // Writes the pending records of an active index.
+  int32_t Flush();
+  bool Replaced(const std::wstring& sourcePath);
+  // Keeps the bytes at the start of the file from `count` bytes read at
+  // file offset `base`.
+  void KeepHead(uint64_t base, const unsigned char* data, uint32_t count);
   // Closes both files and deletes the index; page count 0, state idle.
   void CleanUp();
   void ReleaseBuffer();
@@ -143,8 +181,23 @@ class PageIndex {
   // Where the next record goes, whatever a lookup read last.
   uint64_t writePosition_ = 0;
   unsigned char* buffer_ = nullptr;
-  size_t bufferSize_ = 0;
-  std::vector<unsigned char> pending_;  // records of the slice not yet written
+  size_t bufferSize_ = 0;               // bytes a slice reads
+  size_t allocated_ = 0;                // bytes of buffer_: a slice reads a piece at a time
+  std::vector<unsigned char> pending_;  // records found, not yet written
+  // Where the source is positioned after a whole slice, and the last three
+  // bytes that slice read, which the next one begins with.
+  static constexpr uint64_t kUnknownPosition = ~uint64_t{0};
+  uint64_t sourceAt_ = kUnknownPosition;
+  unsigned char tail_[3] = {};
+  // Counts the clean-ups: a run ends when its index has gone meanwhile (a
+  // message box of a failure lets other messages in).
+  uint64_t generation_ = 0;
+  // The file indexed: its identity (when the system gives one) and its
+  // first bytes, as far as they have been read.
+  FileIdentity identity_;
+  bool hasIdentity_ = false;
+  std::vector<unsigned char> head_;
+  std::function<int64_t()> clock_;
 };
 
 }  // namespace zorvo

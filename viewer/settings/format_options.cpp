@@ -123,6 +123,8 @@ void LoadGlobalSettings() {
   g.SlowMouseLines = std::max(ProfileGetInt(s, L"SlowMouseLines", g.SlowMouseLines), 0);
   g.PageIndexingDelay = ProfileGetInt(s, L"PageIndexingDelay", g.PageIndexingDelay);
   g.PageIndexingBuffer = ProfileGetInt(s, L"PageIndexingBuffer", g.PageIndexingBuffer);
+  g.PageIndexingBudget =
+      std::max(ProfileGetInt(s, L"PageIndexingBudget", g.PageIndexingBudget), 0);
   g.PadLineLength = std::clamp(ProfileGetInt(s, L"PadLineLength", g.PadLineLength), 0, kScreenText);
   g.PadPageLength = ProfileGetInt(s, L"PadPageLength", g.PadPageLength);
   g.ShowPageGap = ProfileGetInt(s, L"ShowPageGap", g.ShowPageGap);

@@ -77,6 +77,9 @@ struct GlobalSettings {
   int32_t SlowMouseLines = 1;
   int32_t PageIndexingDelay = 200;
   int32_t PageIndexingBuffer = 8192;
+  // Milliseconds a run of index slices may take while the window is idle;
+  // 0: one slice per tick of the timer.
+  int32_t PageIndexingBudget = 15;
   int32_t PadLineLength = 0;
   int32_t PadPageLength = 0;
   int32_t ShowPageGap = 0;

@@ -37,6 +37,13 @@ class PosixFileHandle : public FileHandle {
     got = static_cast<uint32_t>(n);
     return true;
   }
+  bool Identity(FileIdentity& identity) override {
+    struct stat st;
+    if (fstat(fd_, &st) != 0) return Fail();
+    identity.volume = static_cast<uint64_t>(st.st_dev);
+    identity.file = static_cast<uint64_t>(st.st_ino);
+    return true;
+  }
   uint32_t LastError() const override { return error_; }
 
  private:

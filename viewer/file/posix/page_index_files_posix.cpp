@@ -1,10 +1,13 @@
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "common/wide_text.h"
 #include "viewer/file/page_index.h"
@@ -46,11 +49,19 @@ class PosixIndexFile : public IndexFile {
   int fd_;
 };
 
+std::string TempFolder() {
+  const char* folder = getenv("TMPDIR");
+  return folder && *folder ? folder : "/tmp";
+}
+
+// "TPX" and the six characters mkstemp puts in place of its X's.
+constexpr char kPrefix[] = "TPX";
+constexpr size_t kNameLength = 9;
+
 class PosixPageIndexPlatform : public PageIndexPlatform {
  public:
   std::wstring UniqueTempName() override {
-    const char* folder = getenv("TMPDIR");
-    std::string name = std::string(folder && *folder ? folder : "/tmp") + "/TPXXXXXXX";
+    std::string name = TempFolder() + "/" + kPrefix + "XXXXXX";
     const int fd = mkstemp(name.data());
     if (fd < 0) return L"";
     close(fd);
@@ -59,6 +70,32 @@ class PosixPageIndexPlatform : public PageIndexPlatform {
   std::unique_ptr<IndexFile> CreateIndexFile(const std::wstring& name) override {
     const int fd = open(Utf8FromWide(name).c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return nullptr;
+    // Held while the index lives, as the share mode of Windows holds it:
+    // another viewer cleaning up leftovers sees it is in use.
+    flock(fd, LOCK_EX | LOCK_NB);
+    return std::make_unique<PosixIndexFile>(fd);
+  }
+  std::vector<std::wstring> IndexNamesInTempFolder() override {
+    std::vector<std::wstring> names;
+    const std::string folder = TempFolder();
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return names;
+    while (const dirent* entry = readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name.size() == kNameLength && name.compare(0, 3, kPrefix) == 0) {
+        names.push_back(WideFromUtf8(folder + "/" + name));
+      }
+    }
+    closedir(dir);
+    return names;
+  }
+  std::unique_ptr<IndexFile> OpenIfUnused(const std::wstring& name) override {
+    const int fd = open(Utf8FromWide(name).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return nullptr;
+    if (flock(fd, LOCK_SH | LOCK_NB) != 0) {
+      close(fd);
+      return nullptr;
+    }
     return std::make_unique<PosixIndexFile>(fd);
   }
   void RemoveFile(const std::wstring& name) override { unlink(Utf8FromWide(name).c_str()); }

@@ -31,6 +31,13 @@ class Win32FileHandle : public FileHandle {
     got = read;
     return ok ? true : Fail();
   }
+  bool Identity(FileIdentity& identity) override {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle_, &info)) return Fail();
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.file = (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    return true;
+  }
   uint32_t LastError() const override { return error_; }
 
  private:

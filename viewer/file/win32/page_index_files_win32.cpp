@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "viewer/file/page_index.h"
 
@@ -35,14 +36,20 @@ class Win32IndexFile : public IndexFile {
   HANDLE handle_;
 };
 
+std::wstring TempFolder() {
+  wchar_t folder[262] = {};
+  const DWORD length = GetTempPathW(262, folder);
+  if (length == 0 || length >= 262) return L"";
+  return folder;
+}
+
 class Win32PageIndexPlatform : public PageIndexPlatform {
  public:
   std::wstring UniqueTempName() override {
-    wchar_t folder[262] = {};
-    const DWORD length = GetTempPathW(262, folder);
-    if (length == 0 || length >= 262) return L"";
+    const std::wstring folder = TempFolder();
+    if (folder.empty()) return L"";
     wchar_t name[MAX_PATH] = {};
-    if (GetTempFileNameW(folder, L"TPX", 0, name) == 0) return L"";
+    if (GetTempFileNameW(folder.c_str(), L"TPX", 0, name) == 0) return L"";
     return name;
   }
   std::unique_ptr<IndexFile> CreateIndexFile(const std::wstring& name) override {
@@ -56,6 +63,34 @@ class Win32PageIndexPlatform : public PageIndexPlatform {
     return static_cast<unsigned char*>(VirtualAlloc(nullptr, size, MEM_COMMIT, PAGE_READWRITE));
   }
   void FreePages(unsigned char* pages, size_t) override { VirtualFree(pages, 0, MEM_RELEASE); }
+  std::vector<std::wstring> IndexNamesInTempFolder() override {
+    std::vector<std::wstring> names;
+    const std::wstring folder = TempFolder();
+    if (folder.empty()) return names;
+    // GetTempFileNameW's names: the prefix, up to four hex digits, ".tmp".
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"TPX*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+      const std::wstring name = found.cFileName;
+      const size_t digits = name.size() - 7;
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name.size() < 8 || digits > 4 ||
+          name.find_first_not_of(L"0123456789ABCDEFabcdef", 3) != 3 + digits) {
+        continue;
+      }
+      names.push_back(folder + name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+  }
+  std::unique_ptr<IndexFile> OpenIfUnused(const std::wstring& name) override {
+    // Sharing reading only: refused while any program has the file open
+    // for writing, as a running viewer has its index.
+    HANDLE handle = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32IndexFile>(handle);
+  }
 };
 
 }  // namespace

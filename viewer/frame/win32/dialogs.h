@@ -61,6 +61,8 @@ void SetFontPicker(FontPicker picker);
 // Edit > Go To: 1 with `request` filled on OK. `limits` null keeps those of
 // the previous use.
 int GoToDialog(HWND owner, const GoToLimits* limits, GoToRequest& request);
+// More pages are known while the dialog is open: it offers them at once.
+void GoToPagesKnown(int32_t pages);
 
 // Shared by the dialogs (dialogs.cpp).
 

@@ -46,6 +46,9 @@ inline constexpr wchar_t kWindowClass[] = L"ZORVO";
 inline constexpr UINT_PTR kTimerAbove = 1;
 inline constexpr UINT_PTR kTimerBelow = 2;
 inline constexpr UINT_PTR kTimerPageIndex = 3;
+// Brings the next run of the page index once the input and painting that
+// held it up are handled (a timer comes when nothing else waits).
+inline constexpr UINT_PTR kTimerPageIndexResume = 4;
 
 // An offset travels split: the high 32 bits in wParam, the low in lParam.
 inline WPARAM OffsetHigh(int64_t offset) {
@@ -132,13 +135,20 @@ int AboutDialog(HWND owner);
 
 // page_index_window.cpp
 class PageIndex;
+class FileOpener;
 // The page index of the open file (the window tests look at it).
 PageIndex& WindowPageIndex();
-// PG_START, PG_CONT, PG_CANCEL, PG_END; timer 3 runs while it is active.
+// How the index opens the viewed file; null: the system's way.
+void SetPageIndexOpener(FileOpener* opener);
+// PG_START, PG_CONT, PG_CANCEL, PG_END; timer 3 runs while it is active,
+// and runs follow one another at once while the window is idle.
 void OnPageIndexMessage(HWND window, UINT message);
+void OnPageIndexResume(HWND window);  // timer 4
 // After a read refreshed the file's length: a complete index goes on over
-// what the file has grown by; one that bytes were cut from starts again.
-void KeepPageIndexCurrent(HWND window);
+// what the file has grown by; one that bytes were cut from starts again,
+// as does one of a file that another has replaced (looked at when
+// `fileRead`: the view has just read the file).
+void KeepPageIndexCurrent(HWND window, bool fileRead);
 void GoToCommand(HWND window);  // command 155
 
 // menus.cpp

@@ -23,6 +23,8 @@ GoToLimits& Limits() {
   return limits;
 }
 
+HWND openDialog = nullptr;  // while it is shown
+
 int32_t ModeOf(int button) { return button - IDC_GOTO_TOP + kGoToTop; }
 
 int32_t ChosenMode(HWND dialog) {
@@ -81,10 +83,12 @@ void Accept(HWND dialog, GoToState& state) {
 INT_PTR HandleGoTo(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    openDialog = dialog;
     Init(dialog);
     DialogReady(dialog);
     return FALSE;  // the focus is set: on the first choice
   }
+  if (message == WM_DESTROY && dialog == openDialog) openDialog = nullptr;
   auto* state = reinterpret_cast<GoToState*>(GetWindowLongPtrW(dialog, DWLP_USER));
   if (message != WM_COMMAND || !state) return FALSE;
   const int id = LOWORD(wParam);
@@ -109,6 +113,20 @@ INT_PTR HandleGoTo(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace
+
+void GoToPagesKnown(int32_t pages) {
+  // Only more: an index that went meanwhile leaves the range as it was, and
+  // the page is then reported as not found.
+  if (!openDialog || pages <= Limits().pages) return;
+  Limits().pages = pages;
+  EnableWindow(GetDlgItem(openDialog, IDC_GOTO_PAGE), TRUE);
+  if (ChosenMode(openDialog) != kGoToPage) return;
+  HWND hint = GetDlgItem(openDialog, IDC_GOTO_HINT);
+  SetWindowTextW(hint, GoToFields(kGoToPage, Limits()).hint.c_str());
+  // Painted now: a paint left waiting would hold up the indexing that
+  // follows when the window is idle.
+  UpdateWindow(hint);
+}
 
 int GoToDialog(HWND owner, const GoToLimits* limits, GoToRequest& request) {
   if (limits) Limits() = *limits;

@@ -527,7 +527,7 @@ PositionOutcome PositionView(HWND window, PositionKind kind, int64_t value) {
     }
   };
   const PositionOutcome outcome = Position(position, PositionMessage{kind, value}, busy);
-  KeepPageIndexCurrent(window);
+  KeepPageIndexCurrent(window, outcome.rebuilt);
   if (outcome.repaint == Repaint::kNone) return outcome;
   RECT area = TextArea(window);
   if (outcome.repaint == Repaint::kScrollUp || outcome.repaint == Repaint::kScrollDown) {
@@ -584,6 +584,8 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         OnDragTimer(window, wParam);
       } else if (wParam == kTimerPageIndex) {
         PostMessageW(window, PG_CONT, 0, 0);
+      } else if (wParam == kTimerPageIndexResume) {
+        OnPageIndexResume(window);
       }
       return 0;
     case WM_VSCROLL:

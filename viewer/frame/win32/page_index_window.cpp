@@ -1,6 +1,13 @@
 // The window's side of the page index: the PG_ messages, timer 3 that
-// posts a slice every PageIndexingDelay milliseconds, and Go To, which
+// posts PG_CONT every PageIndexingDelay milliseconds, and Go To, which
 // looks pages up in the index.
+//
+// Each PG_CONT is a run of slices lasting at most PageIndexingBudget
+// milliseconds. When a run ends with no input, painting or timer waiting,
+// the next one is posted at once; otherwise they go first and timer 4 (or
+// timer 3, whichever comes first) brings the next run after them. A posted
+// message is taken before input and WM_PAINT, which is why the queue is
+// looked at before posting; a timer's message only when nothing else waits.
 #include <windows.h>
 
 #include <algorithm>
@@ -10,6 +17,7 @@
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/dialogs.h"
 #include "viewer/frame/win32/frame.h"
+#include "viewer/print/win32/print_job.h"
 #include "viewer/settings/format_options.h"
 
 namespace zorvo {
@@ -20,19 +28,40 @@ static_assert(UINT{PG_START} == UINT{kPageIndexStart} &&
 
 namespace {
 
-// Hands the index's messages to the frame's notifier of the moment.
+HWND indexWindow = nullptr;  // the window the index works for
+bool runPosted = false;      // a PG_CONT of ours is waiting in the queue
+
+void StopTimer(HWND window) {
+  KillTimer(window, kTimerPageIndex);
+  KillTimer(window, kTimerPageIndexResume);
+  View().pageIndexTimer = 0;
+}
+
+// Hands the index's messages to the frame's notifier of the moment. A
+// message box lets the window's messages in while it is shown: an index
+// that a failure ended has its timer stopped first.
 class IndexMessages : public Notifier {
  public:
   int Message(const std::wstring& text, const std::wstring& caption, uint32_t style,
               uintptr_t owner) override {
+    if (indexWindow && WindowPageIndex().state() != PG_ACTIVE) StopTimer(indexWindow);
     return FrameNotifier().Message(text, caption, style, owner);
   }
   void Beep(uint32_t style) override { FrameNotifier().Beep(style); }
 };
 
-void StopTimer(HWND window) {
-  KillTimer(window, kTimerPageIndex);
-  View().pageIndexTimer = 0;
+// The viewed file as the index opens it; the window tests put their own.
+class IndexOpener : public FileOpener {
+ public:
+  std::unique_ptr<FileHandle> Open(const std::wstring& path, uint32_t& error) override {
+    return (opener ? *opener : KeepingFileOpener()).Open(path, error);
+  }
+  FileOpener* opener = nullptr;
+};
+
+IndexOpener& Opener() {
+  static IndexOpener opener;
+  return opener;
 }
 
 // Timer 3 while the index is active, none otherwise.
@@ -48,20 +77,45 @@ void FollowState(HWND window, int32_t state) {
   }
 }
 
+// The pages Go To can offer: none without an index.
+int32_t PagesKnown(const PageIndex& index) {
+  const bool indexed = (index.state() == PG_ACTIVE || index.state() == PG_DONE) && index.HasIndex();
+  return indexed ? index.pageCount() : -1;
+}
+
+// The next run at once when nothing else waits and runs are timed. Not
+// while a print job pumps its abort dialog until the queue is empty: a run
+// posted each time would keep the job from its next page until the whole
+// file is indexed; timer 3 goes on.
+void PostNextRun(HWND window) {
+  if (runPosted || Globals().PageIndexingBudget <= 0 || WindowPageIndex().state() != PG_ACTIVE ||
+      PrintJobActive()) {
+    return;
+  }
+  if (HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT | QS_TIMER | QS_HOTKEY)) != 0) {
+    SetTimer(window, kTimerPageIndexResume, USER_TIMER_MINIMUM, nullptr);
+    return;
+  }
+  runPosted = PostMessageW(window, PG_CONT, 0, 0) != 0;
+}
+
 }  // namespace
 
 PageIndex& WindowPageIndex() {
   static IndexMessages messages;
   // Ended (and its file deleted) at the latest when the program ends.
-  static PageIndex index(messages);
+  static PageIndex index(messages, Opener());
   return index;
 }
+
+void SetPageIndexOpener(FileOpener* opener) { Opener().opener = opener; }
 
 void OnPageIndexMessage(HWND window, UINT message) {
   PageIndex& index = WindowPageIndex();
   const std::wstring& path = OpenFile().path;
   const int32_t buffer = Globals().PageIndexingBuffer;
   const auto owner = reinterpret_cast<uintptr_t>(window);
+  indexWindow = window;
   switch (message) {
     case PG_START:
       // Posted after an open; the file may have been closed since.
@@ -70,13 +124,21 @@ void OnPageIndexMessage(HWND window, UINT message) {
         return;
       }
       FollowState(window, index.IndexMessage(PG_START, path, buffer, owner));
+      PostNextRun(window);
       return;
     case PG_CONT:
+      runPosted = false;
       if (index.state() != PG_ACTIVE) {
         StopTimer(window);  // a tick that was already on its way
         return;
       }
-      FollowState(window, index.IndexMessage(PG_CONT, path, buffer, owner));
+      FollowState(window, index.Run(path, buffer, Globals().PageIndexingBudget, owner));
+      GoToPagesKnown(PagesKnown(index));
+      PostNextRun(window);
+      return;
+    case PG_END:
+      runPosted = false;  // the window is going, and what was posted to it
+      FollowState(window, index.IndexMessage(message, path, buffer, owner));
       return;
     default:
       FollowState(window, index.IndexMessage(message, path, buffer, owner));
@@ -84,17 +146,27 @@ void OnPageIndexMessage(HWND window, UINT message) {
   }
 }
 
-void KeepPageIndexCurrent(HWND window) {
+void OnPageIndexResume(HWND window) {
+  KillTimer(window, kTimerPageIndexResume);
+  PostNextRun(window);
+}
+
+void KeepPageIndexCurrent(HWND window, bool fileRead) {
   PageIndex& index = WindowPageIndex();
   const FileRecord& file = OpenFile();
   if (file.path.empty()) return;
-  switch (index.FitsLength(static_cast<uint64_t>(std::max<int64_t>(file.Flen, 0)))) {
+  const auto length = static_cast<uint64_t>(std::max<int64_t>(file.Flen, 0));
+  // Whether another file is in its place is looked at when the view has
+  // read the file; a run of the index looks each time too.
+  switch (fileRead ? index.FitsFile(file.path, length) : index.FitsLength(length)) {
     case PageIndex::Fit::kFits:
       return;
     case PageIndex::Fit::kGrown:
       FollowState(window, index.Resume(file.path, reinterpret_cast<uintptr_t>(window)));
+      PostNextRun(window);
       return;
     case PageIndex::Fit::kShrunk:
+    case PageIndex::Fit::kReplaced:
       PostMessageW(window, PG_START, 0, 0);
       return;
   }
@@ -102,8 +174,13 @@ void KeepPageIndexCurrent(HWND window) {
 
 void GoToCommand(HWND window) {
   PageIndex& index = WindowPageIndex();
-  const bool indexed = (index.state() == PG_ACTIVE || index.state() == PG_DONE) && index.HasIndex();
-  const GoToLimits limits{OpenFile().Flen, indexed ? index.pageCount() : -1};
+  // An index of a file that is no longer there starts again first.
+  if (index.state() == PG_DONE &&
+      index.FitsFile(OpenFile().path, static_cast<uint64_t>(std::max<int64_t>(
+                                          OpenFile().Flen, 0))) == PageIndex::Fit::kReplaced) {
+    OnPageIndexMessage(window, PG_START);
+  }
+  const GoToLimits limits{OpenFile().Flen, PagesKnown(index)};
   GoToRequest request;
   if (!GoToDialog(window, &limits, request)) return;
   const GoToAction action = DecideGoTo(request, OpenFile().Flen, [&](int32_t page) -> int64_t {

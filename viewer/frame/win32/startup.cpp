@@ -2,6 +2,7 @@
 
 #include "common/program_path.h"
 #include "viewer/dde/win32/dde_server.h"
+#include "viewer/file/page_index.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/resources/resource.h"
@@ -61,6 +62,8 @@ int RunMessageLoop(HWND window, HACCEL accelerators) {
 int RunViewer(HINSTANCE instance, const char* commandLine, int show) {
   SetInstance(instance);
   LoadViewerSettings(commandLine);
+  // What viewers that did not end cleanly left behind.
+  RemoveLeftIndexFiles();
   const int showCode = ShowCode(show);
   if (!RegisterMainClass(instance)) {
     FrameNotifier().Message(L"Cannot register class", L"", kIconHand);
