@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "common/exception_guard.h"
 #include "common/notifier.h"
@@ -35,11 +36,15 @@ struct Server {
   HWND target = nullptr;
   bool busy = false;         // an execute string is being carried out
   bool stopPending = false;  // asked to stop meanwhile
+  // Conversations whose transactions wait (callbacks disabled) until the
+  // execute string they sent has been answered.
+  std::vector<HCONV> held;
 };
 Server server;
 
 void StopNow() {
   if (!server.instance) return;
+  // DdeUninitialize ends the held conversations with all the others.
   if (server.service) DdeFreeStringHandle(server.instance, server.service);
   if (server.topic) DdeFreeStringHandle(server.instance, server.topic);
   DdeNameService(server.instance, nullptr, nullptr, DNS_UNREGISTER);
@@ -54,15 +59,39 @@ void CALLBACK StopLater(HWND, UINT, UINT_PTR timer, DWORD) {
   if (!server.busy) StopNow();
 }
 
+// Lets the held conversations go on, from the message loop, once no execute
+// string runs: what they sent meanwhile (an end, another string) is handled
+// now, outside every callback.
+void CALLBACK ReleaseHeld(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  if (server.busy || !server.instance) return;  // the next string's end comes back here
+  const std::vector<HCONV> held = std::move(server.held);
+  server.held.clear();
+  for (HCONV conversation : held) {
+    if (server.instance) DdeEnableCallback(server.instance, conversation, EC_ENABLEALL);
+  }
+}
+
 // Busy from here to the end of the scope, however it ends. While busy, every
 // new conversation is refused. The service name stays registered meanwhile:
 // unregistering it ends every conversation of that name under Wine, the one
 // being answered included, which DDEML then answers through freed memory.
+//
+// The conversation being answered is held for as long: its commands may run
+// a message loop (a print job, a dialog), and a client that gives up and
+// disconnects meanwhile would otherwise have its conversation freed under
+// the transaction that DDEML answers when the callback returns.
 class BusyScope {
  public:
-  BusyScope() { server.busy = true; }
+  explicit BusyScope(HCONV conversation) {
+    server.busy = true;
+    if (conversation && DdeEnableCallback(server.instance, conversation, EC_DISABLE)) {
+      server.held.push_back(conversation);
+    }
+  }
   ~BusyScope() {
     server.busy = false;
+    if (!server.held.empty()) SetTimer(nullptr, 0, 0, ReleaseHeld);
     if (server.stopPending) SetTimer(nullptr, 0, 0, StopLater);
   }
   BusyScope(const BusyScope&) = delete;
@@ -170,8 +199,8 @@ bool Carry(const DdeCommand& command) {
   return false;
 }
 
-HDDEDATA Execute(HSZ topic, HDDEDATA data) {
-  BusyScope busy;
+HDDEDATA Execute(HCONV conversation, HSZ topic, HDDEDATA data) {
+  BusyScope busy(conversation);
   if (DdeCmpStringHandles(topic, server.topic) != 0) return DDE_FNOTPROCESSED;
   const DWORD size = DdeGetData(data, nullptr, 0, 0);
   if (size > kDdeMaxExecuteBytes) return DDE_FNOTPROCESSED;
@@ -183,8 +212,8 @@ HDDEDATA Execute(HSZ topic, HDDEDATA data) {
       RunDdeCommands(text, Carry) == DdeAnswer::kAck ? DDE_FACK : DDE_FNOTPROCESSED);
 }
 
-HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV, HSZ hsz1, HSZ hsz2, HDDEDATA data, ULONG_PTR,
-                           ULONG_PTR) {
+HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV conversation, HSZ hsz1, HSZ hsz2, HDDEDATA data,
+                           ULONG_PTR, ULONG_PTR) {
   return Guarded(
       [&]() -> HDDEDATA {
         switch (type) {
@@ -197,7 +226,7 @@ HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV, HSZ hsz1, HSZ hsz2, HDDEDATA 
             // a dialog's message loop): it hears that the server is busy
             // rather than running its commands inside the ones under way.
             if (server.busy) return reinterpret_cast<HDDEDATA>(DDE_FBUSY);
-            return Execute(hsz1, data);
+            return Execute(conversation, hsz1, data);
           default:
             return nullptr;
         }
