@@ -56,5 +56,19 @@ client_gives_up() {
   answers
 }
 
+# A viewer that stops answering altogether (its process stopped): the
+# client still ends within its timeout, with 3.
+client_bounded() {
+  viewer_start print.txt -D
+  kill -STOP "$viewer_pid"
+  client --timeout 2000 '[Display Hex]'
+  kill -CONT "$viewer_pid"
+  [ "$code" = 3 ] || fail "against a viewer that does not answer, zorvo-dde gave $code, not 3: $(cat client.out)"
+  # Wine itself takes up to a few seconds to start and end a program.
+  python3 -c 'import sys; sys.exit(float(sys.argv[1]) > 6)' "$took" ||
+    fail "zorvo-dde --timeout 2000 ended after $took s"
+}
+
 check "a client that gives up during [Print]" client_gives_up
+check "a client ends within its timeout" client_bounded
 checks_done
