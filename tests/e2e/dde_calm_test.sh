@@ -69,6 +69,29 @@ client_bounded() {
     fail "zorvo-dde --timeout 2000 ended after $took s"
 }
 
+# The user prints the whole file (Ctrl+P, then OK in the print dialog);
+# meanwhile, commands over DDE are answered busy, one per line, and the
+# view keeps its file.
+user_job_busy() {
+  viewer_start print.txt -D
+  xdotool windowfocus --sync "$window"
+  xdotool key ctrl+p
+  wait_for 60 has_viewer_window '^Print$' || fail "Ctrl+P showed no print dialog"
+  xdotool windowfocus --sync "$(viewer_windows '^Print$' | head -1)"
+  xdotool key Return
+  wait_for 60 printing || fail "OK in the print dialog started no job"
+  printf '%s\n' '[Find "line" All]' '[Close]' "[Open \"$(win print.txt)\"]" '[Print]' >during.txt
+  client --timeout 20000 --each "$(win during.txt)"
+  printing || fail "the job was over before the commands were sent; it cannot show what it should"
+  [ "$(tr -d '\r' <client.out | grep -cx 1)" = 4 ] ||
+    fail "while the job printed, the commands answered: $(tr '\r\n' '  ' <client.out)"
+  wait_for 600 not_printing || fail "the job of print.txt had not ended after 10 minutes"
+  [ "$(xdotool getwindowname "$window")" = "print.txt - Tessary" ] ||
+    fail "after the job the title is \"$(xdotool getwindowname "$window")\""
+  answers
+}
+
 check "a client that gives up during [Print]" client_gives_up
 check "a client ends within its timeout" client_bounded
+check "commands during a job the user started" user_job_busy
 checks_done

@@ -13,6 +13,7 @@
 #include "viewer/file/search.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/frame.h"
+#include "viewer/print/win32/print_job.h"
 #include "viewer/resources/resource.h"
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/setups.h"
@@ -225,7 +226,10 @@ HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV conversation, HSZ hsz1, HSZ hs
             // A conversation made before the busy time may still send (from
             // a dialog's message loop): it hears that the server is busy
             // rather than running its commands inside the ones under way.
-            if (server.busy) return reinterpret_cast<HDDEDATA>(DDE_FBUSY);
+            // While a print job runs, only its Cancel button may change
+            // anything: the job is printing the file, the tags and the
+            // selection as they are.
+            if (server.busy || PrintJobActive()) return reinterpret_cast<HDDEDATA>(DDE_FBUSY);
             return Execute(conversation, hsz1, data);
           default:
             return nullptr;
