@@ -1,8 +1,11 @@
 #include "viewer/dde/win32/dde_server.h"
 
+#include <dde.h>
 #include <ddeml.h>
 
+#include <algorithm>
 #include <array>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -40,12 +43,59 @@ struct Server {
   // Conversations whose transactions wait (callbacks disabled) until the
   // execute string they sent has been answered.
   std::vector<HCONV> held;
+  HHOOK hook = nullptr;  // sees the execute data as the clients sent it
 };
 Server server;
+
+// Execute data as a client sent it, by the conversation window it came to,
+// in the order it came. DDEML may hand the callback a lossy conversion of
+// it (see DdeTransactionText).
+struct SentData {
+  HWND window;
+  std::vector<unsigned char> bytes;
+};
+std::vector<SentData>& Sent() {
+  static std::vector<SentData> sent;
+  return sent;
+}
+
+LRESULT CALLBACK WatchMessages(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* message = reinterpret_cast<const MSG*>(lParam);
+  if (code == HC_ACTION && wParam == PM_REMOVE && message->message == WM_DDE_EXECUTE) {
+    std::vector<SentData>& sent = Sent();
+    // What DDEML dropped (a conversation that ended with data queued) goes.
+    std::erase_if(sent, [](const SentData& s) { return !IsWindow(s.window); });
+    if (sent.size() >= 64) sent.erase(sent.begin());
+    SentData data{message->hwnd, {}};
+    const auto memory = reinterpret_cast<HGLOBAL>(message->lParam);
+    if (const auto* bytes = static_cast<const unsigned char*>(GlobalLock(memory))) {
+      data.bytes.assign(bytes, bytes + GlobalSize(memory));
+      GlobalUnlock(memory);
+    }
+    sent.push_back(std::move(data));
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The data sent through `conversation` that its callback is handling now.
+std::vector<unsigned char> TakeSent(HCONV conversation) {
+  CONVINFO info{};
+  info.cb = sizeof info;
+  if (!DdeQueryConvInfo(conversation, QID_SYNC, &info)) return {};
+  std::vector<SentData>& sent = Sent();
+  const auto it = std::find_if(sent.begin(), sent.end(),
+                               [&](const SentData& s) { return s.window == info.hwnd; });
+  if (it == sent.end()) return {};
+  std::vector<unsigned char> bytes = std::move(it->bytes);
+  sent.erase(it);
+  return bytes;
+}
 
 void StopNow() {
   if (!server.instance) return;
   // DdeUninitialize ends the held conversations with all the others.
+  if (server.hook) UnhookWindowsHookEx(server.hook);
+  Sent().clear();
   if (server.service) DdeFreeStringHandle(server.instance, server.service);
   if (server.topic) DdeFreeStringHandle(server.instance, server.topic);
   DdeNameService(server.instance, nullptr, nullptr, DNS_UNREGISTER);
@@ -200,15 +250,16 @@ bool Carry(const DdeCommand& command) {
   return false;
 }
 
-HDDEDATA Execute(HCONV conversation, HSZ topic, HDDEDATA data) {
+HDDEDATA Execute(HCONV conversation, HSZ topic, HDDEDATA data,
+                 const std::vector<unsigned char>& sent) {
   BusyScope busy(conversation);
   if (DdeCmpStringHandles(topic, server.topic) != 0) return DDE_FNOTPROCESSED;
   const DWORD size = DdeGetData(data, nullptr, 0, 0);
-  if (size > kDdeMaxExecuteBytes) return DDE_FNOTPROCESSED;
+  if (size > kDdeMaxExecuteBytes || sent.size() > kDdeMaxExecuteBytes) return DDE_FNOTPROCESSED;
   // Zero-filled beyond the data, so the text always ends.
   std::array<unsigned char, 2 * kDdeMaxExecuteBytes> buffer{};
   DdeGetData(data, buffer.data(), size, 0);
-  const std::wstring text = DdeExecuteText(buffer.data(), size);
+  const std::wstring text = DdeTransactionText(sent, std::span(buffer.data(), size));
   return reinterpret_cast<HDDEDATA>(
       RunDdeCommands(text, Carry) == DdeAnswer::kAck ? DDE_FACK : DDE_FNOTPROCESSED);
 }
@@ -222,7 +273,8 @@ HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV conversation, HSZ hsz1, HSZ hs
             return reinterpret_cast<HDDEDATA>(!server.busy &&
                                               DdeCmpStringHandles(hsz2, server.service) == 0 &&
                                               DdeCmpStringHandles(hsz1, server.topic) == 0);
-          case XTYP_EXECUTE:
+          case XTYP_EXECUTE: {
+            const std::vector<unsigned char> sent = TakeSent(conversation);
             // A conversation made before the busy time may still send (from
             // a dialog's message loop): it hears that the server is busy
             // rather than running its commands inside the ones under way.
@@ -230,7 +282,8 @@ HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV conversation, HSZ hsz1, HSZ hs
             // anything: the job is printing the file, the tags and the
             // selection as they are.
             if (server.busy || PrintJobActive()) return reinterpret_cast<HDDEDATA>(DDE_FBUSY);
-            return Execute(conversation, hsz1, data);
+            return Execute(conversation, hsz1, data, sent);
+          }
           default:
             return nullptr;
         }
@@ -257,6 +310,7 @@ bool StartDdeServer(HWND window) {
   }
   server.instance = instance;
   server.target = window;
+  server.hook = SetWindowsHookExW(WH_GETMESSAGE, WatchMessages, nullptr, GetCurrentThreadId());
   server.service = DdeCreateStringHandleW(instance, kAppTitle, CP_WINUNICODE);
   server.topic = DdeCreateStringHandleW(instance, kTopic, CP_WINUNICODE);
   if (!DdeNameService(instance, server.service, nullptr, DNS_REGISTER)) {
