@@ -164,7 +164,12 @@ bool ReadLine(FILE* in, std::string& line) {
 int SendEach(Client& client, FILE* in, DWORD timeout) {
   int worst = kAcknowledged;
   std::string line;
+  bool first = true;
   while (ReadLine(in, line)) {
+    // Editors may start a UTF-8 file with a byte-order mark: no part of the
+    // first line.
+    if (first && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
+    first = false;
     const int code = client.Execute(zorvo::WideFromUtf8(line), timeout);
     std::printf("%d\n", code);
     std::fflush(stdout);
@@ -267,6 +272,9 @@ int wmain(int argc, wchar_t** argv) {
       }
       continue;
     }
+    // A misspelt option is a mistake, not a command to send: commands start
+    // with '[' (after blanks), never with "--".
+    if (!any && arg.starts_with(L"--")) return Usage(L"unknown option " + arg);
     // The commands: everything from the first argument that is no option on.
     if (any) commands.push_back(L' ');
     commands += arg;
