@@ -121,8 +121,12 @@ TEST_F(RecentListsTest, FilesLoadWithoutGapsAndSaveRenumbered) {
   EXPECT_EQ(SaveRecentFiles(), 1);
   EXPECT_EQ(ProfileGetText(L"MRU Files", L"File1", L"", 262), L"C:\\three");
   EXPECT_EQ(ProfileGetText(L"MRU Files", L"File2", L"", 262), L"C:\\seven");
-  // Keys above the count are left as they were.
-  EXPECT_EQ(ProfileGetText(L"MRU Files", L"File7", L"", 262), L"C:\\seven");
+  // Keys above the count go, so that the next start does not list their
+  // files twice.
+  EXPECT_EQ(ProfileGetText(L"MRU Files", L"File3", L"-", 262), L"-");
+  EXPECT_EQ(ProfileGetText(L"MRU Files", L"File7", L"-", 262), L"-");
+  LoadRecentFiles();
+  EXPECT_EQ(Files(), (std::vector<std::wstring>{L"C:\\three", L"C:\\seven"}));
 }
 
 TEST_F(RecentListsTest, FilesSwitchedOffAreNeitherLoadedNorSaved) {

@@ -102,8 +102,11 @@ void AddRecentFile(std::wstring& path) {
 int SaveRecentFiles() {
   if (ProfileReadOnly() != 0 || !RecentListSwitches().MruFiles) return 0;
   const RecentFileList& list = RecentFiles();
-  for (int n = 1; n <= list.count; ++n) {
-    ProfileWriteText(kFilesSection, NumberedKey(L"File", n).c_str(), list.entries[n - 1].c_str());
+  // Keys above the count are deleted: loading skips gaps, so an old key
+  // left there would come back as a second entry of its file.
+  for (int n = 1; n <= kRecentFiles; ++n) {
+    ProfileWriteText(kFilesSection, NumberedKey(L"File", n).c_str(),
+                     n <= list.count ? list.entries[n - 1].c_str() : nullptr);
   }
   return 1;
 }
