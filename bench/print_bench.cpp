@@ -45,7 +45,7 @@ class Host : public PrintJobHost {
  public:
   CountingSurface surface;
   PrintSurface* StartJob(const JobStart&, ChosenRange&) override { return &surface; }
-  void EndJob(bool) override {}
+  bool EndJob(bool) override { return true; }
   LocalTime Now() override { return {}; }
   RegionalSettings Regional() override { return {}; }
 };

@@ -18,6 +18,10 @@ enum MessageStyle : uint32_t {
   kIconAsterisk = 0x40,     // information
 };
 
+// The sound a message of `style` beeps with: its icon alone, as the
+// system's beep knows only the icon styles.
+inline uint32_t BeepOf(uint32_t style) { return style & 0xF0; }
+
 class Notifier {
  public:
   virtual ~Notifier() = default;
@@ -40,7 +44,7 @@ class RecordingNotifier : public Notifier {
   };
   int Message(const std::wstring& text, const std::wstring& caption, uint32_t style,
               uintptr_t owner = 0) override {
-    beeps.push_back(style);
+    beeps.push_back(BeepOf(style));
     shown.push_back({text, caption, style, owner});
     return 1;  // IDOK
   }

@@ -12,12 +12,19 @@
 // Exit codes: 0 acknowledged, 1 not processed (or refused as busy), 2 no
 // server answers, 3 no answer within the timeout, 4 bad usage. With --each,
 // the highest code of all lines; a lost conversation ends the run with 2.
+//
+// The timeout holds whatever the server does: the conversation runs on a
+// thread of its own, and the program ends with 3 when an answer (or the
+// connection, which shares the first answer's time) is overdue, even when
+// DDEML itself is still waiting, as it does on a server that stopped
+// answering messages or while it ends a conversation with a busy one.
 #include <windows.h>
 // The DDE and C runtime headers need <windows.h> first.
 #include <ddeml.h>
 #include <fcntl.h>
 #include <io.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -50,6 +57,27 @@ int Usage(const std::wstring& message) {
   Fail(message);
   std::fputs(kUsageText, stderr);
   return kUsage;
+}
+
+// What the main thread watches: when the answer awaited is due (0: none),
+// and the worst code so far.
+struct Watch {
+  std::atomic<ULONGLONG> due{0};
+  std::atomic<int> worst{kAcknowledged};
+  std::atomic<bool> done{false};  // the final code is known; only the cleanup runs
+};
+Watch watch;
+
+// Time left until `due`, at least 1 ms.
+DWORD Left(ULONGLONG due) {
+  const ULONGLONG now = GetTickCount64();
+  return due > now ? static_cast<DWORD>(due - now) : 1;
+}
+
+void Note(int code) {
+  int worst = watch.worst;
+  while (code > worst && !watch.worst.compare_exchange_weak(worst, code)) {
+  }
 }
 
 HDDEDATA CALLBACK ClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
@@ -85,11 +113,20 @@ class Client {
 
   // Sends one execute string; returns its exit code (after its message).
   int Execute(const std::wstring& text, DWORD timeout) {
+    const ULONGLONG due = watch.due ? watch.due.load() : GetTickCount64() + timeout;
+    watch.due = due;
+    const int code = Transact(text, Left(due), timeout);
+    watch.due = 0;
+    return code;
+  }
+
+ private:
+  int Transact(const std::wstring& text, DWORD wait, DWORD timeout) {
     DWORD status = 0;
     const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
     HDDEDATA answer =
         DdeClientTransaction(reinterpret_cast<BYTE*>(const_cast<wchar_t*>(text.c_str())), bytes,
-                             conversation_, nullptr, 0, XTYP_EXECUTE, timeout, &status);
+                             conversation_, nullptr, 0, XTYP_EXECUTE, wait, &status);
     if (answer) return kAcknowledged;
     const UINT error = DdeGetLastError(instance_);
     if (error == DMLERR_BUSY || (error == DMLERR_NOTPROCESSED && (status & DDE_FBUSY))) {
@@ -109,7 +146,6 @@ class Client {
     }
   }
 
- private:
   DWORD instance_ = 0;
   HSZ service_ = nullptr;
   HSZ topic_ = nullptr;
@@ -128,14 +164,76 @@ bool ReadLine(FILE* in, std::string& line) {
 int SendEach(Client& client, FILE* in, DWORD timeout) {
   int worst = kAcknowledged;
   std::string line;
+  bool first = true;
   while (ReadLine(in, line)) {
+    // Editors may start a UTF-8 file with a byte-order mark: no part of the
+    // first line.
+    if (first && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
+    first = false;
     const int code = client.Execute(zorvo::WideFromUtf8(line), timeout);
     std::printf("%d\n", code);
     std::fflush(stdout);
+    Note(code);
     if (code > worst) worst = code;
     if (code == kNoServer) break;
   }
   return worst;
+}
+
+struct Run {
+  std::wstring service;
+  std::wstring topic;
+  DWORD timeout;
+  FILE* in;
+  std::wstring commands;
+};
+
+DWORD WINAPI Converse(void* context) {
+  const Run& run = *static_cast<const Run*>(context);
+  int code;
+  {
+    Client client;
+    watch.due = GetTickCount64() + run.timeout;
+    code = client.Connect(run.service, run.topic);
+    if (code == kAcknowledged) {
+      code = run.in ? SendEach(client, run.in, run.timeout)
+                    : client.Execute(run.commands, run.timeout);
+    }
+    Note(code);
+    // Ending the conversation waits for the server's reply: a busy server
+    // gets a moment, not the whole timeout again.
+    watch.due = GetTickCount64() + 500;
+    watch.done = true;
+  }
+  return static_cast<DWORD>(code);
+}
+
+// Runs the conversation on its own thread and ends the program when an
+// answer is overdue.
+int Supervise(Run& run) {
+  HANDLE thread = CreateThread(nullptr, 0, Converse, &run, 0, nullptr);
+  if (!thread) return static_cast<int>(Converse(&run));
+  constexpr ULONGLONG kGrace = 250;  // past the due time, before giving up
+  for (;;) {
+    if (WaitForSingleObject(thread, 50) == WAIT_OBJECT_0) {
+      DWORD code = kNoServer;
+      GetExitCodeThread(thread, &code);
+      CloseHandle(thread);
+      return static_cast<int>(code);
+    }
+    const ULONGLONG due = watch.due;
+    if (!due || GetTickCount64() <= due + kGrace) continue;
+    if (!watch.done) {
+      Fail(L"no answer within " + std::to_wstring(run.timeout) + L" ms");
+      if (run.in) std::printf("%d\n", kTimedOut);
+      Note(kTimedOut);
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    // The thread is inside DDEML and may never come back: no cleanup that
+    // could wait for it.
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(watch.worst.load()));
+  }
 }
 
 }  // namespace
@@ -174,6 +272,9 @@ int wmain(int argc, wchar_t** argv) {
       }
       continue;
     }
+    // A misspelt option is a mistake, not a command to send: commands start
+    // with '[' (after blanks), never with "--".
+    if (!any && arg.starts_with(L"--")) return Usage(L"unknown option " + arg);
     // The commands: everything from the first argument that is no option on.
     if (any) commands.push_back(L' ');
     commands += arg;
@@ -190,10 +291,8 @@ int wmain(int argc, wchar_t** argv) {
     in = each == L"-" ? stdin : _wfopen(each.c_str(), L"rb");
     if (!in) return Usage(L"cannot read " + each);
   }
-  Client client;
-  int code = client.Connect(service, topic);
-  if (code == kAcknowledged)
-    code = in ? SendEach(client, in, timeout) : client.Execute(commands, timeout);
+  Run run{service, topic, timeout, in, commands};
+  const int code = Supervise(run);
   if (in && in != stdin) std::fclose(in);
   return code;
 }

@@ -10,7 +10,7 @@ class WindowsNotifier : public Notifier {
  public:
   int Message(const std::wstring& text, const std::wstring& caption, uint32_t style,
               uintptr_t owner) override {
-    MessageBeep(style);
+    MessageBeep(BeepOf(style));
     return MessageBoxW(reinterpret_cast<HWND>(owner), text.c_str(),
                        caption.empty() ? nullptr : caption.c_str(), style);
   }

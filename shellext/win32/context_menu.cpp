@@ -130,10 +130,12 @@ HRESULT CQdContextMenu::InitializeFrom(IDataObject* data) {
   HRESULT result = E_FAIL;
   if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {
     const auto drop = static_cast<HDROP>(medium.hGlobal);
-    // Only the first file is opened. A path too long for the field is not
-    // cut: a shortened path could name another file.
+    // Only the first file is opened. A path longer than the viewer opens
+    // (259 characters) is not offered, nor cut: a shortened path could name
+    // another file.
+    constexpr UINT kViewerPathChars = 259;
     const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
-    if (length > 0 && length < std::size(settings_.fileName) &&
+    if (length > 0 && length <= kViewerPathChars &&
         DragQueryFileW(drop, 0, settings_.fileName, UINT(std::size(settings_.fileName))) ==
             length) {
       result = S_OK;

@@ -160,6 +160,14 @@ printf '[Bogus][Exit]\n[Display Text]\n' | "$WINE_RUN" "$client" --each - >each.
 [ "$(tr -d '\r' <each.txt | tr '\n' ' ')" = "1 0 " ] ||
   fail "[Bogus][Exit] then [Display Text] gave $(tr '\n' ' ' <each.txt)"
 
+# A misspelt option is bad usage, not a command; a byte-order mark at the
+# start of an --each file is no part of its first line.
+expect 4 --timout 5000 '[Display Text]'
+printf '\xEF\xBB\xBF[Display Text]\n[Display Hex]\n' >bom.txt
+"$WINE_RUN" "$client" --each "$(win bom.txt)" >bom-codes.txt 2>>dde.err || true
+[ "$(tr -d '\r' <bom-codes.txt | tr '\n' ' ')" = "0 0 " ] ||
+  fail "--each with a byte-order mark gave $(tr '\n' ' ' <bom-codes.txt)"
+
 # Ignore DDE from the menu stops the server, and starts it again.
 press alt+f d
 expect 2 '[Display Text]'

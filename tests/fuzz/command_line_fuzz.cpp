@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "viewer/settings/command_line.h"
@@ -37,6 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               line.Switch(static_cast<char>('a' + k)) == c,
           "Switch reads the slot of either case");
   }
+  // The wide line follows the same grammar: each byte as the wide character
+  // of its code gives the same result.
+  std::wstring wide;
+  for (unsigned char c : raw) wide.push_back(static_cast<wchar_t>(c));
+  const zorvo::CommandLine fromWide = zorvo::ParseCommandLine(std::wstring_view(wide));
+  Check(fromWide.switches == line.switches && fromWide.startupFile == line.startupFile &&
+            fromWide.CurrentSetup == line.CurrentSetup,
+        "the wide line reads as the 8-bit one");
   // Bytes after a 0 are not part of the line.
   const size_t nul = raw.find('\0');
   if (nul != std::string_view::npos) {

@@ -35,7 +35,10 @@ class Host : public PrintJobHost {
     chosen = range;
     return &surface;
   }
-  void EndJob(bool) override { ++ends; }
+  bool EndJob(bool) override {
+    ++ends;
+    return true;
+  }
   LocalTime Now() override { return {}; }
   RegionalSettings Regional() override { return {}; }
 };

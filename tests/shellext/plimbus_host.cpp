@@ -521,8 +521,9 @@ TEST(PlimbusModuleTest, TypeLibraryIsRegisteredAndNamesTheClass) {
 
 TEST(PlimbusInitializeTest, OnlyAFirstFileThatFitsIsTaken) {
   ClearSettings();
-  const std::wstring fits = L"C:\\" + std::wstring(254, L'f') + L".txt";  // 261 characters
-  const std::wstring tooLong = L"C:\\" + std::wstring(255, L'f') + L".txt";
+  // As long as a path the viewer opens, and one character longer.
+  const std::wstring fits = L"C:\\" + std::wstring(252, L'f') + L".txt";  // 259 characters
+  const std::wstring tooLong = L"C:\\" + std::wstring(253, L'f') + L".txt";
   const std::vector<std::wstring> empty, both = {fits, L"C:\\other.txt"}, longFirst = {tooLong};
   struct Case {
     const std::vector<std::wstring>* files;  // nullptr: no file list at all

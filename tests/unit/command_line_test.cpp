@@ -16,24 +16,32 @@ std::string Letters(const CommandLine& cl) {
   return got;
 }
 
+struct Case {
+  std::string line;
+  std::wstring file;
+  std::string letters;  // in A-Z order
+  std::wstring setup;
+};
+
+// Each byte as the wide character of the same code.
+std::wstring Widened(const std::string& line) {
+  std::wstring wide;
+  for (char c : line) wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+  return wide;
+}
+
 TEST(CommandLine, Grammar) {
-  struct Case {
-    std::string line;
-    std::wstring file;
-    std::string letters;  // in A-Z order
-    std::wstring setup;
-  };
   const Case cases[] = {
       {"", L"*.*", "", L""},
       {" \t ", L"*.*", "", L""},
       {"first.txt second.txt", L"first.txt", "", L""},
       {"a\tb -w", L"a", "w", L""},
       {"\"my file.txt\" -w", L"my file.txt", "w", L""},
-      {"\"a b\"-w", L"a b", "w", L""},                  // a switch group may follow a quote
-      {"a.txt \"b -w.txt\" -h", L"a.txt", "h", L""},   // an ignored quoted name hides its -w
+      {"\"a b\"-w", L"a b", "w", L""},                // a switch group may follow a quote
+      {"a.txt \"b -w.txt\" -h", L"a.txt", "h", L""},  // an ignored quoted name hides its -w
       {"\"unterminated name", L"unterminated name", "", L""},
-      {"ab\"c d", L"ab\"c", "", L""},                   // a quote inside a token is a character
-      {"\"\" real.txt", L"real.txt", "", L""},          // an empty quoted name is no name
+      {"ab\"c d", L"ab\"c", "", L""},                    // a quote inside a token is a character
+      {"\"\" real.txt", L"real.txt", "", L""},           // an empty quoted name is no name
       {std::string("-w\0 x.txt", 9), L"*.*", "w", L""},  // byte 0 ends the line
       {"-TH", L"*.*", "HT", L""},
       {"-HR", L"*.*", "HR", L""},
@@ -54,6 +62,35 @@ TEST(CommandLine, Grammar) {
     EXPECT_EQ(cl.startupFile, c.file);
     EXPECT_EQ(Letters(cl), c.letters);
     EXPECT_EQ(cl.CurrentSetup, c.setup);
+    // The wide line the system hands over follows the same grammar.
+    const CommandLine wide = ParseCommandLine(std::wstring_view(Widened(c.line)));
+    EXPECT_EQ(wide.startupFile, c.file);
+    EXPECT_EQ(Letters(wide), c.letters);
+    EXPECT_EQ(wide.CurrentSetup, c.setup);
+  }
+}
+
+// Names with characters that no 8-bit code page holds arrive whole, after
+// the program name (quoted or not) is skipped.
+TEST(CommandLine, WideLinesKeepEveryCharacter) {
+  struct WideCase {
+    std::wstring line;
+    std::wstring file;
+    std::string letters;
+  };
+  const WideCase cases[] = {
+      {L"Zorvo.exe \"Z:\\tmp\\\u00DCbersicht-\u65E5\u672C.log\" -h",
+       L"Z:\\tmp\\\u00DCbersicht-\u65E5\u672C.log", "h"},
+      {L"\"C:\\Program Files\\Zorvo.exe\" Z:\\\u0100.log -D", L"Z:\\\u0100.log", "D"},
+      {L"\"C:\\Program Files\\Zorvo.exe\"-w x", L"x", "w"},
+      {L"Zorvo.exe", L"*.*", ""},
+      {L"\"unterminated program name", L"*.*", ""},
+      {L"Zorvo.exe \U0001F600.txt", L"\U0001F600.txt", ""},
+  };
+  for (const WideCase& c : cases) {
+    const CommandLine cl = ParseProgramCommandLine(c.line);
+    EXPECT_EQ(cl.startupFile, c.file);
+    EXPECT_EQ(Letters(cl), c.letters);
   }
 }
 
@@ -83,7 +120,7 @@ TEST(CommandLine, LongNamesAreCut) {
 TEST(CommandLine, HighBytesKeepTheirCode) {
   const CommandLine cl = ParseCommandLine("caf\xE9\xA0z.txt \xFF");
   const std::wstring expected = {L'c', L'a', L'f', wchar_t{0xE9}, wchar_t{0xA0},
-                                 L'z', L'.', L't', L'x', L't'};
+                                 L'z', L'.', L't', L'x',          L't'};
   EXPECT_EQ(cl.startupFile, expected);
 }
 

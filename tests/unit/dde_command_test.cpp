@@ -185,5 +185,40 @@ TEST(DdeCommand, ExecuteTextEndsAtTheFirstZero) {
   EXPECT_EQ(DdeExecuteText(nullptr, 0), L"");
 }
 
+// UTF-16 data as the client sent it.
+std::vector<unsigned char> Utf16(std::u16string_view text) {
+  std::vector<unsigned char> bytes;
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<unsigned char>(c & 0xFF));
+    bytes.push_back(static_cast<unsigned char>(c >> 8));
+  }
+  bytes.insert(bytes.end(), {0, 0});
+  return bytes;
+}
+
+// Commands sent as UTF-16 are read as sent, whatever DDEML made of them;
+// data that is not (ANSI text a system converted, nothing known) is read as
+// handed over.
+TEST(DdeCommand, TransactionTextPrefersCommandsAsSent) {
+  const std::vector<unsigned char> ansi = {'[', 'C', 'l', 'o', 's', 'e', ']', 0};
+  const std::vector<unsigned char> garbled = Utf16(u"[");
+  struct Case {
+    std::vector<unsigned char> sent;
+    std::vector<unsigned char> handed;
+    std::wstring text;
+  };
+  const Case cases[] = {
+      {Utf16(u"[Open \"Z:\\\u0100.log\"]"), garbled, L"[Open \"Z:\\\u0100.log\"]"},
+      {Utf16(u" \t[Open \"\u65E5.log\"]"), garbled, L" \t[Open \"\u65E5.log\"]"},
+      {ansi, Utf16(u"[Close]"), L"[Close]"},
+      {{}, Utf16(u"[Close]"), L"[Close]"},
+      {Utf16(u"Open"), Utf16(u"[Close]"), L"[Close]"},
+      {{'[', 0, 'X'}, Utf16(u"[Close]"), L"[Close]"},  // an odd size is no UTF-16
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DdeTransactionText(c.sent, c.handed), c.text);
+  }
+}
+
 }  // namespace
 }  // namespace zorvo

@@ -109,14 +109,14 @@ TEST_F(FindTextTest, OnlyNewTypedTextsLengthenTheList) {
   RememberSearch(texts, -1, text);
   EXPECT_EQ(Counted(texts), (std::vector<std::string>{"two", "one"}));
 
-  text = "ONE";  // listed under another spelling
+  text = "ONE";  // listed under another spelling: searched for as typed
   RememberSearch(texts, -1, text);
-  EXPECT_EQ(text, "one");
-  EXPECT_EQ(Counted(texts), (std::vector<std::string>{"one", "two"}));
+  EXPECT_EQ(text, "ONE");
+  EXPECT_EQ(Counted(texts), (std::vector<std::string>{"ONE", "two"}));
 
   text = "two";
   RememberSearch(texts, 1, text);
-  EXPECT_EQ(Counted(texts), (std::vector<std::string>{"two", "one"}));
+  EXPECT_EQ(Counted(texts), (std::vector<std::string>{"two", "ONE"}));
 
   for (int i = 0; i < 12; ++i) {
     text = "t" + std::to_string(i);

@@ -51,6 +51,8 @@ TEST_F(FormatOptionsTest, ValuesAreClampedNeverRejected) {
       {L"CharCode", L"7", 3, &FormatOptions::CharCode},
       {L"CharCode", L"-1", 3, &FormatOptions::CharCode},
       {L"Format", L"5", 0, &FormatOptions::Format},  // an unknown format shows as Text
+      {L"FreezeColumns", L"300000000", 255, &FormatOptions::FreezeColumns},
+      {L"FreezeColumns", L"-3", 0, &FormatOptions::FreezeColumns},
   };
   for (const Case& c : cases) {
     Reset(0);
@@ -217,6 +219,11 @@ TEST_F(FormatOptionsTest, PageSetup) {
   EXPECT_EQ(p.PageMargins, (std::array<int32_t, 4>{100, 0, 50, 0}));
   EXPECT_EQ(p.PrintMessages, 1);
   EXPECT_EQ(p.PrintOptions, 0x6FFu) << "an empty value leaves the word";
+  Put(kPageSetupSection, L"PageMargins", L"2147483647,-5,300,301");
+  LoadPageSetup(kPageSetupSection);
+  EXPECT_EQ(p.PageMargins, (std::array<int32_t, 4>{300, 0, 300, 300})) << "as the dialog allows";
+  Put(kPageSetupSection, L"PageMargins", L"100,,50");
+  LoadPageSetup(kPageSetupSection);
   PageSetupOptions().PrintOptions = 0x301;
   SavePageSetup(L"Setup: P");
   EXPECT_EQ(Get(L"Setup: P", L"PageMargins"), L"100,0,50,0");
@@ -261,12 +268,17 @@ TEST_F(FormatOptionsTest, TitleLines) {
 TEST_F(FormatOptionsTest, GlobalSettingsBoundsAndDefaults) {
   Put(kGlobalSection, L"FastMouseDelay", L"0");
   Put(kGlobalSection, L"SlowMouseLines", L"-4");
+  Put(kGlobalSection, L"FastMouseLines", L"2147483647");
   Put(kGlobalSection, L"CuaKeyboard", L"0");
   Put(kGlobalSection, L"PageIndexingBudget", L"-3");
   LoadGlobalSettings();
   EXPECT_EQ(Globals().PageIndexingBudget, 0) << "one slice per tick, no less";
   EXPECT_EQ(Globals().FastMouseDelay, 1);
   EXPECT_EQ(Globals().SlowMouseLines, 0);
+  EXPECT_EQ(Globals().FastMouseLines, kScreenLines) << "a screen table a step";
+  Put(kGlobalSection, L"SlowMouseLines", L"5000");
+  LoadGlobalSettings();
+  EXPECT_EQ(Globals().SlowMouseLines, kScreenLines);
   EXPECT_EQ(Globals().PageIndexingDelay, 200);
   LoadOptions(kOptionsSection, kKindFormat);
   EXPECT_EQ(ViewOptions().CuaKeyboard, 0) << "the options key defaults to the global one";

@@ -27,6 +27,7 @@ class FakeHost : public PrintJobHost {
   int starts = 0;
   int ends = 0;
   bool abandoned = false;
+  bool endFails = false;  // the document cannot be ended
   JobStart job;
 
   PrintSurface* StartJob(const JobStart& j, ChosenRange& chosen) override {
@@ -36,9 +37,10 @@ class FakeHost : public PrintJobHost {
     chosen = range;
     return &surface;
   }
-  void EndJob(bool abandon) override {
+  bool EndJob(bool abandon) override {
     ++ends;
     abandoned = abandon;
+    return !endFails;
   }
   LocalTime Now() override { return {2024, 3, 5, 0, 7}; }
   RegionalSettings Regional() override { return {}; }
@@ -370,6 +372,7 @@ TEST_F(PrintLayout, WhatTheUserIsTold) {
     int32_t result;
     std::vector<std::wstring> messages;
     bool abandoned;
+    bool endFails = false;  // the document cannot be ended
   };
   const ChosenRange all{};
   const Case cases[] = {
@@ -428,6 +431,16 @@ TEST_F(PrintLayout, WhatTheUserIsTold) {
        kSpoolError,
        {L"Printing error occurred."},
        true},
+      {"a document that cannot be ended",
+       all,
+       2400,
+       false,
+       0,
+       0,
+       -1,
+       {L"Printing error occurred."},
+       false,
+       true},
   };
   request.flags = 0x2;
   for (const Case& c : cases) {
@@ -441,6 +454,7 @@ TEST_F(PrintLayout, WhatTheUserIsTold) {
     host.surface.failEndPageAt = c.failEndPage ? 1 : 0;
     host.surface.endPageResult = c.failEndPage;
     host.surface.cancelAtProgress = c.cancelAt;
+    host.endFails = c.endFails;
     EXPECT_EQ(Print(), c.result);
     std::vector<std::wstring> shown = Shown();
     // The system's own words for a file that cannot be opened vary.

@@ -84,6 +84,20 @@ TEST_F(PrinterSettingsTest, NamesAloneRebuildBothRecords) {
   EXPECT_EQ(*Printer().devNames, (DeviceNames{L"winspool", L"Laser", L"LPT1:", 4 + 9 + 6 + 6}));
 }
 
+TEST_F(PrinterSettingsTest, ALongPrinterNameComesBackWhole) {
+  const std::wstring name = L"Zorvo PostScript on the third floor, room 3.14";
+  DeviceMode dm;
+  dm.deviceName = name.substr(0, 31);  // as much as the device-mode record holds
+  Printer().devMode = dm;
+  Printer().devNames = DeviceNames{L"winspool", name, L"LPT1:", 64};
+  ASSERT_EQ(SavePrinterSettings(kSection), 1);
+  Printer() = PrinterSelection{};
+  ASSERT_EQ(LoadPrinterSettings(kSection), 1);
+  ASSERT_TRUE(Printer().devNames);
+  EXPECT_EQ(Printer().devNames->device, name) << "the name that opens the printer";
+  EXPECT_EQ(Printer().devMode->deviceName, name.substr(0, 31));
+}
+
 TEST_F(PrinterSettingsTest, TheNamesRecordIsReusedWhileTheTextsFit) {
   Put(L"PrtDevice", L"A long printer name");
   Put(L"PrtDriver", L"winspool");

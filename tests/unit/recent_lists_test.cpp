@@ -96,10 +96,10 @@ TEST_F(RecentListsTest, SearchesMoveToTheFrontAndTheOldestFallsOff) {
   EXPECT_EQ(texts.entries.front(), "t11");
   EXPECT_EQ(texts.entries.back(), "t2");
 
-  std::string again = "T5";  // listed, under another spelling
+  std::string again = "T5";  // listed, under another spelling, which it replaces
   EXPECT_EQ(AddRecentSearch(texts, -1, again), 2);
-  EXPECT_EQ(again, "t5");
-  EXPECT_EQ(Counted(texts), (std::vector<std::string>{"t5", "t11", "t10", "t9", "t8", "t7",
+  EXPECT_EQ(again, "T5");
+  EXPECT_EQ(Counted(texts), (std::vector<std::string>{"T5", "t11", "t10", "t9", "t8", "t7",
                                                       "t6", "t4", "t3", "t2"}));
 }
 
@@ -121,8 +121,12 @@ TEST_F(RecentListsTest, FilesLoadWithoutGapsAndSaveRenumbered) {
   EXPECT_EQ(SaveRecentFiles(), 1);
   EXPECT_EQ(ProfileGetText(L"MRU Files", L"File1", L"", 262), L"C:\\three");
   EXPECT_EQ(ProfileGetText(L"MRU Files", L"File2", L"", 262), L"C:\\seven");
-  // Keys above the count are left as they were.
-  EXPECT_EQ(ProfileGetText(L"MRU Files", L"File7", L"", 262), L"C:\\seven");
+  // Keys above the count go, so that the next start does not list their
+  // files twice.
+  EXPECT_EQ(ProfileGetText(L"MRU Files", L"File3", L"-", 262), L"-");
+  EXPECT_EQ(ProfileGetText(L"MRU Files", L"File7", L"-", 262), L"-");
+  LoadRecentFiles();
+  EXPECT_EQ(Files(), (std::vector<std::wstring>{L"C:\\three", L"C:\\seven"}));
 }
 
 TEST_F(RecentListsTest, FilesSwitchedOffAreNeitherLoadedNorSaved) {

@@ -70,6 +70,26 @@ TEST_F(Marks, SetOverTenThousandLinesTagsThemAllAndReturns) {
   EXPECT_EQ(notifier.beeps.size(), beeps + 1);
 }
 
+TEST_F(Marks, SetStopsWhenTheFileCannotBeRead) {
+  Start();
+  const std::wstring path = MakeFile(30000);
+  Open(path);
+  // Viewed from the middle, so that Set starts with the lines before the
+  // table.
+  SendMessageW(window, UM_GOTO_OFFSET_RELOAD, 0, LineOffset(20000));
+  Pump();
+  Select(0, LineOffset(30000));
+  SendMessageW(window, PG_CANCEL, 0, 0);  // the page index lets go of the file
+  ASSERT_TRUE(std::filesystem::remove(path));
+  const size_t shown = notifier.shown.size();
+  RunCommand(IDM_SETMARKS);
+  MSG message;
+  EXPECT_FALSE(PeekMessageW(&message, window, WM_COMMAND, WM_COMMAND, PM_NOREMOVE))
+      << "Set goes on although every rebuild fails";
+  EXPECT_EQ(notifier.shown.size(), shown + 1) << "the failure is reported once";
+  EXPECT_FALSE(View().selection.Any());
+}
+
 TEST_F(Marks, SetWithoutASelectionTagsTheTopLine) {
   Start();
   Open(MakeFile(100));

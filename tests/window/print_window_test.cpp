@@ -246,6 +246,7 @@ TEST_F(PrintWindow, SidesPrintsEvenPagesThenOddPagesAfterThePrompt) {
                                                  L"Skipping page 2", L"Printing page 3"}));
   ASSERT_EQ(notifier.shown.size(), 1u);
   EXPECT_EQ(notifier.shown[0].caption, L"Printing Sides");
+  EXPECT_EQ(notifier.beeps, (std::vector<uint32_t>{kIconExclamation})) << "a sound there is";
   EXPECT_EQ(notifier.shown[0].text,
             L"Zorvo finished printing even pages of your file.\nTo print odd pages feed the "
             L"paper back into the printer then press OK.\nTo cancel printing press Cancel.");

@@ -1,5 +1,6 @@
 #include "viewer/dde/dde_command.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "viewer/file/search.h"
@@ -174,6 +175,16 @@ std::wstring DdeExecuteText(const void* data, size_t size) {
     text.push_back(unit);
   }
   return text;
+}
+
+std::wstring DdeTransactionText(std::span<const unsigned char> sent,
+                                std::span<const unsigned char> handed) {
+  if (sent.size() % 2 == 0) {
+    std::wstring text = DdeExecuteText(sent.data(), sent.size());
+    const size_t start = std::find_if_not(text.begin(), text.end(), IsBlank) - text.begin();
+    if (start < text.size() && text[start] == L'[') return text;
+  }
+  return DdeExecuteText(handed.data(), handed.size());
 }
 
 DdeAnswer RunDdeCommands(std::wstring_view text,

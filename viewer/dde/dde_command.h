@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -82,6 +83,15 @@ enum class DdeAnswer { kAck, kNotProcessed };
 
 // The text of execute data: UTF-16 code units up to the first 0.
 std::wstring DdeExecuteText(const void* data, size_t size);
+
+// The text of an execute transaction, from the data as the client sent it
+// (`sent`, when known) and as DDEML handed it to the callback (`handed`).
+// Some DDEML implementations take UTF-16 data that holds a character above
+// 255 for ANSI text and hand over its conversion, which has lost the text;
+// data sent as UTF-16 commands (after blanks, a '[') is therefore read as
+// sent, anything else as handed.
+std::wstring DdeTransactionText(std::span<const unsigned char> sent,
+                                std::span<const unsigned char> handed);
 
 // Carries out every command of `text` in order through `run`, which returns
 // false for a command it cannot carry out. The first command that the parser

@@ -396,7 +396,9 @@ int32_t PrintFileRange(const PrintRequest& request, const PrintSettings& setting
   }
 
   if (titlesFull) result = 0;
-  host.EndJob(result < 0 || titlesFull);
+  // A document the spooler would not end printed nothing, whatever its
+  // pages did: reported, and no pages counted.
+  if (!host.EndJob(result < 0 || titlesFull) && result > 0) failed = true;
   if (failed && result >= 0) {
     notifier.Message(L"Printing error occurred.", kAppTitle, kIconExclamation, owner);
     return -1;

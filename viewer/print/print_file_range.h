@@ -97,8 +97,9 @@ class PrintJobHost {
   // any message. `chosen` receives the dialog's range.
   virtual PrintSurface* StartJob(const JobStart& job, ChosenRange& chosen) = 0;
   // Ends the job; `abandon` throws the document away (a cancel or a
-  // spooling failure).
-  virtual void EndJob(bool abandon) = 0;
+  // spooling failure). False when the document could not be ended, so
+  // that nothing was printed.
+  virtual bool EndJob(bool abandon) = 0;
   virtual LocalTime Now() = 0;
   virtual RegionalSettings Regional() = 0;
 };

@@ -11,11 +11,19 @@ constexpr size_t kMaxFileName = 259;  // MAX_PATH less the terminator
 
 // Codes 1 to 32 separate tokens. Everything above 32, including bytes of 128
 // and more, belongs to a token.
-bool IsSeparator(unsigned char c) { return c >= 1 && c <= 32; }
+bool IsSeparator(char32_t c) { return c >= 1 && c <= 32; }
 
-bool IsLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsLetter(char32_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-int LetterIndex(unsigned char c) { return (c >= 'a' ? c - 'a' : c - 'A'); }
+int LetterIndex(char32_t c) { return static_cast<int>(c >= 'a' ? c - 'a' : c - 'A'); }
+
+// The code of one unit: a byte as its own value (0-255), a wide character
+// as itself.
+char32_t Unit(char c) { return static_cast<unsigned char>(c); }
+char32_t Unit(wchar_t c) { return static_cast<char32_t>(c); }
+
+template <typename Char>
+CommandLine Parse(std::basic_string_view<Char> raw);
 
 }  // namespace
 
@@ -23,6 +31,25 @@ char CommandLine::Switch(char letter) const {
   const auto c = static_cast<unsigned char>(letter);
   return IsLetter(c) ? switches[LetterIndex(c)] : 0;
 }
+
+CommandLine ParseCommandLine(std::string_view raw) { return Parse(raw); }
+
+CommandLine ParseCommandLine(std::wstring_view raw) { return Parse(raw); }
+
+CommandLine ParseProgramCommandLine(std::wstring_view full) {
+  // The program name as the system's start-up code skips it: a quoted name
+  // runs to its closing quote, any other to the first blank.
+  size_t i = 0;
+  if (!full.empty() && full[0] == L'"') {
+    i = full.find(L'"', 1);
+    i = i == std::wstring_view::npos ? full.size() : i + 1;
+  } else {
+    while (i < full.size() && full[i] > L' ') ++i;
+  }
+  return Parse(full.substr(i));
+}
+
+namespace {
 
 // The line is read as the rules say, with nothing looked at twice:
 // - a byte 0 ends the line, as it would end the C string the line comes from;
@@ -35,12 +62,13 @@ char CommandLine::Switch(char letter) const {
 //   separators inside a second quoted name never start new tokens;
 // - an empty quoted name ("") is not a file name: a later token may give one,
 //   and without one the viewer opens "*.*".
-CommandLine ParseCommandLine(std::string_view raw) {
+template <typename Char>
+CommandLine Parse(std::basic_string_view<Char> raw) {
   CommandLine result;
   bool haveFile = false;
-  size_t end = raw.find('\0');
-  if (end == std::string_view::npos) end = raw.size();
-  auto at = [&](size_t i) { return static_cast<unsigned char>(raw[i]); };
+  size_t end = raw.find(Char{0});
+  if (end == std::basic_string_view<Char>::npos) end = raw.size();
+  auto at = [&](size_t i) { return Unit(raw[i]); };
 
   size_t i = 0;
   while (i < end) {
@@ -48,7 +76,7 @@ CommandLine ParseCommandLine(std::string_view raw) {
       ++i;
       continue;
     }
-    const unsigned char first = at(i);
+    const char32_t first = at(i);
     if (first == '-' || first == '/') {
       ++i;
       if (i < end && (at(i) == 'V' || at(i) == 'v')) {
@@ -88,4 +116,5 @@ CommandLine ParseCommandLine(std::string_view raw) {
   return result;
 }
 
+}  // namespace
 }  // namespace zorvo

@@ -20,7 +20,11 @@ struct CommandLine {
   char Switch(char letter) const;
 };
 
-// Scans the raw 8-bit command line (without the program name) once.
+// Scans the raw command line (without the program name) once: 8-bit, each
+// byte one character of the same code, or wide, as the system hands it over.
 CommandLine ParseCommandLine(std::string_view raw);
+CommandLine ParseCommandLine(std::wstring_view raw);
+// The same for the whole wide command line, the program name first.
+CommandLine ParseProgramCommandLine(std::wstring_view full);
 
 }  // namespace zorvo

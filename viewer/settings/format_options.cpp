@@ -99,7 +99,9 @@ void LoadFormatKind(std::wstring_view section) {
   o.FontItalic = static_cast<uint8_t>(ProfileGetInt(section, L"FontItalic", 0));
   o.EscExit = ProfileGetInt(section, L"EscExit", 0);
   o.SaveWindowPos = false;
-  o.FreezeColumns = ProfileGetInt(section, L"FreezeColumns", 0);
+  // As many as the Freeze Columns dialog offers: more would overflow the
+  // widths that painting works out.
+  o.FreezeColumns = std::clamp(ProfileGetInt(section, L"FreezeColumns", 0), 0, 255);
   o.CuaKeyboard = ProfileGetInt(section, L"CuaKeyboard", o.CuaKeyboard);
   o.ShowMessages = ProfileGetInt(section, L"ShowMessages", o.ShowMessages);
   DeriveCodeBits();
@@ -118,9 +120,13 @@ void LoadGlobalSettings() {
   g.ShowMessages = ProfileGetInt(s, L"ShowMessages", g.ShowMessages);
   g.PrintMessages = ProfileGetInt(s, L"PrintMessages", g.PrintMessages);
   g.FastMouseDelay = std::max(ProfileGetInt(s, L"FastMouseDelay", g.FastMouseDelay), 1);
-  g.FastMouseLines = std::max(ProfileGetInt(s, L"FastMouseLines", g.FastMouseLines), 0);
+  // A drag scrolls at most a screen table of lines a step: more would
+  // overflow where the step is added to a line index.
+  g.FastMouseLines =
+      std::clamp(ProfileGetInt(s, L"FastMouseLines", g.FastMouseLines), 0, kScreenLines);
   g.SlowMouseDelay = std::max(ProfileGetInt(s, L"SlowMouseDelay", g.SlowMouseDelay), 1);
-  g.SlowMouseLines = std::max(ProfileGetInt(s, L"SlowMouseLines", g.SlowMouseLines), 0);
+  g.SlowMouseLines =
+      std::clamp(ProfileGetInt(s, L"SlowMouseLines", g.SlowMouseLines), 0, kScreenLines);
   g.PageIndexingDelay = ProfileGetInt(s, L"PageIndexingDelay", g.PageIndexingDelay);
   g.PageIndexingBuffer = ProfileGetInt(s, L"PageIndexingBuffer", g.PageIndexingBuffer);
   g.PageIndexingBudget =
@@ -146,7 +152,10 @@ void LoadPageSetup(std::wstring_view section) {
   p.PrintFontAutoSize = ProfileGetInt(section, L"PrintFontAutoSize", 0) != 0;
   p.PrintMessages = ProfileGetInt(section, L"PrintMessages", 0) != 0;
   const std::wstring margins = ProfileGetText(section, L"PageMargins", L"", 64);
-  if (!margins.empty()) p.PageMargins = FourNumbers(margins);
+  if (!margins.empty()) {
+    p.PageMargins = FourNumbers(margins);
+    for (int32_t& margin : p.PageMargins) margin = std::clamp(margin, 0, kMaxPageMargin);
+  }
 }
 
 int SavePageSetup(std::wstring_view section) {

@@ -87,6 +87,9 @@ struct GlobalSettings {
   int32_t AltMenu = 0;
 };
 
+// The widest margin, in hundredths of an inch (the Page Setup dialog's 3 in).
+inline constexpr int32_t kMaxPageMargin = 300;
+
 struct PageSetup {
   uint32_t PrintOptions = 0x6FF;
   std::array<int32_t, 4> PageMargins{50, 50, 50, 50};  // top, left, right, bottom; 1/100 inch

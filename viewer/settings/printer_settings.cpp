@@ -55,7 +55,12 @@ int SavePrinterSettings(std::wstring_view section) {
         ProfileWriteText(section, k.key, nullptr);
       }
     }
-    const std::wstring device = dm->deviceName.substr(0, kDeviceNameChars);
+    // The device-mode record holds 31 characters of the name; the names
+    // record holds it whole, and a cut name opens no printer.
+    const std::wstring device =
+        printer.devNames && printer.devNames->device.starts_with(dm->deviceName)
+            ? printer.devNames->device
+            : dm->deviceName.substr(0, kDeviceNameChars);
     ProfileWriteText(section, L"PrtDevice", device.c_str());
     ProfileWriteUnsigned(section, L"PrtSpecVersion", dm->specVersion);
     ProfileWriteUnsigned(section, L"PrtDriverVersion", dm->driverVersion);
@@ -74,7 +79,10 @@ int LoadPrinterSettings(std::wstring_view section) {
     dm.*k.value = static_cast<int16_t>(ProfileGetInt(section, k.key, 0));
     if (dm.*k.value != 0) dm.fields |= k.bit;
   }
-  dm.deviceName = ProfileGetText(section, L"PrtDevice", L"", kDeviceNameChars + 1);
+  // The whole name for the names record; older profiles hold at most 31
+  // characters, which read as before.
+  const std::wstring device = ProfileGetText(section, L"PrtDevice", L"", kNameTextCapacity);
+  dm.deviceName = device.substr(0, kDeviceNameChars);
   dm.specVersion = static_cast<uint16_t>(ProfileGetInt(section, L"PrtSpecVersion", 0));
   dm.driverVersion = static_cast<uint16_t>(ProfileGetInt(section, L"PrtDriverVersion", 0));
   if (dm == DeviceMode{}) {
@@ -87,7 +95,6 @@ int LoadPrinterSettings(std::wstring_view section) {
 
   std::wstring driver = ProfileGetText(section, L"PrtDriver", L"", kNameTextCapacity);
   std::wstring output = ProfileGetText(section, L"PrtOutput", L"", kNameTextCapacity);
-  const std::wstring& device = printer.devMode->deviceName;
   const size_t needed =
       kDeviceNamesHeader + driver.size() + 1 + device.size() + 1 + output.size() + 1;
   if (!printer.devNames || printer.devNames->capacity < needed) {

@@ -31,7 +31,7 @@ bool EqualNoCase(const Text& a, const Text& b) {
 // Moves the entry at `index` (or the one equal to `text`, or `text` itself,
 // dropping the last entry) to the front; `text` takes the stored spelling.
 template <typename Text, size_t N>
-void MoveToFront(std::array<Text, N>& entries, int index, Text& text) {
+void MoveToFront(std::array<Text, N>& entries, int index, Text& text, bool takeListedSpelling) {
   size_t k = N - 1;
   if (index >= 0 && static_cast<size_t>(index) < N) {
     k = static_cast<size_t>(index);
@@ -40,7 +40,7 @@ void MoveToFront(std::array<Text, N>& entries, int index, Text& text) {
     for (size_t i = 0; i < N; ++i) {
       if (EqualNoCase(entries[i], text)) {
         k = i;
-        text = entries[i];
+        if (takeListedSpelling) text = entries[i];
         break;
       }
     }
@@ -93,7 +93,8 @@ void AddRecentFile(std::wstring& path) {
   if (path.empty()) return;
   if (path.size() > kPathChars) path.resize(kPathChars);
   RecentFileList& list = RecentFiles();
-  MoveToFront(list.entries, -1, path);
+  // A file opens under the spelling listed for it.
+  MoveToFront(list.entries, -1, path, true);
   list.count = 0;
   while (list.count < kRecentFiles && !list.entries[list.count].empty()) ++list.count;
 }
@@ -101,8 +102,11 @@ void AddRecentFile(std::wstring& path) {
 int SaveRecentFiles() {
   if (ProfileReadOnly() != 0 || !RecentListSwitches().MruFiles) return 0;
   const RecentFileList& list = RecentFiles();
-  for (int n = 1; n <= list.count; ++n) {
-    ProfileWriteText(kFilesSection, NumberedKey(L"File", n).c_str(), list.entries[n - 1].c_str());
+  // Keys above the count are deleted: loading skips gaps, so an old key
+  // left there would come back as a second entry of its file.
+  for (int n = 1; n <= kRecentFiles; ++n) {
+    ProfileWriteText(kFilesSection, NumberedKey(L"File", n).c_str(),
+                     n <= list.count ? list.entries[n - 1].c_str() : nullptr);
   }
   return 1;
 }
@@ -123,7 +127,10 @@ int AddRecentSearch(RecentSearchList& list, int index, std::string& text) {
   if (text.size() > kSearchBytes) text.resize(kSearchBytes);
   // An empty text is never searched for; moving it would put a blank first.
   if (index < 0 && text.empty()) return 0;
-  MoveToFront(list.entries, index, text);
+  // A typed text keeps its own spelling, also where it differs from a
+  // listed one only in letter case: a case-sensitive search looks for what
+  // was typed, and the list keeps that spelling in place of the old one.
+  MoveToFront(list.entries, index, text, false);
   return static_cast<int>(text.size());
 }
 

@@ -1,9 +1,13 @@
 #include "viewer/dde/win32/dde_server.h"
 
+#include <dde.h>
 #include <ddeml.h>
 
+#include <algorithm>
 #include <array>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "common/exception_guard.h"
 #include "common/notifier.h"
@@ -12,6 +16,7 @@
 #include "viewer/file/search.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/frame.h"
+#include "viewer/print/win32/print_job.h"
 #include "viewer/resources/resource.h"
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/setups.h"
@@ -35,11 +40,62 @@ struct Server {
   HWND target = nullptr;
   bool busy = false;         // an execute string is being carried out
   bool stopPending = false;  // asked to stop meanwhile
+  // Conversations whose transactions wait (callbacks disabled) until the
+  // execute string they sent has been answered.
+  std::vector<HCONV> held;
+  HHOOK hook = nullptr;  // sees the execute data as the clients sent it
 };
 Server server;
 
+// Execute data as a client sent it, by the conversation window it came to,
+// in the order it came. DDEML may hand the callback a lossy conversion of
+// it (see DdeTransactionText).
+struct SentData {
+  HWND window;
+  std::vector<unsigned char> bytes;
+};
+std::vector<SentData>& Sent() {
+  static std::vector<SentData> sent;
+  return sent;
+}
+
+LRESULT CALLBACK WatchMessages(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* message = reinterpret_cast<const MSG*>(lParam);
+  if (code == HC_ACTION && wParam == PM_REMOVE && message->message == WM_DDE_EXECUTE) {
+    std::vector<SentData>& sent = Sent();
+    // What DDEML dropped (a conversation that ended with data queued) goes.
+    std::erase_if(sent, [](const SentData& s) { return !IsWindow(s.window); });
+    if (sent.size() >= 64) sent.erase(sent.begin());
+    SentData data{message->hwnd, {}};
+    const auto memory = reinterpret_cast<HGLOBAL>(message->lParam);
+    if (const auto* bytes = static_cast<const unsigned char*>(GlobalLock(memory))) {
+      data.bytes.assign(bytes, bytes + GlobalSize(memory));
+      GlobalUnlock(memory);
+    }
+    sent.push_back(std::move(data));
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The data sent through `conversation` that its callback is handling now.
+std::vector<unsigned char> TakeSent(HCONV conversation) {
+  CONVINFO info{};
+  info.cb = sizeof info;
+  if (!DdeQueryConvInfo(conversation, QID_SYNC, &info)) return {};
+  std::vector<SentData>& sent = Sent();
+  const auto it = std::find_if(sent.begin(), sent.end(),
+                               [&](const SentData& s) { return s.window == info.hwnd; });
+  if (it == sent.end()) return {};
+  std::vector<unsigned char> bytes = std::move(it->bytes);
+  sent.erase(it);
+  return bytes;
+}
+
 void StopNow() {
   if (!server.instance) return;
+  // DdeUninitialize ends the held conversations with all the others.
+  if (server.hook) UnhookWindowsHookEx(server.hook);
+  Sent().clear();
   if (server.service) DdeFreeStringHandle(server.instance, server.service);
   if (server.topic) DdeFreeStringHandle(server.instance, server.topic);
   DdeNameService(server.instance, nullptr, nullptr, DNS_UNREGISTER);
@@ -54,15 +110,39 @@ void CALLBACK StopLater(HWND, UINT, UINT_PTR timer, DWORD) {
   if (!server.busy) StopNow();
 }
 
+// Lets the held conversations go on, from the message loop, once no execute
+// string runs: what they sent meanwhile (an end, another string) is handled
+// now, outside every callback.
+void CALLBACK ReleaseHeld(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  if (server.busy || !server.instance) return;  // the next string's end comes back here
+  const std::vector<HCONV> held = std::move(server.held);
+  server.held.clear();
+  for (HCONV conversation : held) {
+    if (server.instance) DdeEnableCallback(server.instance, conversation, EC_ENABLEALL);
+  }
+}
+
 // Busy from here to the end of the scope, however it ends. While busy, every
 // new conversation is refused. The service name stays registered meanwhile:
 // unregistering it ends every conversation of that name under Wine, the one
 // being answered included, which DDEML then answers through freed memory.
+//
+// The conversation being answered is held for as long: its commands may run
+// a message loop (a print job, a dialog), and a client that gives up and
+// disconnects meanwhile would otherwise have its conversation freed under
+// the transaction that DDEML answers when the callback returns.
 class BusyScope {
  public:
-  BusyScope() { server.busy = true; }
+  explicit BusyScope(HCONV conversation) {
+    server.busy = true;
+    if (conversation && DdeEnableCallback(server.instance, conversation, EC_DISABLE)) {
+      server.held.push_back(conversation);
+    }
+  }
   ~BusyScope() {
     server.busy = false;
+    if (!server.held.empty()) SetTimer(nullptr, 0, 0, ReleaseHeld);
     if (server.stopPending) SetTimer(nullptr, 0, 0, StopLater);
   }
   BusyScope(const BusyScope&) = delete;
@@ -170,21 +250,22 @@ bool Carry(const DdeCommand& command) {
   return false;
 }
 
-HDDEDATA Execute(HSZ topic, HDDEDATA data) {
-  BusyScope busy;
+HDDEDATA Execute(HCONV conversation, HSZ topic, HDDEDATA data,
+                 const std::vector<unsigned char>& sent) {
+  BusyScope busy(conversation);
   if (DdeCmpStringHandles(topic, server.topic) != 0) return DDE_FNOTPROCESSED;
   const DWORD size = DdeGetData(data, nullptr, 0, 0);
-  if (size > kDdeMaxExecuteBytes) return DDE_FNOTPROCESSED;
+  if (size > kDdeMaxExecuteBytes || sent.size() > kDdeMaxExecuteBytes) return DDE_FNOTPROCESSED;
   // Zero-filled beyond the data, so the text always ends.
   std::array<unsigned char, 2 * kDdeMaxExecuteBytes> buffer{};
   DdeGetData(data, buffer.data(), size, 0);
-  const std::wstring text = DdeExecuteText(buffer.data(), size);
+  const std::wstring text = DdeTransactionText(sent, std::span(buffer.data(), size));
   return reinterpret_cast<HDDEDATA>(
       RunDdeCommands(text, Carry) == DdeAnswer::kAck ? DDE_FACK : DDE_FNOTPROCESSED);
 }
 
-HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV, HSZ hsz1, HSZ hsz2, HDDEDATA data, ULONG_PTR,
-                           ULONG_PTR) {
+HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV conversation, HSZ hsz1, HSZ hsz2, HDDEDATA data,
+                           ULONG_PTR, ULONG_PTR) {
   return Guarded(
       [&]() -> HDDEDATA {
         switch (type) {
@@ -192,12 +273,17 @@ HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV, HSZ hsz1, HSZ hsz2, HDDEDATA 
             return reinterpret_cast<HDDEDATA>(!server.busy &&
                                               DdeCmpStringHandles(hsz2, server.service) == 0 &&
                                               DdeCmpStringHandles(hsz1, server.topic) == 0);
-          case XTYP_EXECUTE:
+          case XTYP_EXECUTE: {
+            const std::vector<unsigned char> sent = TakeSent(conversation);
             // A conversation made before the busy time may still send (from
             // a dialog's message loop): it hears that the server is busy
             // rather than running its commands inside the ones under way.
-            if (server.busy) return reinterpret_cast<HDDEDATA>(DDE_FBUSY);
-            return Execute(hsz1, data);
+            // While a print job runs, only its Cancel button may change
+            // anything: the job is printing the file, the tags and the
+            // selection as they are.
+            if (server.busy || PrintJobActive()) return reinterpret_cast<HDDEDATA>(DDE_FBUSY);
+            return Execute(conversation, hsz1, data, sent);
+          }
           default:
             return nullptr;
         }
@@ -224,6 +310,7 @@ bool StartDdeServer(HWND window) {
   }
   server.instance = instance;
   server.target = window;
+  server.hook = SetWindowsHookExW(WH_GETMESSAGE, WatchMessages, nullptr, GetCurrentThreadId());
   server.service = DdeCreateStringHandleW(instance, kAppTitle, CP_WINUNICODE);
   server.topic = DdeCreateStringHandleW(instance, kTopic, CP_WINUNICODE);
   if (!DdeNameService(instance, server.service, nullptr, DNS_REGISTER)) {

@@ -59,8 +59,16 @@ void SetMarks(HWND window) {
     return;
   }
   view.selection = next.remaining;
-  GoToReload(window, *next.at);
+  const PositionOutcome moved = PositionView(window, PositionKind::kGotoOffsetReload, *next.at);
   Repaint(window);
+  if (moved.errorReport) {
+    // The rebuild failed (the file went, a format that cannot lay out the
+    // lines) and its report shows in place of the file: going on would
+    // fail and report again at every step, for ever.
+    view.returnPosition = -1;
+    SendMessageW(window, UM_SELECT_CLEAR, 0, 0);
+    return;
+  }
   PostMessageW(window, WM_COMMAND, IDM_SETMARKS, 0);
 }
 

@@ -10,10 +10,10 @@
 
 namespace zorvo {
 
-void LoadViewerSettings(const char* commandLine) {
+void LoadViewerSettings(const wchar_t* commandLine) {
   Startup& startup = StartupState();
   startup.profilePath = BesideProgram(L"ZORVO.INI").substr(0, 261);
-  startup.commandLine = ParseCommandLine(commandLine ? commandLine : "");
+  startup.commandLine = ParseProgramCommandLine(commandLine ? commandLine : L"");
   StartupLoad(startup.profilePath, startup.commandLine);
 }
 
@@ -35,10 +35,9 @@ HWND CreateMainWindow(HINSTANCE instance) {
   // system choose.
   const auto& pos = ViewOptions().WindowPos;
   auto pick = [](int32_t value) { return value == kDefaultPosition ? CW_USEDEFAULT : value; };
-  return CreateWindowW(kWindowClass, kAppTitle,
-                       WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL | WS_CLIPCHILDREN,
-                       pick(pos[1]), pick(pos[0]), pick(pos[3]), pick(pos[2]), nullptr, nullptr,
-                       instance, nullptr);
+  return CreateWindowW(
+      kWindowClass, kAppTitle, WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL | WS_CLIPCHILDREN,
+      pick(pos[1]), pick(pos[0]), pick(pos[3]), pick(pos[2]), nullptr, nullptr, instance, nullptr);
 }
 
 int ShowCode(int show) {
@@ -59,7 +58,7 @@ int RunMessageLoop(HWND window, HACCEL accelerators) {
   return got == 0 ? static_cast<int>(message.wParam) : kExitLoopFailed;
 }
 
-int RunViewer(HINSTANCE instance, const char* commandLine, int show) {
+int RunViewer(HINSTANCE instance, const wchar_t* commandLine, int show) {
   SetInstance(instance);
   LoadViewerSettings(commandLine);
   // What viewers that did not end cleanly left behind.

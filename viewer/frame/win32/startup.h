@@ -5,9 +5,9 @@
 
 namespace zorvo {
 
-// Loads the settings and applies the command line (the raw 8-bit line
-// without the program name).
-void LoadViewerSettings(const char* commandLine);
+// Loads the settings and applies the command line (the whole wide line, the
+// program name first).
+void LoadViewerSettings(const wchar_t* commandLine);
 // Registers the window class; false when the system refuses.
 bool RegisterMainClass(HINSTANCE instance);
 // Creates the main window at the saved position; null on failure.
@@ -25,6 +25,6 @@ enum ExitCode : int {
 // accelerators for `window`; the quit message's code, or kExitLoopFailed.
 int RunMessageLoop(HWND window, HACCEL accelerators);
 // The whole program: returns the exit code.
-int RunViewer(HINSTANCE instance, const char* commandLine, int show);
+int RunViewer(HINSTANCE instance, const wchar_t* commandLine, int show);
 
 }  // namespace zorvo

@@ -3,6 +3,8 @@
 
 #include "viewer/frame/win32/startup.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
-  return zorvo::RunViewer(instance, commandLine, show);
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  // The wide command line: the 8-bit one has lost every character of a file
+  // name that the ANSI code page lacks.
+  return zorvo::RunViewer(instance, GetCommandLineW(), show);
 }

@@ -411,15 +411,16 @@ HDC StartPrintJob(HWND owner, const JobStart& start, ChosenRange& chosen) {
   return dc;
 }
 
-void EndPrintJob(HWND owner, HDC dc, bool abandon) {
+bool EndPrintJob(HWND owner, HDC dc, bool abandon) {
   JobState& job = Job();
   if (!job.ownerWasDisabled) EnableWindow(owner, TRUE);
+  bool ended = true;
   if (dc) {
     if (job.documentStarted) {
       if (abandon) {
         AbortDoc(dc);
       } else {
-        EndDoc(dc);
+        ended = EndDoc(dc) > 0;
       }
     }
     DeleteDC(dc);
@@ -428,6 +429,7 @@ void EndPrintJob(HWND owner, HDC dc, bool abandon) {
   HWND close = job.closeHeld;
   job = JobState{};
   if (close) PostMessageW(close, WM_CLOSE, 0, 0);
+  return ended;
 }
 
 void PrintSetupCommand(HWND owner) {
@@ -482,10 +484,10 @@ PrintSurface* WindowPrintHost::StartJob(const JobStart& job, ChosenRange& chosen
   return surface_.get();
 }
 
-void WindowPrintHost::EndJob(bool abandon) {
+bool WindowPrintHost::EndJob(bool abandon) {
   // The surface lets go of its fonts before the device context goes.
   surface_.reset();
-  EndPrintJob(owner_, Job().dc, abandon);
+  return EndPrintJob(owner_, Job().dc, abandon);
 }
 
 LocalTime WindowPrintHost::Now() {

@@ -26,7 +26,7 @@ class WindowPrintHost : public PrintJobHost {
   explicit WindowPrintHost(HWND owner);
   ~WindowPrintHost() override;
   PrintSurface* StartJob(const JobStart& job, ChosenRange& chosen) override;
-  void EndJob(bool abandon) override;
+  bool EndJob(bool abandon) override;
   LocalTime Now() override;
   RegionalSettings Regional() override;
 
@@ -40,8 +40,9 @@ class WindowPrintHost : public PrintJobHost {
 // dialog and disables `owner`. Null when no job started.
 HDC StartPrintJob(HWND owner, const JobStart& job, ChosenRange& chosen);
 // Enables `owner` again, ends (or with `abandon` throws away) the document,
-// deletes `dc` and the abort dialog. Safe with a null `dc`.
-void EndPrintJob(HWND owner, HDC dc, bool abandon);
+// deletes `dc` and the abort dialog. Safe with a null `dc`. False when the
+// document could not be ended.
+bool EndPrintJob(HWND owner, HDC dc, bool abandon);
 // A job is running.
 bool PrintJobActive();
 // While a job runs, a request to close `window` waits for its end; true
