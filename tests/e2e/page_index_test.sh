@@ -67,7 +67,8 @@ killed=$(comm -13 <(echo "$kept") <(new_index))
 [ -n "$killed" ] || fail "no index file of the viewer to be killed"
 disown "$pid"  # no word from the shell about the job it was
 kill -9 "$(xdotool getwindowpid "$window")"
-for _ in $(seq 100); do xdotool getwindowname "$window" >/dev/null 2>&1 || break; sleep 0.1; done
+gone() { ! xdotool getwindowname "$1" >/dev/null 2>&1; }
+wait_for 10 gone "$window" || fail "the killed viewer's window is still there"
 [ -f "$killed" ] || fail "the killed viewer's index file went with it"
 start later.txt
 [ ! -f "$killed" ] || fail "the killed viewer's index file is still there: $killed"
@@ -77,8 +78,8 @@ start later.txt
 for w in "$window" "$running"; do
   window=$w
   menu x
-  for _ in $(seq 100); do xdotool getwindowname "$w" >/dev/null 2>&1 || break; sleep 0.1; done
+  wait_for 10 gone "$w" || fail "a viewer did not close on File > Exit"
 done
-for _ in $(seq 100); do [ -z "$(new_index)" ] && break; sleep 0.1; done
-[ -z "$(new_index)" ] || fail "index files left after closing: $(new_index)"
+no_index() { [ -z "$(new_index)" ]; }
+wait_for 10 no_index || fail "index files left after closing: $(new_index)"
 echo "a killed viewer's index file removed by the next viewer, a running one's kept"
