@@ -30,8 +30,10 @@ start() {  # start [NAME]: a viewer on a copy of the paged file
   [ -f "$name" ] || cp paged.txt "$name"
   "$WINE_RUN" "$viewer" "$(echo "Z:$PWD/$name" | tr / '\\')" &
   pid=$!
-  window=$(timeout 60 xdotool search --sync --name "^$name - Tessary\$" | head -1) ||
-    fail "no viewer window on $name"
+  # Searched again and again: a search that meets the windows of a viewer
+  # that is just ending can fail on them.
+  shown() { window=$(xdotool search --name "^$name - Tessary\$" 2>/dev/null | head -1); [ -n "$window" ]; }
+  wait_for 60 shown || fail "no viewer window on $name"
   sleep 2
 }
 new_index() {  # the index files the viewer made
