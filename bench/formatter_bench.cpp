@@ -217,6 +217,15 @@ void BM_RawForward(benchmark::State& state) {
 }
 BENCHMARK(BM_RawForward)->ArgName("crlf")->Arg(0)->Unit(benchmark::kMillisecond);
 
+// Hex Dump and Raw Text a screen's table at a time (argument: 1 Hex, 2 Raw).
+void BM_FixedForwardBatches(benchmark::State& state) {
+  FormatParams params;
+  params.lineLength = 80;
+  ForwardThroughput(state, state.range(0) == kFormatHex ? FormatHex : FormatRaw, params,
+                    kScreenLines, kScreenText);
+}
+BENCHMARK(BM_FixedForwardBatches)->ArgName("format")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
 // The search's scan alone over 512 KiB of the log, as the search reads it
 // (in the processor's cache), for each way of scanning: no match, so every
 // byte is scanned. Arguments: way (2 SSE2, 3 AVX2), pattern, case-sensitive.

@@ -1,5 +1,8 @@
 #include "viewer/file/display_copy.h"
 
+#include <algorithm>
+#include <cstring>
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 #define ZORVO_COPY_X86 1
@@ -21,6 +24,47 @@ int64_t CopyToTabPlain(const DisplayCopy& c, const unsigned char* src, int64_t n
     out[k] = static_cast<char>(c.table_[src[k]]);
   }
   return n;
+}
+
+// The column after a tab at `col`. Tab lengths are mostly powers of two,
+// which need no division.
+inline int32_t NextTabStop(int32_t col, int32_t tabLength) {
+  if ((tabLength & (tabLength - 1)) == 0) return (col | (tabLength - 1)) + 1;
+  return (col / tabLength + 1) * tabLength;
+}
+
+// Runs up to the next tab through `copyToTab`, then the tab's spaces.
+template <typename CopyToTab>
+inline int32_t ExpandWith(CopyToTab copyToTab, const unsigned char* src, int64_t n, char* out,
+                          int32_t room, int32_t tabLength, int32_t lineLength,
+                          int64_t& consumed) {
+  int32_t col = 0;
+  int64_t i = 0;
+  while (i < n) {
+    const int64_t m = std::min<int64_t>(n - i, room - col);
+    const int64_t run = copyToTab(src + i, m, out + col);
+    col += static_cast<int32_t>(run);
+    i += run;
+    if (run == m) break;  // done, or out of room
+    const int32_t stop = std::min(lineLength, NextTabStop(col, tabLength));
+    if (stop > room) break;
+    if (stop - col <= 8 && room - col >= 8) {
+      std::memcpy(out + col, "        ", 8);  // what lies past the stop is written over
+    } else {
+      std::memset(out + col, ' ', static_cast<size_t>(stop - col));
+    }
+    col = stop;
+    ++i;
+  }
+  consumed = i;
+  return col;
+}
+
+int32_t ExpandTabsPlain(const DisplayCopy& c, const unsigned char* src, int64_t n, char* out,
+                        int32_t room, int32_t tabLength, int32_t lineLength, int64_t& consumed) {
+  return ExpandWith(
+      [&c](const unsigned char* s, int64_t m, char* o) { return CopyToTabPlain(c, s, m, o); },
+      src, n, out, room, tabLength, lineLength, consumed);
 }
 
 #if ZORVO_COPY_X86
@@ -100,6 +144,14 @@ int64_t CopyToTabSse2(const DisplayCopy& c, const unsigned char* src, int64_t n,
     if (tabs) return n - 16 + __builtin_ctz(tabs);
   }
   return n;
+}
+
+// Runs between tabs are short: 16 bytes at a time serve them as well as 32.
+int32_t ExpandTabsSse2(const DisplayCopy& c, const unsigned char* src, int64_t n, char* out,
+                       int32_t room, int32_t tabLength, int32_t lineLength, int64_t& consumed) {
+  return ExpandWith(
+      [&c](const unsigned char* s, int64_t m, char* o) { return CopyToTabSse2(c, s, m, o); },
+      src, n, out, room, tabLength, lineLength, consumed);
 }
 
 #define ZORVO_AVX2 __attribute__((target("avx2")))
@@ -195,15 +247,18 @@ DisplayCopy::DisplayCopy(const CodeTable& table, detail::ScanPath path) : table_
   high_ = static_cast<unsigned char>(bestHigh);
   copy_ = CopyPlain;
   copyToTab_ = CopyToTabPlain;
+  expandTabs_ = ExpandTabsPlain;
 #if ZORVO_COPY_X86
   // A table that leaves too few bytes alone gains nothing from runs.
   if (bestHigh - bestLow < 32) return;
   if (path == detail::ScanPath::kAvx2) {
     copy_ = CopyAvx2;
     copyToTab_ = CopyToTabAvx2;
+    expandTabs_ = ExpandTabsSse2;
   } else if (path == detail::ScanPath::kSse2) {
     copy_ = CopySse2;
     copyToTab_ = CopyToTabSse2;
+    expandTabs_ = ExpandTabsSse2;
   }
 #else
   (void)path;

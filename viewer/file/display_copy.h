@@ -25,11 +25,23 @@ class DisplayCopy {
     return copyToTab_(*this, src, n, out);
   }
 
+  // Writes the display characters of src[0, n) from column 0 of `out` with
+  // every tab expanded to spaces up to the next multiple of `tabLength`, but
+  // not beyond `lineLength`, within `room` columns. Returns the columns
+  // written; `consumed` receives the bytes shown, fewer than n when the room
+  // ran out. The columns up to `room` may be written too.
+  int32_t ExpandTabs(const unsigned char* src, int64_t n, char* out, int32_t room,
+                     int32_t tabLength, int32_t lineLength, int64_t& consumed) const {
+    return expandTabs_(*this, src, n, out, room, tabLength, lineLength, consumed);
+  }
+
   unsigned char operator[](unsigned char b) const { return table_[b]; }
 
   // The kernels, for the way chosen.
   using CopyFn = void (*)(const DisplayCopy&, const unsigned char*, int64_t, char*);
   using CopyToTabFn = int64_t (*)(const DisplayCopy&, const unsigned char*, int64_t, char*);
+  using ExpandTabsFn = int32_t (*)(const DisplayCopy&, const unsigned char*, int64_t, char*,
+                                   int32_t, int32_t, int32_t, int64_t&);
 
   CodeTable table_;
   // table_[b] == b for every b from low_ to high_; empty when low_ > high_.
@@ -39,6 +51,7 @@ class DisplayCopy {
  private:
   CopyFn copy_;
   CopyToTabFn copyToTab_;
+  ExpandTabsFn expandTabs_;
 };
 
 }  // namespace zorvo

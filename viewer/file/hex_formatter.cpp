@@ -1,6 +1,7 @@
 // The Hex Dump formatter: an address column, the bytes in hex in groups of
 // four, and their display characters.
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -49,6 +50,16 @@ int WriteLine(char* out, const HexLayout& layout, uint64_t address, const unsign
 
 
 #if defined(__SSE2__)
+// The two digits of every byte value, for the address.
+constexpr std::array<char, 512> kHexPairs = [] {
+  std::array<char, 512> pairs{};
+  for (int b = 0; b < 256; ++b) {
+    pairs[2 * b] = kHexDigits[b >> 4];
+    pairs[2 * b + 1] = kHexDigits[b & 0xF];
+  }
+  return pairs;
+}();
+
 // The two hex digits of every byte of src[0, 16): bytes 0-7 in `a`, 8-15 in `b`.
 inline void HexDigits16(const unsigned char* src, __m128i& a, __m128i& b) {
   const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
@@ -70,9 +81,9 @@ int WriteFullLine(char* out, const HexLayout& layout, uint64_t address, const un
                   const DisplayCopy& code) {
   const int width = layout.Width();
   std::memset(out, ' ', static_cast<size_t>(width));
-  for (int k = layout.addressWidth - 3; k >= 0; --k) {
-    out[k] = kHexDigits[address & 0xF];
-    address >>= 4;
+  for (int k = layout.addressWidth - 4; k >= 0; k -= 2) {
+    std::memcpy(out + k, kHexPairs.data() + 2 * (address & 0xFF), 2);
+    address >>= 8;
   }
   char* hex = out + layout.addressWidth;
   const int bytes = layout.BytesPerLine();
@@ -84,7 +95,24 @@ int WriteFullLine(char* out, const HexLayout& layout, uint64_t address, const un
     _mm_storel_epi64(reinterpret_cast<__m128i*>(hex + 18), b);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(hex + 27), _mm_unpackhi_epi64(b, b));
   }
-  code.Copy(src, bytes, out + layout.CharColumn());
+  char* chars = out + layout.CharColumn();
+  if (code.high_ < code.low_) {
+    code.Copy(src, bytes, chars);
+    return width;
+  }
+  // The characters as DisplayCopy makes them, without a call per line.
+  const __m128i low = _mm_set1_epi8(static_cast<char>(code.low_));
+  const __m128i span = _mm_set1_epi8(static_cast<char>(code.high_ - code.low_));
+  for (int j = 0; j < bytes; j += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + j));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(chars + j), v);
+    const __m128i t = _mm_max_epu8(_mm_sub_epi8(v, low), span);
+    auto out = static_cast<uint32_t>(~_mm_movemask_epi8(_mm_cmpeq_epi8(t, span)) & 0xFFFF);
+    for (; out != 0; out &= out - 1) {
+      const int k = j + __builtin_ctz(out);
+      chars[k] = static_cast<char>(code[src[k]]);
+    }
+  }
   return width;
 }
 #endif

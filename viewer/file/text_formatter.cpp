@@ -156,6 +156,13 @@ class TextAssembler {
       full = fit == lineLength_;
       return;
     }
+    // A tab takes at most the tab length in columns: a line too short to
+    // reach the line length even if every byte were a tab fits whole.
+    if ((e - t) * tabLength_ < lineLength_) {
+      renderEnd = e;
+      full = false;
+      return;
+    }
     // Between tabs the columns are the bytes: from tab to tab, looking no
     // further than the columns left on this display line, so that a long
     // line is measured in time proportional to its length, not its square.
@@ -176,29 +183,17 @@ class TextAssembler {
   // returns how many were written. `stoppedAt` receives the index of the
   // first byte not shown.
   int32_t Render(const Piece& piece, char* out, int32_t room, int64_t& stoppedAt) const {
-    int32_t col = 0;
-    int64_t i = piece.from;
     if (!expandTabs_) {
       const int64_t n = std::min<int64_t>(piece.to - piece.from, room);
       code_.Copy(d_ + piece.from, n, out);
       stoppedAt = piece.from + n;
       return static_cast<int32_t>(n);
     }
-    while (i < piece.to) {
-      // The run up to the next tab in one go, then the tab's spaces.
-      const int64_t n = std::min<int64_t>(piece.to - i, room - col);
-      const int64_t run = code_.CopyToTab(d_ + i, n, out + col);
-      col += static_cast<int32_t>(run);
-      i += run;
-      if (run == n) break;  // done, or the text buffer is full
-      const int32_t stop =
-          static_cast<int32_t>(std::min<int64_t>(lineLength_, NextTabStop(col)));
-      if (stop > room) break;
-      while (col < stop) out[col++] = ' ';
-      ++i;
-    }
-    stoppedAt = i;
-    return col;
+    int64_t consumed;
+    const int32_t columns = code_.ExpandTabs(d_ + piece.from, piece.to - piece.from, out, room,
+                                             tabLength_, lineLength_, consumed);
+    stoppedAt = piece.from + consumed;
+    return columns;
   }
 
   // The column after a tab at `col`: the next multiple of the tab length.
