@@ -36,8 +36,7 @@ inline int32_t NextTabStop(int32_t col, int32_t tabLength) {
 // Runs up to the next tab through `copyToTab`, then the tab's spaces.
 template <typename CopyToTab>
 inline int32_t ExpandWith(CopyToTab copyToTab, const unsigned char* src, int64_t n, char* out,
-                          int32_t room, int32_t tabLength, int32_t lineLength,
-                          int64_t& consumed) {
+                          int32_t room, int32_t tabLength, int32_t lineLength, int64_t& consumed) {
   int32_t col = 0;
   int64_t i = 0;
   while (i < n) {
@@ -63,8 +62,8 @@ inline int32_t ExpandWith(CopyToTab copyToTab, const unsigned char* src, int64_t
 int32_t ExpandTabsPlain(const DisplayCopy& c, const unsigned char* src, int64_t n, char* out,
                         int32_t room, int32_t tabLength, int32_t lineLength, int64_t& consumed) {
   return ExpandWith(
-      [&c](const unsigned char* s, int64_t m, char* o) { return CopyToTabPlain(c, s, m, o); },
-      src, n, out, room, tabLength, lineLength, consumed);
+      [&c](const unsigned char* s, int64_t m, char* o) { return CopyToTabPlain(c, s, m, o); }, src,
+      n, out, room, tabLength, lineLength, consumed);
 }
 
 #if ZORVO_COPY_X86
@@ -129,7 +128,10 @@ void CopySse2(const DisplayCopy& c, const unsigned char* src, int64_t n, char* o
   }
 }
 
-int64_t CopyToTabSse2(const DisplayCopy& c, const unsigned char* src, int64_t n, char* out) {
+// Inlined into the tab expansion, which calls it for every run between tabs.
+__attribute__((always_inline)) inline int64_t CopyToTabSse2(const DisplayCopy& c,
+                                                            const unsigned char* src, int64_t n,
+                                                            char* out) {
   if (n < 16) return CopyToTabPlain(c, src, n, out);
   const __m128i low = _mm_set1_epi8(static_cast<char>(c.low_));
   const __m128i span = _mm_set1_epi8(static_cast<char>(c.high_ - c.low_));
@@ -150,8 +152,8 @@ int64_t CopyToTabSse2(const DisplayCopy& c, const unsigned char* src, int64_t n,
 int32_t ExpandTabsSse2(const DisplayCopy& c, const unsigned char* src, int64_t n, char* out,
                        int32_t room, int32_t tabLength, int32_t lineLength, int64_t& consumed) {
   return ExpandWith(
-      [&c](const unsigned char* s, int64_t m, char* o) { return CopyToTabSse2(c, s, m, o); },
-      src, n, out, room, tabLength, lineLength, consumed);
+      [&c](const unsigned char* s, int64_t m, char* o) { return CopyToTabSse2(c, s, m, o); }, src,
+      n, out, room, tabLength, lineLength, consumed);
 }
 
 #define ZORVO_AVX2 __attribute__((target("avx2")))
