@@ -86,44 +86,57 @@ unsigned long Fail(std::wstring* step, const wchar_t* what) {
   return code ? code : ERROR_GEN_FAILURE;
 }
 
-bool DriverInstalled() {
+// Whether the driver is installed; `dataFile` receives the path of the PPD
+// it reads.
+bool DriverInstalled(std::wstring& dataFile) {
   DWORD needed = 0, count = 0;
-  EnumPrinterDriversW(nullptr, const_cast<wchar_t*>(kEnvironment), 1, nullptr, 0, &needed, &count);
+  EnumPrinterDriversW(nullptr, const_cast<wchar_t*>(kEnvironment), 2, nullptr, 0, &needed, &count);
   if (needed == 0) return false;
   std::vector<BYTE> buffer(needed);
-  if (!EnumPrinterDriversW(nullptr, const_cast<wchar_t*>(kEnvironment), 1, buffer.data(), needed,
+  if (!EnumPrinterDriversW(nullptr, const_cast<wchar_t*>(kEnvironment), 2, buffer.data(), needed,
                            &needed, &count)) {
     return false;
   }
-  const auto* drivers = reinterpret_cast<const DRIVER_INFO_1W*>(buffer.data());
+  const auto* drivers = reinterpret_cast<const DRIVER_INFO_2W*>(buffer.data());
   for (DWORD i = 0; i < count; ++i) {
-    if (drivers[i].pName && std::wstring(drivers[i].pName) == kDriver) return true;
+    if (drivers[i].pName && std::wstring(drivers[i].pName) == kDriver) {
+      dataFile = drivers[i].pDataFile ? drivers[i].pDataFile : L"";
+      return true;
+    }
   }
   return false;
 }
 
-bool WritePpd(const std::wstring& directory) {
-  const std::wstring path = directory + L"\\" + kPpdName;
-  CreateDirectoryW(directory.c_str(), nullptr);
+bool WriteFileBytes(const std::wstring& path, const char* bytes, DWORD size) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const bool ok =
-      WriteFile(file, kPpd, sizeof kPpd - 1, &written, nullptr) && written == sizeof kPpd - 1;
+  const bool ok = WriteFile(file, bytes, size, &written, nullptr) && written == size;
   CloseHandle(file);
   return ok;
 }
 
+bool WritePpd(const std::wstring& directory) {
+  CreateDirectoryW(directory.c_str(), nullptr);
+  return WriteFileBytes(directory + L"\\" + kPpdName, kPpd, sizeof kPpd - 1);
+}
+
 unsigned long InstallDriver(std::wstring* step) {
+  std::wstring installed;
+  if (DriverInstalled(installed)) {
+    // The PPD of now, also for a driver installed by an older version.
+    if (!installed.empty() && !WriteFileBytes(installed, kPpd, sizeof kPpd - 1)) {
+      return Fail(step, L"writing the PPD");
+    }
+    return 0;
+  }
   wchar_t directory[MAX_PATH] = {};
   DWORD needed = 0;
   if (!GetPrinterDriverDirectoryW(nullptr, const_cast<wchar_t*>(kEnvironment), 1,
                                   reinterpret_cast<BYTE*>(directory), sizeof directory, &needed)) {
     return Fail(step, L"GetPrinterDriverDirectoryW");
   }
-  // Written every time, so that a driver installed before takes the PPD of now.
   if (!WritePpd(directory)) return Fail(step, L"writing the PPD");
-  if (DriverInstalled()) return 0;
   wchar_t driverFile[] = L"wineps.drv";
   wchar_t dataFile[MAX_PATH];
   lstrcpynW(dataFile, kPpdName, MAX_PATH);
