@@ -80,7 +80,12 @@ inline void HexDigits16(const unsigned char* src, __m128i& a, __m128i& b) {
 int WriteFullLine(char* out, const HexLayout& layout, uint64_t address, const unsigned char* src,
                   const DisplayCopy& code) {
   const int width = layout.Width();
-  std::memset(out, ' ', static_cast<size_t>(width));
+  // Blank the line 16 columns at a time, the last store overlapping.
+  const __m128i spaces = _mm_set1_epi8(' ');
+  for (int j = 0; j + 16 < width; j += 16) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j), spaces);
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + width - 16), spaces);
   for (int k = layout.addressWidth - 4; k >= 0; k -= 2) {
     std::memcpy(out + k, kHexPairs.data() + 2 * (address & 0xFF), 2);
     address >>= 8;
