@@ -145,17 +145,17 @@ def xdotool(*args):
     return result.stdout.split() if result.returncode == 0 else []
 
 
-def watch_windows(viewer_pid, main_title, stop, stats, cancel_after, report_base):
+def watch_windows(viewer_pid, main_window, stop, stats, cancel_after, report_base):
     """Cancels print jobs that ran CANCEL_AFTER seconds; notes other windows."""
     first_seen = {}
     while not stop.is_set():
         for window in xdotool("search", "--onlyvisible", "--name", "."):
             pid = xdotool("getwindowpid", window)
-            if pid != [str(viewer_pid)]:
+            if pid != [str(viewer_pid)] or window == main_window:
                 continue
             name = subprocess.run(["xdotool", "getwindowname", window], capture_output=True,
                                   text=True).stdout.strip()
-            if name in (main_title, "Default IME", ""):
+            if name in ("Default IME", ""):
                 continue
             seen = first_seen.setdefault(window, time.monotonic())
             if name == "Printing File":
@@ -183,7 +183,7 @@ def main():
     parser.add_argument("--wine-run", required=True)
     parser.add_argument("--dde-exe", required=True)
     parser.add_argument("--viewer-pid", type=int, required=True)
-    parser.add_argument("--main-title", required=True)
+    parser.add_argument("--main-window", required=True, help="its X window id")
     parser.add_argument("--file", required=True, help="the viewed file, Windows path")
     parser.add_argument("--clients", type=int, default=4)
     parser.add_argument("--commands", type=int, default=2500)
@@ -199,7 +199,7 @@ def main():
                       timeouts[i % len(timeouts)], args, stats) for i in range(args.clients)]
     stop = threading.Event()
     watcher = threading.Thread(target=watch_windows, daemon=True,
-                               args=(args.viewer_pid, args.main_title, stop, stats,
+                               args=(args.viewer_pid, args.main_window, stop, stats,
                                      args.cancel_after, args.report.rsplit(".", 1)[0]))
     began = time.monotonic()
     watcher.start()

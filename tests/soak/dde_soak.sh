@@ -47,7 +47,7 @@ wine_reg add "$wine_x11_key" /v Managed /t REG_SZ /d N /f
 viewer_start big.prn -vListing -D
 wine_reg delete "$wine_x11_key" /v Managed /f
 python3 "$ROOT/tests/soak/dde_soak.py" --wine-run "$WINE_RUN" --dde-exe "$MINGW_BIN/zorvo-dde.exe" \
-  --viewer-pid "$viewer_pid" --main-title "big.prn - Tessary" --file "$(win big.prn)" \
+  --viewer-pid "$viewer_pid" --main-window "$window" --file "$(win big.prn)" \
   --clients "$clients" --commands "$commands" --report "$ROOT/build/dde-soak.txt" || status=$?
 
 kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended during the soak"
