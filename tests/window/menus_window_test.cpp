@@ -199,7 +199,7 @@ TEST(MenuResources, EveryShortcutShownIsAnAcceleratorOfItsCommand) {
       ASSERT_NE(found, table.end()) << item.text;
       EXPECT_EQ(found->cmd, item.id) << item.text;
     }
-    EXPECT_EQ(shown, 22) << name;
+    EXPECT_EQ(shown, 23) << name;
     // And every accelerator runs a command the menus have.
     for (const ACCEL& a : table) {
       EXPECT_TRUE(std::any_of(commands.begin(), commands.end(), [&a](const Item& item) {
@@ -212,7 +212,7 @@ TEST(MenuResources, EveryShortcutShownIsAnAcceleratorOfItsCommand) {
 
 TEST(MenuResources, AcceleratorsTellTheZoomsApart) {
   const std::vector<ACCEL> table = AcceleratorTable();
-  EXPECT_EQ(table.size(), 24u);
+  EXPECT_EQ(table.size(), 25u);
   std::vector<std::pair<int, WORD>> zooms;
   for (const ACCEL& a : table) {
     if (a.key == 'Z') zooms.push_back({a.fVirt & ~FNOINVERT, a.cmd});
@@ -301,6 +301,7 @@ TEST_F(Accelerators, KeysRunTheirCommands) {
   EXPECT_EQ(Translate(0, 'Z'), 0);
   EXPECT_EQ(Translate(FCONTROL, 'P'), IDM_PRINT);
   EXPECT_EQ(Translate(FCONTROL, 'H'), IDM_HEX);
+  EXPECT_EQ(Translate(FCONTROL, 'L'), IDM_FOLLOWEND);
   EXPECT_EQ(Translate(0, VK_BACK), 0);
   EXPECT_EQ(Translate(FCONTROL, VK_INSERT), IDM_COPY);
   EXPECT_EQ(Translate(FCONTROL, 'C'), IDM_COPY);
