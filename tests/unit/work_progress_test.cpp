@@ -182,6 +182,10 @@ TEST(FollowEnd, TheEndInViewAndHowToShowTheLastLine) {
     LineTable table(64, 4096);
     Fill(table, c.lines, c.top);
     EXPECT_EQ(EndInView(table, c.rows), c.inView);
+    // Where following left it, the view follows whether the end shows or not.
+    EXPECT_EQ(FollowDue(table, c.rows, -1), c.inView);
+    EXPECT_TRUE(FollowDue(table, c.rows, table[c.top].offset));
+    EXPECT_EQ(FollowDue(table, c.rows, table[c.top].offset + 1), c.inView);
     const EndMove move = MoveToShowEnd(table, c.fileLength, c.rows);
     EXPECT_EQ(move.toEnd, c.move.toEnd);
     EXPECT_EQ(move.lines, c.move.lines);

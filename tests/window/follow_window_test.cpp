@@ -63,14 +63,22 @@ TEST_F(Following, TheViewFollowsTheEndPausesAwayFromItAndFollowsAgainAfterCtrlEn
   Append(path, 150, 151, "line ");
   Tick();
   EXPECT_EQ(LastShown(), "line 150");
+  // Lines that came between the look and the move are below the screen;
+  // the view has not moved since, and the next look shows them.
+  Append(path, 151, 160, "line ");
+  const int64_t top = Screen()[Screen().Acur].offset;
+  SendMessageW(window, UM_GOTO_OFFSET_RELOAD, OffsetHigh(top), OffsetLow(top));
+  ASSERT_EQ(LastShown(), "<not shown>");
+  Tick();
+  EXPECT_EQ(LastShown(), "line 159");
 
   // Away from the end, the view stays and the file is not read.
   Scroll(-2 * Rows());
-  const std::string top = Top();
+  const std::string away = Top();
   const int64_t tableEnd = Screen()[Screen().Alast].offset;
-  Append(path, 151, 200, "line ");
+  Append(path, 160, 200, "line ");
   Tick();
-  EXPECT_EQ(Top(), top);
+  EXPECT_EQ(Top(), away);
   EXPECT_EQ(Screen()[Screen().Alast].offset, tableEnd);
 
   CtrlEnd();

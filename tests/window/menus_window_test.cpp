@@ -90,7 +90,7 @@ std::vector<ACCEL> AcceleratorTable() {
 }
 
 const std::vector<int> kEdit{171, 174, 0, 172, 173, 0, 151, 152, 153, 155};
-const std::vector<int> kView{311, 312, 313, 0, 314, 315, 0, 317, 318, 319};
+const std::vector<int> kView{311, 312, 313, 0, 314, 315, 320, 0, 317, 318, 319};
 const std::vector<int> kFormat{161, 162, 163, 168, 0, 164, 165, 166};
 const std::vector<int> kMark{131, 132, 134, 135, 133, 0, 136, 137, 138, 139};
 const std::vector<int> kHelp{141, 0, 144};
@@ -109,7 +109,7 @@ TEST(MenuResources, MainMenu) {
   // The letters the help page lists for the DeleteMenu keys.
   EXPECT_EQ(Letters(GetSubMenu(bar, 0)), L"OCPTRGADX");
   EXPECT_EQ(Letters(GetSubMenu(bar, 1)), L"CTSUFHNG");
-  EXPECT_EQ(Letters(GetSubMenu(bar, 2)), L"THRWYIOR");
+  EXPECT_EQ(Letters(GetSubMenu(bar, 2)), L"THRWYFIOR");
   EXPECT_EQ(Letters(GetSubMenu(bar, 3)), L"OFLAVD");
   EXPECT_EQ(Letters(GetSubMenu(bar, 4)), L"TNSRUFCEA");
   EXPECT_EQ(Letters(GetSubMenu(bar, 5)), L"CA");

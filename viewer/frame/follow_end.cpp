@@ -8,6 +8,10 @@ bool EndInView(const LineTable& table, int32_t linesPerPage) {
   return table.Alast >= table.Acur && table.Alast - table.Acur <= std::max(linesPerPage, 1);
 }
 
+bool FollowDue(const LineTable& table, int32_t linesPerPage, int64_t leftAt) {
+  return EndInView(table, linesPerPage) || (leftAt >= 0 && table[table.Acur].offset == leftAt);
+}
+
 FollowChange FollowChangeOf(int64_t tableEnd, int64_t length, bool sameFile) {
   if (!sameFile || length < tableEnd) return FollowChange::kRestart;
   return length > tableEnd ? FollowChange::kGrown : FollowChange::kNone;

@@ -19,11 +19,13 @@ namespace zorvo {
 
 namespace {
 
-// The file the last look found under the name.
+// The file the last look found under the name, and where following left
+// the view.
 struct Looked {
   std::wstring path;
   FileIdentity identity;
   bool known = false;
+  int64_t leftAt = -1;  // the top line's offset after the last look
 };
 
 Looked& LastLook() {
@@ -59,7 +61,9 @@ void OnFollowTimer(HWND window) {
   // waits for its end.
   if (file.path.empty() || PrintJobActive()) return;
   const int32_t rows = LinesPerPage(View(), TitleCount());
-  if (HoldsProgramError(Screen()) || !EndInView(Screen(), rows)) return;
+  Looked& last = LastLook();
+  const int64_t leftAt = last.path == file.path ? last.leftAt : -1;
+  if (HoldsProgramError(Screen()) || !FollowDue(Screen(), rows, leftAt)) return;
 
   // A file that cannot be opened now (being renamed away and made again,
   // say) is looked at again next time, without a message each time.
@@ -70,15 +74,16 @@ void OnFollowTimer(HWND window) {
   FileIdentity identity;
   const bool identified = handle->Identity(identity);
   handle.reset();
-  Looked& last = LastLook();
   const bool sameFile =
       !(identified && last.known && last.path == file.path && !(last.identity == identity));
-  last = Looked{file.path, identity, identified};
-
   const LineTable& table = Screen();
+  last = Looked{file.path, identity, identified, table[table.Acur].offset};
+
   switch (FollowChangeOf(table[table.Alast].offset, length, sameFile)) {
     case FollowChange::kNone:
-      return;
+      // Lines read since the last look may lie below the screen.
+      if (EndInView(table, rows)) return;
+      break;
     case FollowChange::kGrown: {
       const int64_t top = table[table.Acur].offset;
       SendMessageW(window, UM_GOTO_OFFSET_RELOAD, OffsetHigh(top), OffsetLow(top));
@@ -98,6 +103,7 @@ void OnFollowTimer(HWND window) {
     SendMessageW(window, UM_SCROLL_LINES, static_cast<WPARAM>(static_cast<intptr_t>(move.lines)),
                  static_cast<LPARAM>(-1));
   }
+  LastLook().leftAt = Screen()[Screen().Acur].offset;
 }
 
 }  // namespace zorvo
