@@ -135,7 +135,8 @@ rm -f big.bin
 truncate -s 64G big.bin
 printf 'first line\r\n' | dd of=big.bin conv=notrunc status=none
 printf 'MARK here\r\n' | dd of=big.bin bs=1M seek=256 conv=notrunc status=none
-dde "[Open \"$(win big.bin)\"]"
+# Follow End off over DDE: the view stays at the top of the file.
+dde "[Display Follow][Open \"$(win big.bin)\"]"
 title() { xdotool getwindowname "$window" 2>/dev/null; }
 titled() { [[ "$(title)" =~ $1 ]]; }
 wait_for 30 titled '^big\.bin - Tessary$' || fail "big.bin did not open: $(title)"

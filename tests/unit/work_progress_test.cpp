@@ -182,10 +182,12 @@ TEST(FollowEnd, TheEndInViewAndHowToShowTheLastLine) {
     LineTable table(64, 4096);
     Fill(table, c.lines, c.top);
     EXPECT_EQ(EndInView(table, c.rows), c.inView);
-    // Where following left it, the view follows whether the end shows or not.
-    EXPECT_EQ(FollowDue(table, c.rows, -1), c.inView);
-    EXPECT_TRUE(FollowDue(table, c.rows, table[c.top].offset));
-    EXPECT_EQ(FollowDue(table, c.rows, table[c.top].offset + 1), c.inView);
+    // A look is due when the table's end shows and is the file's end;
+    // where following left it, the view follows whether the end shows or not.
+    const bool endOfFile = c.inView && !c.move.toEnd;
+    EXPECT_EQ(FollowDue(table, c.rows, c.fileLength, -1), endOfFile);
+    EXPECT_TRUE(FollowDue(table, c.rows, c.fileLength, table[c.top].offset));
+    EXPECT_EQ(FollowDue(table, c.rows, c.fileLength, table[c.top].offset + 1), endOfFile);
     const EndMove move = MoveToShowEnd(table, c.fileLength, c.rows);
     EXPECT_EQ(move.toEnd, c.move.toEnd);
     EXPECT_EQ(move.lines, c.move.lines);

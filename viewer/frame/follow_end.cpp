@@ -8,8 +8,9 @@ bool EndInView(const LineTable& table, int32_t linesPerPage) {
   return table.Alast >= table.Acur && table.Alast - table.Acur <= std::max(linesPerPage, 1);
 }
 
-bool FollowDue(const LineTable& table, int32_t linesPerPage, int64_t leftAt) {
-  return EndInView(table, linesPerPage) || (leftAt >= 0 && table[table.Acur].offset == leftAt);
+bool FollowDue(const LineTable& table, int32_t linesPerPage, int64_t fileLength, int64_t leftAt) {
+  if (leftAt >= 0 && table[table.Acur].offset == leftAt) return true;
+  return EndInView(table, linesPerPage) && table[table.Alast].offset >= fileLength;
 }
 
 FollowChange FollowChangeOf(int64_t tableEnd, int64_t length, bool sameFile) {

@@ -16,12 +16,13 @@ namespace zorvo {
 // is the end of the file as the table was made.
 bool EndInView(const LineTable& table, int32_t linesPerPage);
 
-// Whether a look at the file is due: the end shows, or the view is still
+// Whether a look at the file is due: the end of the table shows and it is
+// the end of the file as last known (`fileLength`), or the view is still
 // where following last left it (`leftAt`, the top line's offset then; -1
 // none). The file may grow between the look and the move that shows its
 // end, and the table made for that move then ends below the screen: the
 // view follows on all the same, until the user moves it.
-bool FollowDue(const LineTable& table, int32_t linesPerPage, int64_t leftAt);
+bool FollowDue(const LineTable& table, int32_t linesPerPage, int64_t fileLength, int64_t leftAt);
 
 enum class FollowChange {
   kNone,     // the file is as the table shows it

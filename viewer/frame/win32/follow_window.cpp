@@ -63,7 +63,7 @@ void OnFollowTimer(HWND window) {
   const int32_t rows = LinesPerPage(View(), TitleCount());
   Looked& last = LastLook();
   const int64_t leftAt = last.path == file.path ? last.leftAt : -1;
-  if (HoldsProgramError(Screen()) || !FollowDue(Screen(), rows, leftAt)) return;
+  if (HoldsProgramError(Screen()) || !FollowDue(Screen(), rows, file.Flen, leftAt)) return;
 
   // A file that cannot be opened now (being renamed away and made again,
   // say) is looked at again next time, without a message each time.
