@@ -71,9 +71,14 @@ TEST(PacedProgress, PercentOfTheFile) {
   const struct {
     int64_t done, total;
     int32_t percent;
-  } cases[] = {{0, 100, 0},   {99, 100, 99},           {100, 100, 100},
-               {5, 0, 100},   {-1, 10, 0},             {1, 3, 33},
-               {1LL << 62, INT64_MAX, 50}, {50LL << 30, 100LL << 30, 50}};
+  } cases[] = {{0, 100, 0},
+               {99, 100, 99},
+               {100, 100, 100},
+               {5, 0, 100},
+               {-1, 10, 0},
+               {1, 3, 33},
+               {1LL << 62, INT64_MAX, 50},
+               {50LL << 30, 100LL << 30, 50}};
   for (const auto& c : cases) EXPECT_EQ(PercentOf(c.done, c.total), c.percent) << c.done;
 }
 
@@ -170,8 +175,7 @@ TEST(FollowEnd, TheEndInViewAndHowToShowTheLastLine) {
     EndMove move;
   } cases[] = {
       // 30 lines of 10 bytes, 10 rows: the last screenful shows lines 20-29.
-      {30, 20, 10, 300, true, {false, 0}},
-      {30, 19, 10, 300, false, {false, 1}},
+      {30, 20, 10, 300, true, {false, 0}}, {30, 19, 10, 300, false, {false, 1}},
       {30, 29, 10, 300, true, {false, 0}},  // the last line on top, as the bottom puts it
       {30, 25, 10, 400, true, {true, -9}},  // the file went on beyond the table
       {0, 0, 10, 0, true, {false, 0}},      // an empty file

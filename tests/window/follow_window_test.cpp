@@ -153,8 +153,8 @@ class LongWork : public WindowTest {
   // About 3 MiB of 100-byte lines, "MARK" in every 500th: several pieces
   // of a search and batches of a copy.
   std::wstring BigFile() {
-    const auto path = std::filesystem::temp_directory_path() /
-                      (UniqueTempName("zorvo window") + ".txt");
+    const auto path =
+        std::filesystem::temp_directory_path() / (UniqueTempName("zorvo window") + ".txt");
     std::ofstream out(path, std::ios::binary);
     for (int i = 0; i < 30000; ++i) {
       std::string line = (i % 500 == 250 ? "MARK " : "line ") + std::to_string(i);
