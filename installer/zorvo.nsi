@@ -50,16 +50,100 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+; Only a file moved aside waits for a restart; the programs work now, so
+; the restart is offered, not chosen for the user.
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
+; Shown so that the user learns when Windows must restart to finish.
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
+!insertmacro MUI_UNPAGE_FINISH
 !insertmacro MUI_LANGUAGE "English"
+
+; A silent run says that a restart is needed the way Windows' own
+; installers do, with exit code 3010; the finish page offers it.
+!macro REPORT_RESTART
+  ${If} ${RebootFlag}
+    DetailPrint "Windows must restart to finish: a file in use is removed then."
+    GetErrorLevel $R6
+    ${If} $R6 <= 0
+      SetErrorLevel 3010
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; --- Programs and libraries in use ---------------------------------------
+;
+; A running program keeps its file: the viewer, Vantric or zorvo-dde of this
+; installation are asked to be closed before anything is changed, so that
+; the folder never holds old and new files mixed. The file manager keeps the
+; context-menu extension loaded as long as it runs; closing Zorvo cannot free
+; it. Such a Plimbus.dll is moved aside under a name of its own (a loaded
+; library can be renamed, not replaced), and that name, never Plimbus.dll
+; itself, is deleted when Windows restarts. A later installation then puts
+; its Plimbus.dll back without it being lost at the restart.
+
+; True when FILE exists and cannot be opened for writing: a program runs from
+; it or has it loaded. Nothing is written to it.
+!macro _ZorvoInUse _a _b _t _f
+  StrCpy $R9 0
+  IfFileExists `${_b}` 0 +7
+    ClearErrors
+    FileOpen $R5 `${_b}` a
+    IfErrors 0 +3
+      StrCpy $R9 1
+      Goto +2
+    FileClose $R5
+  StrCmp $R9 1 `${_t}` `${_f}`
+!macroend
+!define InUse `"" ZorvoInUse`
+
+; Waits until PROGRAM (a file in the installation folder) is not in use,
+; asking the user to close it; Cancel (and a silent run) stops here.
+!macro CLOSE_PROGRAM FILE NAME
+  ${DoWhile} ${InUse} "$INSTDIR\${FILE}"
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+      "${NAME} is running from $INSTDIR. Close ${NAME}, then click Retry." /SD IDCANCEL IDRETRY +2
+    Abort "${NAME} is running: $INSTDIR\${FILE} is in use."
+  ${Loop}
+!macroend
+
+!macro CLOSE_PROGRAMS
+  !insertmacro CLOSE_PROGRAM "Zorvo.exe" "Zorvo"
+  !insertmacro CLOSE_PROGRAM "Vantric.exe" "Vantric"
+  !insertmacro CLOSE_PROGRAM "zorvo-dde.exe" "zorvo-dde"
+!macroend
+
+; Moves a Plimbus.dll in use out of the way: to the first free name
+; Plimbus.dll.old, Plimbus.dll.old2, ..., deleted at the next restart. Sets
+; the reboot flag when it did.
+!macro MOVE_HELD_EXTENSION_ASIDE
+  ; Those moved aside before and no longer in use.
+  Delete "$INSTDIR\Plimbus.dll.old*"
+  ${If} ${InUse} "$INSTDIR\Plimbus.dll"
+    StrCpy $R8 "$INSTDIR\Plimbus.dll.old"
+    StrCpy $R7 1
+    ${DoWhile} ${FileExists} "$R8"
+      IntOp $R7 $R7 + 1
+      StrCpy $R8 "$INSTDIR\Plimbus.dll.old$R7"
+    ${Loop}
+    ClearErrors
+    Rename "$INSTDIR\Plimbus.dll" "$R8"
+    ${If} ${Errors}
+      Abort "Plimbus.dll in $INSTDIR is in use and could not be moved aside."
+    ${EndIf}
+    DetailPrint "Plimbus.dll is in use by another program; the old one is removed when Windows restarts."
+    Delete /REBOOTOK "$R8"
+  ${EndIf}
+!macroend
 
 Section "Zorvo, its help and the context-menu entry" SecProgram
   SectionIn RO
   SetShellVarContext all
-  ; A running viewer keeps its program file: ask to close it first.
+  !insertmacro CLOSE_PROGRAMS
+  !insertmacro MOVE_HELD_EXTENSION_ASIDE
   SetOverwrite try
   SetOutPath "$INSTDIR"
   retry:
@@ -101,6 +185,7 @@ Section "Zorvo, its help and the context-menu entry" SecProgram
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" 5120
+  !insertmacro REPORT_RESTART
 SectionEnd
 
 ; The setup "Listing" in the installing user's profile, for print files of
@@ -130,6 +215,9 @@ SectionEnd
 Section "un.Zorvo" SecUnProgram
   SectionIn RO
   SetShellVarContext all
+  ; Before anything is removed: a viewer left running would keep Zorvo.exe
+  ; in a folder whose uninstall entry is gone.
+  !insertmacro CLOSE_PROGRAMS
   ClearErrors
   UnRegDLL "$INSTDIR\Plimbus.dll"
   ; The viewer's path, unless another installation has taken its place.
@@ -149,14 +237,22 @@ Section "un.Zorvo" SecUnProgram
   Delete "$INSTDIR\Zorvo.exe"
   Delete "$INSTDIR\Zorvo.htm"
   ; A file manager that still holds the extension keeps it until Windows
-  ; restarts.
-  Delete /REBOOTOK "$INSTDIR\Plimbus.dll"
+  ; restarts: it is moved aside and removed then.
+  !insertmacro MOVE_HELD_EXTENSION_ASIDE
+  Delete "$INSTDIR\Plimbus.dll"
   Delete "$INSTDIR\Vantric.exe"
   Delete "$INSTDIR\zorvo-dde.exe"
   Delete "$INSTDIR\Uninstall.exe"
-  RMDir /REBOOTOK "$INSTDIR"
+  ; The folder goes now when it is empty; with libraries moved aside it
+  ; goes at the restart after them, if nothing else is left in it then.
+  ${If} ${FileExists} "$INSTDIR\Plimbus.dll.old*"
+    RMDir /REBOOTOK "$INSTDIR"
+  ${Else}
+    RMDir "$INSTDIR"
+  ${EndIf}
   RMDir "$PROGRAMFILES64\Korrin"  ; the publisher's folder, when nothing else is in it
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  !insertmacro REPORT_RESTART
 SectionEnd
 
 ; Chosen only by the user: the viewer's settings (setups, recent files,

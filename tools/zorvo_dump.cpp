@@ -1,6 +1,7 @@
 // zorvo-dump: prints the display lines the viewer assembles for a file, one
 // per output line. Reads block by block through the viewer's own reader, so
 // a file of any size streams in constant memory.
+#include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <memory>
@@ -27,6 +28,10 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#define isatty _isatty
+#define fileno _fileno
+#else
+#include <unistd.h>
 #endif
 
 namespace zorvo {
@@ -279,6 +284,32 @@ int DumpAround(const DumpOptions& options, const Settings& settings, Notifier& n
   return outcome.errorReport ? 1 : 0;
 }
 
+// How far a long search has come, on a terminal, paced as the viewer's
+// searches are, so that measuring this tool measures theirs too.
+class FindProgress : public PacedProgress {
+ public:
+  FindProgress()
+      : PacedProgress({500, 50},
+                      [] {
+                        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                            .count();
+                      }),
+        terminal_(isatty(fileno(stderr)) != 0) {}
+  ~FindProgress() override {
+    if (terminal_ && shown()) std::fputs("\r     \r", stderr);
+  }
+
+ protected:
+  void Show(int32_t percent) override {
+    if (terminal_) std::fprintf(stderr, "\r%3d%%", static_cast<int>(percent));
+  }
+  bool StopAsked() override { return false; }
+
+ private:
+  bool terminal_;
+};
+
 // Offsets of matches, as Find Next and Mark All find them.
 int DumpFind(const DumpOptions& options, const Settings& settings, Notifier& notifier) {
   std::string pattern;
@@ -304,11 +335,15 @@ int DumpFind(const DumpOptions& options, const Settings& settings, Notifier& not
   const bool caseSensitive = options.caseSensitive || options.hex;
   file.Fcur = options.from;
   char line[32];
-  const int64_t found = FindAll(file, pattern, caseSensitive, notifier, [&](int64_t match) {
-    const int n = std::snprintf(line, sizeof line, "%" PRId64 "\n", match);
-    std::fwrite(line, 1, static_cast<size_t>(n), stdout);
-    return options.all;
-  });
+  FindProgress progress;
+  const int64_t found = FindAll(
+      file, pattern, caseSensitive, notifier,
+      [&](int64_t match) {
+        const int n = std::snprintf(line, sizeof line, "%" PRId64 "\n", match);
+        std::fwrite(line, 1, static_cast<size_t>(n), stdout);
+        return options.all;
+      },
+      PlatformFileOpener(), SearchWork{kSearchBuffer, &progress});
   if (found < kNotFound) return 2;
   if (std::fflush(stdout) != 0) return Fail("cannot write the output");
   return found > 0 ? 0 : 1;

@@ -94,9 +94,92 @@ done
 host_as_configured ZORVO_EXPECT_ENTRY='&Look in Zorvo' ZORVO_EXPECT_VIEWER="$installed\\Zorvo.exe" ||
   fail "the installed extension with the installed viewer"
 
-# A file of the user's in the program folder stays, and so does the folder.
+# --- Installing and uninstalling while programs use the installation ---
+# Wine hands a program's exit code to Linux modulo 256: "restart needed",
+# 3010, arrives as 194.
+restart_needed=194
+# Runs the uninstaller as its launcher does, from a copy outside the folder,
+# so that its own exit code comes back (the launcher's is always 0).
+uninstall() {
+  cp "$folder/Uninstall.exe" uninstall-copy.exe
+  # It knows its folder only from an unquoted "_?=" at the end of the
+  # command line, which cmd passes on as written.
+  "$WINE_RUN" cmd /c "$(win uninstall-copy.exe) /S _?=$installed"
+}
+# The files that Windows deletes at its next restart, one a line.
+pending() {
+  "$WINE_RUN" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+    /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_MULTI_SZ *//p' |
+    sed 's/\\0/\n/g' | sed -e '/^$/d' -e 's/^\\??\\//'
+}
+# Starts a program that keeps the registered Plimbus.dll loaded, as a file
+# manager does, and waits until it has it; stopped by touching stop-NAME.
+holders=()
+hold_extension() {  # hold_extension NAME
+  "$WINE_RUN" "$MINGW_BIN/extension_holder.exe" "$(win "ready-$1")" "$(win "stop-$1")" &
+  holders+=($!)
+  wait_for 60 test -s "ready-$1" || fail "extension_holder $1 never loaded Plimbus.dll"
+}
+expect_exit() {  # expect_exit CODE WHAT COMMAND...
+  local code=$1 what=$2 status=0
+  shift 2
+  "$@" || status=$?
+  [ "$status" = "$code" ] || fail "$what: exit $status, expected $code"
+}
+
+# A running viewer: the uninstaller and the installer ask for it to be
+# closed first (a silent run gives up) and change nothing.
+echo "running" >running.txt
+"$WINE_RUN" "$installed\\Zorvo.exe" "$(win running.txt)" &
+viewer_pid=$!
+wait_for 60 has_viewer_window '^running\.txt - Tessary$' || fail "the installed viewer did not show running.txt"
+before=$(cd "$folder" && ls -l --time-style=+%s.%N)
+expect_exit 2 "silent uninstall beside a running viewer" uninstall
+expect_exit 2 "silent install beside a running viewer" "$WINE_RUN" "$setup" /S
+[ "$(cd "$folder" && ls -l --time-style=+%s.%N)" = "$before" ] ||
+  fail "the program folder changed while the viewer ran:$(echo; cd "$folder" && ls -l)"
+"$WINE_RUN" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zorvo' >/dev/null ||
+  fail "the uninstall entry went while the viewer ran"
+viewer_stop
+settle
+
+# Installed over a Plimbus.dll in use: the old one is moved aside and goes at
+# the restart, the new one is in place now, and a restart is asked for.
+hold_extension a
+old_dll=$(stat -c %i "$folder/Plimbus.dll")
+expect_exit $restart_needed "silent install over a Plimbus.dll in use" "$WINE_RUN" "$setup" /S
+cmp -s "$folder/Plimbus.dll" "$MINGW_BIN/Plimbus.dll" || fail "the new Plimbus.dll is not in place"
+[ "$(stat -c %i "$folder/Plimbus.dll.old")" = "$old_dll" ] || fail "the library in use was not moved aside"
+[ "$(pending)" = "$installed\\Plimbus.dll.old" ] || fail "deleted at the restart: $(pending)"
+
+# Uninstalled while the new one is in use too: both go at the restart, and
+# the folder after them when nothing else is in it then.
+hold_extension b
 echo "mine" >"$folder/notes.txt"
-"$WINE_RUN" "$installed\\Uninstall.exe" /S || fail "silent uninstall: exit $?"
+expect_exit $restart_needed "silent uninstall with Plimbus.dll in use" uninstall
+[ "$(ls "$folder" | tr '\n' ' ')" = "Plimbus.dll.old Plimbus.dll.old2 notes.txt " ] ||
+  fail "left after uninstalling with Plimbus.dll in use: $(ls "$folder")"
+[ "$(pending | tr '\n' '|')" = "$installed\\Plimbus.dll.old|$installed\\Plimbus.dll.old2|$installed\\|" ] ||
+  fail "deleted at the restart: $(pending)"
+
+# Installed again before that restart: the new Plimbus.dll survives it.
+expect_exit 0 "silent install before the restart" "$WINE_RUN" "$setup" /S
+touch stop-a stop-b
+for pid in "${holders[@]}"; do
+  wait "$pid" || fail "extension_holder ended with exit $?"
+done
+settle
+"$WINE_RUN" wineboot -r || fail "wineboot -r (a restart of the prefix)"
+settle
+[ "$(ls "$folder" | tr '\n' ' ')" = "Plimbus.dll Uninstall.exe Vantric.exe Zorvo.exe Zorvo.htm notes.txt zorvo-dde.exe " ] ||
+  fail "after the restart: $(ls "$folder")"
+cmp -s "$folder/Plimbus.dll" "$MINGW_BIN/Plimbus.dll" || fail "the restart took the reinstalled Plimbus.dll"
+[ -z "$(pending)" ] || fail "still to delete after the restart: $(pending)"
+host_as_configured ZORVO_EXPECT_ENTRY='&Look in Zorvo' ZORVO_EXPECT_VIEWER="$installed\\Zorvo.exe" ||
+  fail "the extension after installing over one in use and restarting"
+
+# A file of the user's in the program folder stays, and so does the folder.
+expect_exit 0 "silent uninstall" uninstall
 settle
 [ "$(ls "$folder")" = notes.txt ] || fail "left in the program folder: $(ls "$folder")"
 [ ! -e "$menu" ] || fail "the Start-menu folder is left: $(ls "$menu")"

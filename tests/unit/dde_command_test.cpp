@@ -81,6 +81,7 @@ TEST(DdeCommand, Commands) {
       {L"[dde]", A::kIgnoreDde},
       {L"[display HEX]", A::kDisplayHex},
       {L"[Display ZoomReset]", A::kZoomReset},
+      {L"[Display follow]", A::kDisplayFollow},
       {L"[Display Sideways]", A::kNothing},
       {L"[Display]", A::kNothing},
       {L"[Window maximize]", A::kMaximize},

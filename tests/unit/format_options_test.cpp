@@ -195,6 +195,18 @@ TEST_F(FormatOptionsTest, SaveAndLoadAgain) {
   EXPECT_FALSE(o.SaveWindowPos) << "every load clears it";
   EXPECT_EQ(o.WindowPos, (std::array<int32_t, 4>{20, 10, 200, 100}));
 
+  // Follow End is saved only when on, and taken away again when off.
+  EXPECT_FALSE(Get(kOptionsSection, L"FollowEnd").has_value());
+  o.FollowEnd = 1;
+  SaveFormatOptions(kOptionsSection, nullptr);
+  EXPECT_EQ(Get(kOptionsSection, L"FollowEnd"), L"1");
+  o = FormatOptions{};
+  LoadOptions(kOptionsSection, kKindFormat);
+  EXPECT_EQ(o.FollowEnd, 1);
+  o.FollowEnd = 0;
+  SaveFormatOptions(kOptionsSection, nullptr);
+  EXPECT_FALSE(Get(kOptionsSection, L"FollowEnd").has_value());
+
   // Without a saved position the system chooses.
   Reset(0);
   LoadOptions(kOptionsSection, kKindWindowPos);

@@ -207,6 +207,9 @@ TEST(MenuState, ViewChecksWrapOnTopAndZoomDirection) {
   EXPECT_EQ(Checked(kMenuView, in, IDM_ONTOP), 0);
   in.alwaysOnTop = true;
   EXPECT_EQ(Checked(kMenuView, in, IDM_ONTOP), 1);
+  EXPECT_EQ(Checked(kMenuView, in, IDM_FOLLOWEND), 0);
+  in.followEnd = true;
+  EXPECT_EQ(Checked(kMenuView, in, IDM_FOLLOWEND), 1);
 
   EXPECT_EQ(Checked(kMenuView, in, IDM_ZOOMIN), 0);
   EXPECT_EQ(Checked(kMenuView, in, IDM_ZOOMOUT), 0);

@@ -656,6 +656,12 @@ TEST_F(PrintLayout, CancelReachesATagsOnlyJobWhileItSkips) {
   EXPECT_EQ(Print(), kSpoolUserAbort);
   EXPECT_TRUE(host.abandoned);
   EXPECT_EQ(Pages(), (PageList{{"line 1"}}));
+  // Each look tells how far into the file the skipping has come.
+  const std::vector<int32_t>& skipped = host.surface.skipped;
+  ASSERT_EQ(skipped.size(), 2u);
+  EXPECT_GT(skipped[0], 0);
+  EXPECT_GT(skipped[1], skipped[0]);
+  EXPECT_LT(skipped[1], 100);
 }
 
 // A job meant to go without the dialog that had to show it: the range the

@@ -90,7 +90,7 @@ std::vector<ACCEL> AcceleratorTable() {
 }
 
 const std::vector<int> kEdit{171, 174, 0, 172, 173, 0, 151, 152, 153, 155};
-const std::vector<int> kView{311, 312, 313, 0, 314, 315, 0, 317, 318, 319};
+const std::vector<int> kView{311, 312, 313, 0, 314, 315, 320, 0, 317, 318, 319};
 const std::vector<int> kFormat{161, 162, 163, 168, 0, 164, 165, 166};
 const std::vector<int> kMark{131, 132, 134, 135, 133, 0, 136, 137, 138, 139};
 const std::vector<int> kHelp{141, 0, 144};
@@ -109,7 +109,7 @@ TEST(MenuResources, MainMenu) {
   // The letters the help page lists for the DeleteMenu keys.
   EXPECT_EQ(Letters(GetSubMenu(bar, 0)), L"OCPTRGADX");
   EXPECT_EQ(Letters(GetSubMenu(bar, 1)), L"CTSUFHNG");
-  EXPECT_EQ(Letters(GetSubMenu(bar, 2)), L"THRWYIOR");
+  EXPECT_EQ(Letters(GetSubMenu(bar, 2)), L"THRWYFIOR");
   EXPECT_EQ(Letters(GetSubMenu(bar, 3)), L"OFLAVD");
   EXPECT_EQ(Letters(GetSubMenu(bar, 4)), L"TNSRUFCEA");
   EXPECT_EQ(Letters(GetSubMenu(bar, 5)), L"CA");
@@ -199,7 +199,7 @@ TEST(MenuResources, EveryShortcutShownIsAnAcceleratorOfItsCommand) {
       ASSERT_NE(found, table.end()) << item.text;
       EXPECT_EQ(found->cmd, item.id) << item.text;
     }
-    EXPECT_EQ(shown, 22) << name;
+    EXPECT_EQ(shown, 23) << name;
     // And every accelerator runs a command the menus have.
     for (const ACCEL& a : table) {
       EXPECT_TRUE(std::any_of(commands.begin(), commands.end(), [&a](const Item& item) {
@@ -212,7 +212,7 @@ TEST(MenuResources, EveryShortcutShownIsAnAcceleratorOfItsCommand) {
 
 TEST(MenuResources, AcceleratorsTellTheZoomsApart) {
   const std::vector<ACCEL> table = AcceleratorTable();
-  EXPECT_EQ(table.size(), 24u);
+  EXPECT_EQ(table.size(), 25u);
   std::vector<std::pair<int, WORD>> zooms;
   for (const ACCEL& a : table) {
     if (a.key == 'Z') zooms.push_back({a.fVirt & ~FNOINVERT, a.cmd});
@@ -301,6 +301,7 @@ TEST_F(Accelerators, KeysRunTheirCommands) {
   EXPECT_EQ(Translate(0, 'Z'), 0);
   EXPECT_EQ(Translate(FCONTROL, 'P'), IDM_PRINT);
   EXPECT_EQ(Translate(FCONTROL, 'H'), IDM_HEX);
+  EXPECT_EQ(Translate(FCONTROL, 'L'), IDM_FOLLOWEND);
   EXPECT_EQ(Translate(0, VK_BACK), 0);
   EXPECT_EQ(Translate(FCONTROL, VK_INSERT), IDM_COPY);
   EXPECT_EQ(Translate(FCONTROL, 'C'), IDM_COPY);

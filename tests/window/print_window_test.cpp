@@ -253,6 +253,25 @@ TEST_F(PrintWindow, SidesPrintsEvenPagesThenOddPagesAfterThePrompt) {
   EXPECT_EQ(PagesOf(kPrinterA), 2) << "the second pass is the last job";
 }
 
+// While the operator turns the paper over, the job still counts as running:
+// DDE commands are answered busy and the odd pages come from the same tags.
+TEST_F(PrintWindow, SidesCountsAsRunningWhileThePaperIsTurnedOver) {
+  struct Prompt : RecordingNotifier {
+    int Message(const std::wstring& text, const std::wstring& caption, uint32_t style,
+                uintptr_t owner) override {
+      runningMeanwhile = PrintJobActive();
+      return RecordingNotifier::Message(text, caption, style, owner);
+    }
+    bool runningMeanwhile = false;
+  } prompt;
+  OpenPrintFile(3);
+  SetFrameNotifier(&prompt);
+  Print(IDM_SIDES);
+  ASSERT_EQ(prompt.shown.size(), 1u);
+  EXPECT_TRUE(prompt.runningMeanwhile);
+  EXPECT_FALSE(PrintJobActive()) << "after the second pass";
+}
+
 // The print dialog as each command shows it; every one is cancelled.
 TEST_F(PrintWindow, ThePrintDialogOfEachCommand) {
   struct Seen {

@@ -47,7 +47,7 @@ constexpr Keyword kDisplayKeywords[] = {
     {L"Text", DdeAction::kDisplayText},    {L"Hex", DdeAction::kDisplayHex},
     {L"Raw", DdeAction::kDisplayRaw},      {L"Wrap", DdeAction::kDisplayWrap},
     {L"ZoomIn", DdeAction::kZoomIn},       {L"ZoomOut", DdeAction::kZoomOut},
-    {L"ZoomReset", DdeAction::kZoomReset},
+    {L"ZoomReset", DdeAction::kZoomReset}, {L"Follow", DdeAction::kDisplayFollow},
 };
 constexpr Keyword kWindowKeywords[] = {
     {L"Minimize", DdeAction::kMinimize},

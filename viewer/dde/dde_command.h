@@ -54,6 +54,7 @@ enum class DdeAction : uint8_t {
   kDisplayHex,
   kDisplayRaw,
   kDisplayWrap,
+  kDisplayFollow,
   kZoomIn,
   kZoomOut,
   kZoomReset,

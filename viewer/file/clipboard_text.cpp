@@ -140,6 +140,11 @@ int32_t CopyTaggedText(const CopySource& source, const std::function<void(LineTa
       AppendLine(text, table, i, length);
       ++copied;
     }
+    if (source.progress &&
+        !source.progress->Reached(table[copy.walk.Count()].offset, copy.reading.Flen)) {
+      text.clear();
+      return 0;
+    }
   }
   if (result == LineWalk::kEnd) return copied;
   ReportFailure(source, result, kIconExclamation);

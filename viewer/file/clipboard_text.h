@@ -13,6 +13,7 @@
 #include "viewer/file/formatter.h"
 #include "viewer/file/line_table.h"
 #include "viewer/file/line_walk.h"
+#include "viewer/file/work_progress.h"
 
 namespace zorvo {
 
@@ -36,6 +37,7 @@ struct CopySource {
   FileOpener* opener = nullptr;  // null: the platform's
   WalkPieces pieces{};           // the sizes the file is read and formatted in
   int32_t clipboardBytes = kClipboardBytes;
+  WorkProgress* progress = nullptr;  // Copy Tags tells it how far it has come
 };
 
 // Copy: the display lines that begin before `end`, the first starting
@@ -51,7 +53,8 @@ int CopySelectionText(const CopySource& source, int64_t start, int64_t end, std:
 // (flags 0xF; it is called with each table of lines made). `tagCount` is
 // the number of marks, named when the lines do not fit. Returns the number
 // of lines in `text`, negated when an error stopped the copy; 0 when no
-// line was copied.
+// line was copied, also when the progress asked to stop (`text` is then
+// empty).
 int32_t CopyTaggedText(const CopySource& source, const std::function<void(LineTable&)>& markLines,
                        uint32_t tagCount, std::string& text);
 

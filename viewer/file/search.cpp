@@ -337,7 +337,8 @@ std::array<int64_t, 3> RareBytes(std::string_view pattern, bool caseSensitive) {
 }
 
 int64_t ScanFile(FileRecord& file, std::string_view pattern, bool caseSensitive, Notifier& notifier,
-                 FileOpener& opener, bool all, bool (*report)(void*, int64_t), void* context) {
+                 FileOpener& opener, const SearchWork& work, bool all,
+                 bool (*report)(void*, int64_t), void* context) {
   const int64_t length = static_cast<int64_t>(pattern.size());
   int64_t position = file.Fcur;
   if (position > file.Flen - length) return kNotFound;
@@ -352,7 +353,8 @@ int64_t ScanFile(FileRecord& file, std::string_view pattern, bool caseSensitive,
   if (handle->Size(fileLength)) file.Flen = fileLength;
   if (position > fileLength - length) return kNotFound;
   int64_t left = fileLength - position;  // bytes still to read
-  const uint32_t chunk = static_cast<uint32_t>(std::min<int64_t>(kSearchBuffer, left));
+  const uint32_t chunk =
+      static_cast<uint32_t>(std::min<int64_t>(std::max<uint32_t>(work.piece, 1), left));
 
   // Each read lands on a page boundary, which the system copies fastest;
   // the last L - 1 bytes of the previous read sit just before it, so that
@@ -391,6 +393,9 @@ int64_t ScanFile(FileRecord& file, std::string_view pattern, bool caseSensitive,
     }
     // A short read: the file ended early, shrunk by another program.
     if (got < want || left == 0) break;
+    if (work.progress && !work.progress->Reached(fileLength - left, fileLength)) {
+      return kSearchStopped;
+    }
     carry = std::min<int64_t>(length - 1, size);
     std::memmove(head - carry, start + size - carry, static_cast<size_t>(carry));
     position += size - carry;
@@ -401,10 +406,10 @@ int64_t ScanFile(FileRecord& file, std::string_view pattern, bool caseSensitive,
 }  // namespace detail
 
 int64_t FindForward(FileRecord& file, std::string_view pattern, bool caseSensitive,
-                    Notifier& notifier, FileOpener& opener) {
+                    Notifier& notifier, FileOpener& opener, const SearchWork& work) {
   int64_t match = kNotFound;
   const int64_t result = detail::ScanFile(
-      file, pattern, caseSensitive, notifier, opener, false,
+      file, pattern, caseSensitive, notifier, opener, work, false,
       [](void* context, int64_t offset) {
         *static_cast<int64_t*>(context) = offset;
         return false;

@@ -94,6 +94,7 @@ MenuInputs CurrentMenuInputs() {
   in.format = ViewOptions().Format;
   in.currentOptions = ViewOptions().CurrentOptions;
   in.alwaysOnTop = View().alwaysOnTop;
+  in.followEnd = ViewOptions().FollowEnd != 0;
   in.zoomSteps = View().zoomSteps;
   in.profileReadOnly = ProfileReadOnly();
   return in;
@@ -125,6 +126,7 @@ std::vector<MenuCommandState> MenuStateFor(int position, const MenuInputs& in) {
       check(IDM_RAW, in.format == kFormatRaw);
       check(IDM_WRAP, (in.currentOptions & kOptWrap) != 0);
       check(IDM_ONTOP, in.alwaysOnTop);
+      check(IDM_FOLLOWEND, in.followEnd);
       check(IDM_ZOOMIN, in.zoomSteps > 0);
       check(IDM_ZOOMOUT, in.zoomSteps < 0);
       break;

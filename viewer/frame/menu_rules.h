@@ -65,6 +65,7 @@ struct MenuInputs {
   int32_t format = 0;
   uint32_t currentOptions = 0;
   bool alwaysOnTop = false;
+  bool followEnd = false;
   int32_t zoomSteps = 0;
   int profileReadOnly = 0;
 };

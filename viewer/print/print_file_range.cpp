@@ -7,6 +7,7 @@
 #include "viewer/file/code_tables.h"
 #include "viewer/file/line_table.h"
 #include "viewer/file/rebuild.h"
+#include "viewer/file/work_progress.h"
 #include "viewer/frame/screen.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/print/page_heading.h"
@@ -338,7 +339,8 @@ int32_t PrintFileRange(const PrintRequest& request, const PrintSettings& setting
         if (pageEnds) break;
         // Untagged lines take no room, so a page may skip the rest of a
         // large file: the abort dialog is kept answering meanwhile.
-        if (placed % kLinesBetweenPumps == 0 && !surface->Progress(progress)) {
+        if (placed % kLinesBetweenPumps == 0 &&
+            !surface->Skipping(progress, PercentOf(line.next, file.Flen))) {
           cancelled = true;
           break;
         }

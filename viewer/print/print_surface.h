@@ -55,6 +55,9 @@ class PrintSurface {
   virtual int32_t EndPage() = 0;    // a SpoolResult
   // The abort dialog's progress line; false once the user cancelled.
   virtual bool Progress(std::wstring_view text) = 0;
+  // The same while a tags-only job skips untagged lines, with how far into
+  // the file it has come, in percent.
+  virtual bool Skipping(std::wstring_view text, int32_t /*percent*/) { return Progress(text); }
 
   virtual void SetColors(TextColors colors) = 0;
   virtual TextColors Colors() = 0;
@@ -89,6 +92,7 @@ class RecordingSurface : public PrintSurface {
 
   std::vector<Drawn> drawn;
   std::vector<std::wstring> progress;
+  std::vector<int32_t> skipped;  // the percent of every Skipping
   std::vector<int32_t> fontHeights;  // every SelectPrintFont
   int32_t pagesStarted = 0;
   int32_t pagesEnded = 0;
@@ -108,6 +112,10 @@ class RecordingSurface : public PrintSurface {
   int32_t EndPage() override {
     ++pagesEnded;
     return failEndPageAt == pagesEnded ? endPageResult : kSpoolOk;
+  }
+  bool Skipping(std::wstring_view text, int32_t percent) override {
+    skipped.push_back(percent);
+    return Progress(text);
   }
   bool Progress(std::wstring_view text) override {
     progress.emplace_back(text);

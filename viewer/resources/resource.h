@@ -59,6 +59,7 @@
 #define IDM_ZOOMIN 317
 #define IDM_ZOOMOUT 318
 #define IDM_ZOOMRESET 319
+#define IDM_FOLLOWEND 320
 // Freeze Columns dialog
 #define IDC_FREEZE_SCALE 231
 #define IDC_FREEZE_EXAMPLE 232

@@ -104,6 +104,7 @@ void LoadFormatKind(std::wstring_view section) {
   o.FreezeColumns = std::clamp(ProfileGetInt(section, L"FreezeColumns", 0), 0, 255);
   o.CuaKeyboard = ProfileGetInt(section, L"CuaKeyboard", o.CuaKeyboard);
   o.ShowMessages = ProfileGetInt(section, L"ShowMessages", o.ShowMessages);
+  o.FollowEnd = ProfileGetInt(section, L"FollowEnd", 0) != 0;
   DeriveCodeBits();
 }
 
@@ -131,6 +132,8 @@ void LoadGlobalSettings() {
   g.PageIndexingBuffer = ProfileGetInt(s, L"PageIndexingBuffer", g.PageIndexingBuffer);
   g.PageIndexingBudget =
       std::max(ProfileGetInt(s, L"PageIndexingBudget", g.PageIndexingBudget), 0);
+  g.FollowEndDelay = std::max(ProfileGetInt(s, L"FollowEndDelay", g.FollowEndDelay), 10);
+  g.ProgressDelay = std::max(ProfileGetInt(s, L"ProgressDelay", g.ProgressDelay), 0);
   g.PadLineLength = std::clamp(ProfileGetInt(s, L"PadLineLength", g.PadLineLength), 0, kScreenText);
   g.PadPageLength = ProfileGetInt(s, L"PadPageLength", g.PadPageLength);
   g.ShowPageGap = ProfileGetInt(s, L"ShowPageGap", g.ShowPageGap);
@@ -204,6 +207,12 @@ int SaveFormatOptions(std::wstring_view section, const WindowRect* window) {
   ProfileWriteInt(section, L"FontWeight", o.FontWeight);
   ProfileWriteInt(section, L"FontItalic", o.FontItalic);
   ProfileWriteInt(section, L"FreezeColumns", o.FreezeColumns);
+  // Only when on: options saved with it off read as they always have.
+  if (o.FollowEnd) {
+    ProfileWriteInt(section, L"FollowEnd", 1);
+  } else {
+    ProfileWriteText(section, L"FollowEnd", nullptr);
+  }
   if (o.SaveWindowPos && window) {
     const std::wstring pos = FormatFour({window->top, window->left, window->bottom - window->top,
                                          window->right - window->left});

@@ -57,6 +57,9 @@ struct FormatOptions {
   int32_t FontWeight = 0;
   uint8_t FontItalic = 0;
   int32_t FreezeColumns = 0;
+  // View > Follow End: the view shows what is appended to the file while
+  // its end is on the screen.
+  int32_t FollowEnd = 0;
   bool SaveWindowPos = false;
   // top, left, height, width
   std::array<int32_t, 4> WindowPos{kDefaultPosition, kDefaultPosition, kDefaultPosition,
@@ -80,6 +83,12 @@ struct GlobalSettings {
   // Milliseconds a run of index slices may take while the window is idle;
   // 0: one slice per tick of the timer.
   int32_t PageIndexingBudget = 15;
+  // Milliseconds between two looks at the length of a file whose end is
+  // followed.
+  int32_t FollowEndDelay = 1000;
+  // Milliseconds a search, Mark All or Copy Tags runs before the title
+  // shows how far it has come.
+  int32_t ProgressDelay = 500;
   int32_t PadLineLength = 0;
   int32_t PadPageLength = 0;
   int32_t ShowPageGap = 0;

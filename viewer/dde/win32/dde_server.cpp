@@ -186,7 +186,8 @@ bool Carry(const DdeCommand& command) {
     case DdeAction::kIgnoreDde:
       PostMessageW(window, WM_COMMAND, IDM_IGNOREDDE, 0);
       return true;
-    // [Display Text|Hex|Raw|Wrap|ZoomIn|ZoomOut|ZoomReset]
+    // [Display Text|Hex|Raw|Wrap|ZoomIn|ZoomOut|ZoomReset|Follow]; Follow
+    // toggles Follow End.
     case DdeAction::kDisplayText:
       Send(window, IDM_TEXT);
       return true;
@@ -198,6 +199,9 @@ bool Carry(const DdeCommand& command) {
       return true;
     case DdeAction::kDisplayWrap:
       Send(window, IDM_WRAP);
+      return true;
+    case DdeAction::kDisplayFollow:
+      Send(window, IDM_FOLLOWEND);
       return true;
     case DdeAction::kZoomIn:
       Send(window, IDM_ZOOMIN);

@@ -72,9 +72,13 @@ void CopyTags(HWND window) {
   std::string text;
   {
     WaitCursor wait;
+    // Stopped with Esc, it leaves no text: the clipboard keeps what it held.
+    WindowProgress progress(window, L"Copying tags");
+    CopySource source = SourceFor(window);
+    source.opener = &WorkOpener();
+    source.progress = &progress;
     CopyTaggedText(
-        SourceFor(window), [&tags](LineTable& table) { ApplyTagsToLines(table, tags); }, tags.count,
-        text);
+        source, [&tags](LineTable& table) { ApplyTagsToLines(table, tags); }, tags.count, text);
   }
   if (!text.empty() && !PlaceOnClipboard(window, text)) {
     FrameNotifier().Message(kCannotPlaceOnClipboard, kAppTitle, kIconExclamation,

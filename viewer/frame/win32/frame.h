@@ -8,8 +8,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/notifier.h"
+#include "viewer/file/work_progress.h"
 #include "viewer/frame/positioning.h"
 #include "viewer/frame/view_state.h"
 
@@ -49,6 +51,8 @@ inline constexpr UINT_PTR kTimerPageIndex = 3;
 // Brings the next run of the page index once the input and painting that
 // held it up are handled (a timer comes when nothing else waits).
 inline constexpr UINT_PTR kTimerPageIndexResume = 4;
+// Looks at the length of a file whose end is followed (View > Follow End).
+inline constexpr UINT_PTR kTimerFollow = 5;
 
 // An offset travels split: the high 32 bits in wParam, the low in lParam.
 inline WPARAM OffsetHigh(int64_t offset) {
@@ -93,6 +97,37 @@ class WaitCursor {
   HCURSOR previous_;
   ULONG_PTR previousClass_ = 0;
 };
+
+// Work over the whole file (Find Next, Mark All, Copy Tags) in the title:
+// "Searching 45% (Esc to stop) - name - Tessary" once it has run
+// ProgressDelay milliseconds; Esc stops it. Keys pressed meanwhile are
+// handled after it, unless Esc stopped it. The title comes back at the end.
+class WindowProgress : public PacedProgress {
+ public:
+  WindowProgress(HWND window, std::wstring doing);
+  ~WindowProgress() override;
+  WindowProgress(const WindowProgress&) = delete;
+  WindowProgress& operator=(const WindowProgress&) = delete;
+
+ protected:
+  void Show(int32_t percent) override;
+  bool StopAsked() override;
+
+ private:
+  HWND window_;
+  std::wstring doing_;
+  std::vector<MSG> held_;  // keys taken from the queue while looking for Esc
+};
+// How Find Next, Mark All and Copy Tags open the file; null: the system's
+// way. The window tests watch the work through it.
+FileOpener& WorkOpener();
+void SetWorkOpener(FileOpener* opener);
+
+// follow_window.cpp: View > Follow End.
+void ToggleFollowEnd(HWND window);  // command 320
+// Timer 5 runs while Follow End is on.
+void SyncFollowTimer(HWND window);
+void OnFollowTimer(HWND window);  // timer 5
 
 // paint.cpp
 void OnFont(HWND window);                                   // UM_FONT

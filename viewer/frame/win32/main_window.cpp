@@ -241,6 +241,7 @@ void Zoom(HWND window, int steps, bool reset) {
 // Command 167: the setup named by CurrentSetup, and what it changes.
 void ApplySetup(HWND window) {
   ReloadSetup(CreateTitleBuffers(false, FrameNotifier()));
+  SyncFollowTimer(window);
   SendMessageW(window, UM_FONT, 0, 0);
   SendMessageW(window, UM_LAYOUT, 0, kLayoutRebuild);
   Repaint(window);
@@ -345,6 +346,9 @@ void Command(HWND window, int id, LPARAM lParam) {
     case IDM_ONTOPON:
       SetAlwaysOnTop(window, true);
       return;
+    case IDM_FOLLOWEND:
+      ToggleFollowEnd(window);
+      return;
     case IDM_ZOOMIN:
       Zoom(window, 1, false);
       return;
@@ -413,6 +417,7 @@ bool Create(HWND window) {
   }
   ResetTable();
   ClearTags();
+  SyncFollowTimer(window);
   DragAcceptFiles(window, TRUE);
   AppendRecentSeparator(window);
   if (!setup.empty()) {
@@ -586,6 +591,8 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         PostMessageW(window, PG_CONT, 0, 0);
       } else if (wParam == kTimerPageIndexResume) {
         OnPageIndexResume(window);
+      } else if (wParam == kTimerFollow) {
+        OnFollowTimer(window);
       }
       return 0;
     case WM_VSCROLL:

@@ -50,11 +50,14 @@ void FindNext(HWND window) {
   int64_t match;
   {
     WaitCursor wait;
+    WindowProgress progress(window, L"Searching");
     FileRecord searched{start, file.Flen, file.path};
     match = FindForward(searched, search.pattern, search.flags & kSearchCaseSensitive,
-                        FrameNotifier());
+                        FrameNotifier(), WorkOpener(), SearchWork{kSearchBuffer, &progress});
     file.Flen = searched.Flen;
   }
+  // Stopped with Esc: the view stays as it was, and nothing more is said.
+  if (match == kSearchStopped) return;
   if (match < 0) {
     // The next Find Next starts again at the top.
     view.selection.end = -1;
@@ -85,20 +88,32 @@ void MarkAll(HWND window) {
   TagList& tags = Tags();
   int64_t first = -1;
   bool full = false;
+  bool stopped = false;
   {
     WaitCursor wait;
+    WindowProgress progress(window, L"Marking");
     FileRecord searched{0, file.Flen, file.path};
-    FindAll(searched, search.pattern, search.flags & kSearchCaseSensitive, FrameNotifier(),
-            [&](int64_t match) {
-              if (first < 0) first = match;
-              if (tags.count >= tags.capacity) {
-                full = true;
-                return false;
-              }
-              AddTag(tags, match, kSearchMark);
-              return true;
-            });
+    stopped = FindAll(
+                  searched, search.pattern, search.flags & kSearchCaseSensitive, FrameNotifier(),
+                  [&](int64_t match) {
+                    if (first < 0) first = match;
+                    if (tags.count >= tags.capacity) {
+                      full = true;
+                      return false;
+                    }
+                    AddTag(tags, match, kSearchMark);
+                    return true;
+                  },
+                  WorkOpener(), SearchWork{kSearchBuffer, &progress}) == kSearchStopped;
     file.Flen = searched.Flen;
+  }
+  // Stopped with Esc: the marks made so far stay, the view stays where it
+  // was, and nothing more is said.
+  if (stopped) {
+    ApplyTagsToLines(Screen(), tags);
+    view.searchPosition = -1;
+    Repaint(window);
+    return;
   }
   if (full) {
     FrameNotifier().Message(kTooManyBookmarks, kBookmarkCaption, kIconExclamation, 0);

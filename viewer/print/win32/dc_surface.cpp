@@ -4,6 +4,7 @@
 
 #include "viewer/frame/win32/screen_font.h"
 #include "viewer/print/win32/print_job.h"
+#include "viewer/settings/format_options.h"
 
 namespace zorvo {
 
@@ -31,7 +32,7 @@ int32_t FailureCode(int result) {
 
 class DcSurface : public PrintSurface {
  public:
-  explicit DcSurface(HDC dc) : dc_(dc) {}
+  explicit DcSurface(HDC dc) : dc_(dc), started_(GetTickCount64()) {}
   ~DcSurface() override {
     if (oldFont_) SelectObject(dc_, oldFont_);
     ReleaseFont();
@@ -87,6 +88,16 @@ class DcSurface : public PrintSurface {
     ShowPrintProgress(text);
     return PumpAbortDialog();
   }
+  // A job that has run a while tells how far into the file its skipping
+  // has come: a tags-only job may pass a large file between two pages.
+  bool Skipping(std::wstring_view text, int32_t percent) override {
+    if (GetTickCount64() - started_ < static_cast<ULONGLONG>(std::max(Globals().ProgressDelay, 0))) {
+      return Progress(text);
+    }
+    std::wstring line(text);
+    line += L" (" + std::to_wstring(percent) + L"%)";
+    return Progress(line);
+  }
 
   void SetColors(TextColors colors) override {
     SetTextColor(dc_, colors.text);
@@ -138,6 +149,7 @@ class DcSurface : public PrintSurface {
   }
 
   HDC dc_;
+  ULONGLONG started_;  // when the job began, for the progress of its skipping
   HFONT font_ = nullptr;
   bool stock_ = false;  // the stock font is never deleted
   HGDIOBJ oldFont_ = nullptr;

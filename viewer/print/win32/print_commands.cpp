@@ -88,6 +88,7 @@ void PrintSides(HWND window, PrintRequest request) {
   look.lockCopies = true;
   request.flags |= kPrintEvenPagesOnly;
   if (Print(window, request) <= 0) return;
+  BetweenPrintPasses between;
   const int answer =
       FrameNotifier().Message(LoadOddPageText(), L"Printing Sides", kIconExclamation | MB_OKCANCEL,
                               reinterpret_cast<uintptr_t>(window));

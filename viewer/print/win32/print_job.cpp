@@ -272,7 +272,19 @@ void ForgetPrinter() {
   Synced() = PrinterSelection{};
 }
 
-bool PrintJobActive() { return Job().active; }
+namespace {
+
+bool& BetweenPasses() {
+  static bool between = false;
+  return between;
+}
+
+}  // namespace
+
+bool PrintJobActive() { return Job().active || BetweenPasses(); }
+
+BetweenPrintPasses::BetweenPrintPasses() { BetweenPasses() = true; }
+BetweenPrintPasses::~BetweenPrintPasses() { BetweenPasses() = false; }
 
 bool HoldCloseWhilePrinting(HWND window) {
   if (!Job().active) return false;

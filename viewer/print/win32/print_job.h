@@ -43,8 +43,18 @@ HDC StartPrintJob(HWND owner, const JobStart& job, ChosenRange& chosen);
 // deletes `dc` and the abort dialog. Safe with a null `dc`. False when the
 // document could not be ended.
 bool EndPrintJob(HWND owner, HDC dc, bool abandon);
-// A job is running.
+// A job is running, or Print Sides waits between its two passes.
 bool PrintJobActive();
+// While one lives, Print Sides waits for the paper to be turned over: the
+// job counts as running, so that nothing (a DDE command, the page index)
+// changes the file or the tags that the odd pages are printed from.
+class BetweenPrintPasses {
+ public:
+  BetweenPrintPasses();
+  ~BetweenPrintPasses();
+  BetweenPrintPasses(const BetweenPrintPasses&) = delete;
+  BetweenPrintPasses& operator=(const BetweenPrintPasses&) = delete;
+};
 // While a job runs, a request to close `window` waits for its end; true
 // when it was held.
 bool HoldCloseWhilePrinting(HWND window);
