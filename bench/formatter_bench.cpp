@@ -121,6 +121,19 @@ void BM_TextForward(benchmark::State& state) {
 }
 BENCHMARK(BM_TextForward)->ArgName("crlf")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// The same block a screen's table at a time (4096 lines, 1 MiB of text), as
+// the tool, copying and printing walk a file: the text stays in the cache.
+// Arguments: line ends CR LF, tabs expanded.
+void BM_TextForwardBatches(benchmark::State& state) {
+  FormatParams params = TextParams();
+  if (state.range(1)) params.options |= kOptExpandTabs;
+  ForwardThroughput(state, FormatText, params, kScreenLines, kScreenText);
+}
+BENCHMARK(BM_TextForwardBatches)
+    ->ArgNames({"crlf", "tabs"})
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+
 void BM_TextBackward(benchmark::State& state) {
   const std::string& log = Log(state.range(0) != 0);
   LineTable table(1 << 20, 32 << 20);
@@ -139,6 +152,34 @@ void BM_TextBackward(benchmark::State& state) {
   state.counters["lines"] = made;
 }
 BENCHMARK(BM_TextBackward)->ArgName("crlf")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Backward a screen's table at a time, each pass going on below the last.
+void BM_TextBackwardBatches(benchmark::State& state) {
+  const std::string& log = Log(state.range(0) != 0);
+  FormatParams params = TextParams();
+  if (state.range(1)) params.options |= kOptExpandTabs;
+  LineTable table(kScreenLines, kScreenText);
+  const auto end = static_cast<int64_t>(log.size());
+  int64_t lowest = -1;
+  for (auto _ : state) {
+    int64_t position = end;
+    while (position > 0) {
+      LineCursor lines{table.entries(), table.Acnt, table.Acnt};
+      TextCursor text{table.chars(), table.Tlen, 0};
+      FormatText(WholeBlock(log, position), lines, text, position, Direction::kBackward, params);
+      const int64_t next = table[lines.index].offset;
+      if (lines.index == table.Acnt || next >= position) break;
+      position = next;
+    }
+    lowest = position;
+  }
+  if (lowest != 0) state.SkipWithError("backward did not reach the start of the block");
+  state.SetBytesProcessed(state.iterations() * end);
+}
+BENCHMARK(BM_TextBackwardBatches)
+    ->ArgNames({"crlf", "tabs"})
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 
 // One screen's table (4096 slots, 1 MiB of text): what a refresh costs.
 // Bytes processed are the bytes the screen's lines cover.
@@ -175,6 +216,15 @@ void BM_RawForward(benchmark::State& state) {
   ForwardThroughput(state, FormatRaw, params, 1 << 18, 32 << 20);
 }
 BENCHMARK(BM_RawForward)->ArgName("crlf")->Arg(0)->Unit(benchmark::kMillisecond);
+
+// Hex Dump and Raw Text a screen's table at a time (argument: 1 Hex, 2 Raw).
+void BM_FixedForwardBatches(benchmark::State& state) {
+  FormatParams params;
+  params.lineLength = 80;
+  ForwardThroughput(state, state.range(0) == kFormatHex ? FormatHex : FormatRaw, params,
+                    kScreenLines, kScreenText);
+}
+BENCHMARK(BM_FixedForwardBatches)->ArgName("format")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 // The search's scan alone over 512 KiB of the log, as the search reads it
 // (in the processor's cache), for each way of scanning: no match, so every

@@ -162,17 +162,29 @@ std::wstring WideFromLatin1(std::string_view bytes) {
 }
 
 std::string Utf8FromWindows1252(std::string_view bytes) {
-  // Room for the widest case, three bytes each, plus the slack of the
-  // four-byte copies; trimmed to what was written.
-  std::string out(bytes.size() * 3 + 1, '\0');
-  char* dst = out.data();
-  for (unsigned char b : bytes) {
-    const Cp1252Entry& e = kCp1252[b];
-    std::memcpy(dst, e.bytes, 4);
-    dst += e.len;
-  }
-  out.resize(static_cast<size_t>(dst - out.data()));
+  std::string out;
+  AppendUtf8FromWindows1252(out, bytes);
   return out;
+}
+
+void AppendUtf8FromWindows1252(std::string& out, std::string_view bytes) {
+  // Runs of ASCII bytes, which stand for themselves, go over in one append;
+  // they are found eight bytes at a time.
+  const char* p = bytes.data();
+  const char* const end = p + bytes.size();
+  while (p < end) {
+    const char* run = p;
+    uint64_t word;
+    while (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080ULL) == 0)) {
+      p += 8;
+    }
+    while (p < end && static_cast<unsigned char>(*p) < 0x80) ++p;
+    out.append(run, static_cast<size_t>(p - run));
+    for (; p < end && static_cast<unsigned char>(*p) >= 0x80; ++p) {
+      const Cp1252Entry& e = kCp1252[static_cast<unsigned char>(*p)];
+      out.append(e.bytes, e.len);
+    }
+  }
 }
 
 }  // namespace zorvo

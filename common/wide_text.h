@@ -15,5 +15,7 @@ std::string Utf8FromWide(std::wstring_view text);
 std::wstring WideFromLatin1(std::string_view bytes);
 // Display characters of the Windows-1252 code page as UTF-8, for a terminal.
 std::string Utf8FromWindows1252(std::string_view bytes);
+// The same, appended to `out`.
+void AppendUtf8FromWindows1252(std::string& out, std::string_view bytes);
 
 }  // namespace zorvo

@@ -27,13 +27,17 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 # The prefix's printer, "Zorvo PostScript" on Wine's PostScript driver,
 # writes every job to build/print.ps; added once the tool that adds it is
-# built, and moved when the repository moved.
+# built, and set up again when the repository moved or the tool was rebuilt.
 tool=$root/build/mingw/bin/zorvo-printer.exe
 port="Z:$(printf '%s' "$root/build/print.ps" | tr / '\\')"
-if [ -f "$tool" ] && [ "$(cat "$WINEPREFIX/.zorvo-printer" 2>/dev/null)" != "$port" ]; then
+printer_stale() {
+  [ "$(cat "$WINEPREFIX/.zorvo-printer" 2>/dev/null)" != "$port" ] ||
+    [ "$tool" -nt "$WINEPREFIX/.zorvo-printer" ]
+}
+if [ -f "$tool" ] && printer_stale; then
   exec 9>"$WINEPREFIX.lock"
   flock 9
-  if [ "$(cat "$WINEPREFIX/.zorvo-printer" 2>/dev/null)" != "$port" ]; then
+  if printer_stale; then
     if wine "$tool" "$port" >/dev/null; then
       printf '%s' "$port" >"$WINEPREFIX/.zorvo-printer"
     else

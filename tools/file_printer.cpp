@@ -57,8 +57,28 @@ constexpr char kPpd[] =
     "*DefaultFont: Courier\n"
     "*Font Courier: Standard \"(002.004S)\" Standard ROM\n"
     "*Font Courier-Bold: Standard \"(002.004S)\" Standard ROM\n"
+    "*Font Courier-BoldOblique: Standard \"(002.004S)\" Standard ROM\n"
+    "*Font Courier-Oblique: Standard \"(002.004S)\" Standard ROM\n"
     "*Font Helvetica: Standard \"(001.006S)\" Standard ROM\n"
+    "*Font Helvetica-Bold: Standard \"(001.007S)\" Standard ROM\n"
+    "*Font Helvetica-BoldOblique: Standard \"(001.007S)\" Standard ROM\n"
+    "*Font Helvetica-Oblique: Standard \"(001.006S)\" Standard ROM\n"
+    "*Font Symbol: Special \"(001.007S)\" Special ROM\n"
+    "*Font Times-Bold: Standard \"(001.007S)\" Standard ROM\n"
+    "*Font Times-BoldItalic: Standard \"(001.009S)\" Standard ROM\n"
+    "*Font Times-Italic: Standard \"(001.007S)\" Standard ROM\n"
     "*Font Times-Roman: Standard \"(001.007S)\" Standard ROM\n";
+
+// The faces of the usual TrueType fonts and the printer's resident fonts
+// that stand in for them: text in these is printed in the printer's font
+// instead of with the TrueType font embedded in every page of the job. A
+// font without a face of fixed pitch reaches the driver as "Courier".
+constexpr const wchar_t* kFontSubstitutes[][2] = {
+    {L"Courier New", L"Courier"},
+    {L"Courier", L"Courier"},
+    {L"Arial", L"Helvetica"},
+    {L"Times New Roman", L"Times"},
+};
 
 unsigned long Fail(std::wstring* step, const wchar_t* what) {
   const unsigned long code = GetLastError();
@@ -66,36 +86,50 @@ unsigned long Fail(std::wstring* step, const wchar_t* what) {
   return code ? code : ERROR_GEN_FAILURE;
 }
 
-bool DriverInstalled() {
+// Whether the driver is installed; `dataFile` receives the path of the PPD
+// it reads.
+bool DriverInstalled(std::wstring& dataFile) {
   DWORD needed = 0, count = 0;
-  EnumPrinterDriversW(nullptr, const_cast<wchar_t*>(kEnvironment), 1, nullptr, 0, &needed, &count);
+  EnumPrinterDriversW(nullptr, const_cast<wchar_t*>(kEnvironment), 2, nullptr, 0, &needed, &count);
   if (needed == 0) return false;
   std::vector<BYTE> buffer(needed);
-  if (!EnumPrinterDriversW(nullptr, const_cast<wchar_t*>(kEnvironment), 1, buffer.data(), needed,
+  if (!EnumPrinterDriversW(nullptr, const_cast<wchar_t*>(kEnvironment), 2, buffer.data(), needed,
                            &needed, &count)) {
     return false;
   }
-  const auto* drivers = reinterpret_cast<const DRIVER_INFO_1W*>(buffer.data());
+  const auto* drivers = reinterpret_cast<const DRIVER_INFO_2W*>(buffer.data());
   for (DWORD i = 0; i < count; ++i) {
-    if (drivers[i].pName && std::wstring(drivers[i].pName) == kDriver) return true;
+    if (drivers[i].pName && std::wstring(drivers[i].pName) == kDriver) {
+      dataFile = drivers[i].pDataFile ? drivers[i].pDataFile : L"";
+      return true;
+    }
   }
   return false;
 }
 
-bool WritePpd(const std::wstring& directory) {
-  const std::wstring path = directory + L"\\" + kPpdName;
-  CreateDirectoryW(directory.c_str(), nullptr);
+bool WriteFileBytes(const std::wstring& path, const char* bytes, DWORD size) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  const bool ok =
-      WriteFile(file, kPpd, sizeof kPpd - 1, &written, nullptr) && written == sizeof kPpd - 1;
+  const bool ok = WriteFile(file, bytes, size, &written, nullptr) && written == size;
   CloseHandle(file);
   return ok;
 }
 
+bool WritePpd(const std::wstring& directory) {
+  CreateDirectoryW(directory.c_str(), nullptr);
+  return WriteFileBytes(directory + L"\\" + kPpdName, kPpd, sizeof kPpd - 1);
+}
+
 unsigned long InstallDriver(std::wstring* step) {
-  if (DriverInstalled()) return 0;
+  std::wstring installed;
+  if (DriverInstalled(installed)) {
+    // The PPD of now, also for a driver installed by an older version.
+    if (!installed.empty() && !WriteFileBytes(installed, kPpd, sizeof kPpd - 1)) {
+      return Fail(step, L"writing the PPD");
+    }
+    return 0;
+  }
   wchar_t directory[MAX_PATH] = {};
   DWORD needed = 0;
   if (!GetPrinterDriverDirectoryW(nullptr, const_cast<wchar_t*>(kEnvironment), 1,
@@ -139,6 +173,22 @@ unsigned long MovePrinter(HANDLE printer, const std::wstring& port, std::wstring
   return 0;
 }
 
+// The driver reads the substitutes from the printer's data when a job starts.
+unsigned long SetFontSubstitutes(HANDLE printer, std::wstring* step) {
+  const wchar_t key[] = L"PrinterDriverData\\FontSubTable";
+  for (const auto& pair : kFontSubstitutes) {
+    std::wstring font = pair[1];
+    const auto bytes = static_cast<DWORD>((font.size() + 1) * sizeof(wchar_t));
+    const DWORD failed = SetPrinterDataExW(printer, key, pair[0], REG_SZ,
+                                           reinterpret_cast<BYTE*>(font.data()), bytes);
+    if (failed != ERROR_SUCCESS) {
+      if (step) *step = L"SetPrinterDataExW";
+      return failed;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 unsigned long AddFilePrinter(const std::wstring& name, const std::wstring& port,
@@ -148,9 +198,10 @@ unsigned long AddFilePrinter(const std::wstring& name, const std::wstring& port,
   std::wstring printerName = name;
   PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
   if (OpenPrinterW(printerName.data(), &printer, &access)) {
-    const unsigned long moved = MovePrinter(printer, port, step);
+    unsigned long failed = MovePrinter(printer, port, step);
+    if (!failed) failed = SetFontSubstitutes(printer, step);
     ClosePrinter(printer);
-    return moved;
+    return failed;
   }
   std::wstring portName = port;
   wchar_t driver[64];
@@ -166,8 +217,9 @@ unsigned long AddFilePrinter(const std::wstring& name, const std::wstring& port,
   info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
   printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
   if (!printer) return Fail(step, L"AddPrinterW");
+  const unsigned long failed = SetFontSubstitutes(printer, step);
   ClosePrinter(printer);
-  return 0;
+  return failed;
 }
 
 bool MakeDefaultPrinter(const std::wstring& name) { return SetDefaultPrinterW(name.c_str()) != 0; }

@@ -72,7 +72,7 @@ class Printer {
     if (options_.bytes) {
       out_.append(text);
     } else {
-      out_.append(Utf8FromWindows1252(text));
+      AppendUtf8FromWindows1252(out_, text);
     }
     out_.push_back('\n');
     if (out_.size() >= kFlushAt) Flush();

@@ -48,6 +48,10 @@ for page in range(1, 4):
         print("page %d line %d" % (page, line))' >expected.txt
 body >printed.txt
 diff expected.txt printed.txt >/dev/null || fail "the lines printed: $(diff expected.txt printed.txt | head)"
+# In the default font, Courier New, the text is set in the printer's
+# resident Courier: no TrueType font is embedded in the job.
+grep -q '^/Courier findfont' "$ps" || fail "the job does not use the printer's Courier"
+! grep -q '/sfnts' "$ps" || fail "the job embeds a TrueType font"
 
 # The viewer serving DDE: tags from Mark All, then the other print commands.
 win() { echo "Z:$PWD/$1" | tr / '\\'; }

@@ -12,6 +12,7 @@
 #include "viewer/file/code_tables.h"
 #include "support/fuzz_support.h"
 #include "viewer/file/formatter.h"
+#include "viewer/file/scan_path.h"
 
 namespace zorvo {
 namespace {
@@ -236,7 +237,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int64_t start = (startLow | startHigh << 8) % (n + 1);
   const int32_t firstIndex =
       dir == Direction::kForward ? cursorByte % slots : slots - cursorByte % (slots + 1);
-  Run(format, Block{block, n, start}, base + start, dir, params, slots, firstIndex, capacity);
+  const Block cut{block, n, start};
+  const Pass best = Run(format, cut, base + start, dir, params, slots, firstIndex, capacity);
+  // The plain way of copying, a byte at a time, makes the very same lines.
+  detail::SetScanPath(detail::ScanPath::kPlain);
+  const Pass plain = Run(format, cut, base + start, dir, params, slots, firstIndex, capacity);
+  detail::SetScanPath(detail::ScanPath::kBest);
+  Check(SameLines(best, plain) && best.status == plain.status, "the plain way made other lines");
 
   CheckDirectionsAgree(format, block, n, params);
   return 0;

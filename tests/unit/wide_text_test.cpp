@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 
 namespace zorvo {
@@ -73,6 +74,23 @@ TEST(WideTextTest, Windows1252ToUtf8) {
   EXPECT_EQ(Utf8FromWindows1252(upper), Utf8FromWide(WideFromLatin1(upper)));
   EXPECT_EQ(Utf8FromWindows1252("a\x80z\xE9"), "a€zé");
   EXPECT_EQ(Utf8FromWindows1252(""), "");
+}
+
+// Long texts, whose runs of ASCII go over whole, convert as their bytes do
+// one by one, appended after what the output held.
+TEST(WideTextTest, Windows1252RunsConvertAsTheirBytes) {
+  std::mt19937 random(5);
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes;
+    for (int k = static_cast<int>(random() % 80); k > 0; --k) {
+      bytes += static_cast<char>(random() % 5 ? ' ' + random() % 95 : random() % 256);
+    }
+    std::string want = "x";
+    for (char c : bytes) want += Utf8FromWindows1252(std::string(1, c));
+    std::string got = "x";
+    AppendUtf8FromWindows1252(got, bytes);
+    ASSERT_EQ(got, want) << round;
+  }
 }
 
 }  // namespace

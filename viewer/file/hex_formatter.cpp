@@ -1,9 +1,15 @@
 // The Hex Dump formatter: an address column, the bytes in hex in groups of
 // four, and their display characters.
 #include <algorithm>
+#include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "viewer/file/code_tables.h"
+#include "viewer/file/display_copy.h"
 #include "viewer/file/formatter.h"
 
 namespace zorvo {
@@ -23,7 +29,7 @@ struct HexLayout {
 // [first, first + count) of the line; the other positions stay blank.
 // Returns the columns used.
 int WriteLine(char* out, const HexLayout& layout, uint64_t address, const unsigned char* src,
-              int first, int count, bool fullWidth, const CodeTable& code) {
+              int first, int count, bool fullWidth, const DisplayCopy& code) {
   const int width = layout.Width();
   std::memset(out, ' ', static_cast<size_t>(width));
   const int digits = layout.addressWidth - 2;
@@ -42,6 +48,80 @@ int WriteLine(char* out, const HexLayout& layout, uint64_t address, const unsign
   return fullWidth ? width : layout.CharColumn() + first + count;
 }
 
+
+#if defined(__SSE2__)
+// The two digits of every byte value, for the address.
+constexpr std::array<char, 512> kHexPairs = [] {
+  std::array<char, 512> pairs{};
+  for (int b = 0; b < 256; ++b) {
+    pairs[2 * b] = kHexDigits[b >> 4];
+    pairs[2 * b + 1] = kHexDigits[b & 0xF];
+  }
+  return pairs;
+}();
+
+// The two hex digits of every byte of src[0, 16): bytes 0-7 in `a`, 8-15 in `b`.
+inline void HexDigits16(const unsigned char* src, __m128i& a, __m128i& b) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+  const __m128i nibble = _mm_set1_epi8(0x0F);
+  const __m128i high = _mm_and_si128(_mm_srli_epi16(v, 4), nibble);
+  const __m128i low = _mm_and_si128(v, nibble);
+  auto digits = [](__m128i n) {
+    // '0' + n, and 7 more for A-F.
+    const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(n, _mm_set1_epi8(9)), _mm_set1_epi8(7));
+    return _mm_add_epi8(_mm_add_epi8(n, _mm_set1_epi8('0')), letters);
+  };
+  a = digits(_mm_unpacklo_epi8(high, low));
+  b = digits(_mm_unpacklo_epi8(_mm_unpackhi_epi64(high, high), _mm_unpackhi_epi64(low, low)));
+}
+
+// WriteLine for a whole line of 16 bytes or more, the hex digits 16 bytes at
+// a time: each group of four bytes is eight digits stored in one go.
+int WriteFullLine(char* out, const HexLayout& layout, uint64_t address, const unsigned char* src,
+                  const DisplayCopy& code) {
+  const int width = layout.Width();
+  // Blank the line 16 columns at a time, the last store overlapping.
+  const __m128i spaces = _mm_set1_epi8(' ');
+  for (int j = 0; j + 16 < width; j += 16) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j), spaces);
+  }
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + width - 16), spaces);
+  for (int k = layout.addressWidth - 4; k >= 0; k -= 2) {
+    std::memcpy(out + k, kHexPairs.data() + 2 * (address & 0xFF), 2);
+    address >>= 8;
+  }
+  char* hex = out + layout.addressWidth;
+  const int bytes = layout.BytesPerLine();
+  for (int j = 0; j < bytes; j += 16, hex += 36) {
+    __m128i a, b;
+    HexDigits16(src + j, a, b);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(hex), a);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(hex + 9), _mm_unpackhi_epi64(a, a));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(hex + 18), b);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(hex + 27), _mm_unpackhi_epi64(b, b));
+  }
+  char* chars = out + layout.CharColumn();
+  if (code.high_ < code.low_) {
+    code.Copy(src, bytes, chars);
+    return width;
+  }
+  // The characters as DisplayCopy makes them, without a call per line.
+  const __m128i low = _mm_set1_epi8(static_cast<char>(code.low_));
+  const __m128i span = _mm_set1_epi8(static_cast<char>(code.high_ - code.low_));
+  for (int j = 0; j < bytes; j += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + j));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(chars + j), v);
+    const __m128i t = _mm_max_epu8(_mm_sub_epi8(v, low), span);
+    auto out = static_cast<uint32_t>(~_mm_movemask_epi8(_mm_cmpeq_epi8(t, span)) & 0xFFFF);
+    for (; out != 0; out &= out - 1) {
+      const int k = j + __builtin_ctz(out);
+      chars[k] = static_cast<char>(code[src[k]]);
+    }
+  }
+  return width;
+}
+#endif
+
 }  // namespace
 
 unsigned FormatHex(const Block& block, LineCursor& lines, TextCursor& text, int64_t fileOffset,
@@ -51,8 +131,10 @@ unsigned FormatHex(const Block& block, LineCursor& lines, TextCursor& text, int6
   if (available < 14) return kStatusLineTooShort;
   while (layout.groups > 1 && 13 * layout.groups >= available) layout.groups /= 2;
 
-  const CodeTable code = CodeTableFor(params.options);
+  const DisplayCopy code(CodeTableFor(params.options));
   const int perLine = layout.BytesPerLine();
+  // Whole lines of 16 bytes or more go the fast way unless the plain one is asked for.
+  const bool fast = perLine >= 16 && detail::CurrentScanPath() != detail::ScanPath::kPlain;
   const int width = layout.Width();
   const int64_t base = fileOffset - block.start;  // file offset of block index 0
 
@@ -66,8 +148,15 @@ unsigned FormatHex(const Block& block, LineCursor& lines, TextCursor& text, int6
         break;
       }
       const int count = static_cast<int>(std::min<int64_t>(perLine, block.count - i));
-      const int used = WriteLine(text.chars + text.end, layout, static_cast<uint64_t>(base + i),
-                                 block.data + i, 0, count, false, code);
+      char* out = text.chars + text.end;
+      const auto address = static_cast<uint64_t>(base + i);
+#if defined(__SSE2__)
+      const int used = fast && count == perLine
+                           ? WriteFullLine(out, layout, address, block.data + i, code)
+                           : WriteLine(out, layout, address, block.data + i, 0, count, false, code);
+#else
+      const int used = WriteLine(out, layout, address, block.data + i, 0, count, false, code);
+#endif
       lines.entries[lines.index++] =
           LineEntry{base + i, static_cast<uint32_t>(text.end), used, 0, 0};
       text.end += used;
@@ -89,8 +178,18 @@ unsigned FormatHex(const Block& block, LineCursor& lines, TextCursor& text, int6
     const int skip = offset < 0 ? static_cast<int>(-offset) : 0;
     if (lineStart + skip < 0) break;  // bytes before the block are not at hand
     const int64_t from = lineStart + skip;
-    WriteLine(text.chars + text.end, layout, static_cast<uint64_t>(offset), block.data + from,
-              skip, perLine - skip, true, code);
+    char* out = text.chars + text.end;
+#if defined(__SSE2__)
+    if (fast && skip == 0) {
+      WriteFullLine(out, layout, static_cast<uint64_t>(offset), block.data + from, code);
+    } else {
+      WriteLine(out, layout, static_cast<uint64_t>(offset), block.data + from, skip,
+                perLine - skip, true, code);
+    }
+#else
+    WriteLine(out, layout, static_cast<uint64_t>(offset), block.data + from, skip, perLine - skip,
+              true, code);
+#endif
     lines.entries[--lines.index] =
         LineEntry{std::max<int64_t>(offset, 0), static_cast<uint32_t>(text.end), width, 0, 0};
     text.end += width;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "viewer/file/code_tables.h"
+#include "viewer/file/display_copy.h"
 #include "viewer/file/formatter.h"
 
 namespace zorvo {
@@ -11,10 +12,10 @@ namespace zorvo {
 unsigned FormatRaw(const Block& block, LineCursor& lines, TextCursor& text, int64_t fileOffset,
                    Direction direction, const FormatParams& params) {
   const int32_t length = std::max(params.lineLength, 1);
-  const CodeTable code = CodeTableFor(params.options);
+  const DisplayCopy code(CodeTableFor(params.options));
   const int64_t base = fileOffset - block.start;  // file offset of block index 0
   auto show = [&](const unsigned char* src, int64_t count, char* out) {
-    for (int64_t k = 0; k < count; ++k) out[k] = static_cast<char>(code[src[k]]);
+    code.Copy(src, count, out);
   };
 
   if (direction == Direction::kForward) {

@@ -264,15 +264,6 @@ ZORVO_AVX2 int64_t ScanAvx2(const Plan& plan, const unsigned char* d, int64_t la
 }
 #endif
 
-detail::ScanPath BestPath() {
-#if ZORVO_SEARCH_X86
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") ? detail::ScanPath::kAvx2 : detail::ScanPath::kSse2;
-#else
-  return detail::ScanPath::kPlain;
-#endif
-}
-
 Kernel KernelOf(detail::ScanPath path, bool folds) {
   switch (path) {
 #if ZORVO_SEARCH_X86
@@ -288,17 +279,13 @@ Kernel KernelOf(detail::ScanPath path, bool folds) {
   }
 }
 
-detail::ScanPath& ChosenPath() {
-  static detail::ScanPath path = BestPath();
-  return path;
-}
-
 // Finds matches in buffers; see FindInBuffer.
 class Matcher {
  public:
   Matcher(std::string_view pattern, bool caseSensitive) {
     MakePlan(pattern, caseSensitive, plan_);
-    kernel_ = KernelOf(ChosenPath(), (plan_.bit[0] | plan_.bit[1] | plan_.bit[2]) != 0);
+    const bool folds = (plan_.bit[0] | plan_.bit[1] | plan_.bit[2]) != 0;
+    kernel_ = KernelOf(detail::CurrentScanPath(), folds);
   }
   int64_t Find(const unsigned char* d, int64_t n) const {
     const int64_t last = n - plan_.length;  // the last index a match may start at
@@ -347,15 +334,6 @@ std::array<int64_t, 3> RareBytes(std::string_view pattern, bool caseSensitive) {
   }
   for (int n = static_cast<int>(std::min<int64_t>(length, 3)); n < 3; ++n) rare[n] = rare[n - 1];
   return rare;
-}
-
-bool SetScanPath(ScanPath path) {
-  const ScanPath best = BestPath();
-  if (path == ScanPath::kBest) path = best;
-  if (path == ScanPath::kAvx2 && best != ScanPath::kAvx2) return false;
-  if (path == ScanPath::kSse2 && best == ScanPath::kPlain) return false;
-  ChosenPath() = path;
-  return true;
 }
 
 int64_t ScanFile(FileRecord& file, std::string_view pattern, bool caseSensitive, Notifier& notifier,

@@ -9,6 +9,7 @@
 
 #include "common/notifier.h"
 #include "viewer/file/file_reader.h"
+#include "viewer/file/scan_path.h"
 #include "viewer/file/work_progress.h"
 
 namespace zorvo {
@@ -79,12 +80,6 @@ namespace detail {
 // in text, rarest first (the last index repeated in a shorter pattern): the
 // scan looks for these first.
 std::array<int64_t, 3> RareBytes(std::string_view pattern, bool caseSensitive);
-
-// The ways of scanning a buffer: the best the processor has (chosen at run
-// time), or one forced, for tests and measurements.
-enum class ScanPath { kBest = 0, kPlain = 1, kSse2 = 2, kAvx2 = 3 };
-// Returns false, changing nothing, when the processor lacks `path`.
-bool SetScanPath(ScanPath path);
 
 // One pass over the file from file.Fcur; `report` is called for every match
 // and returns false to stop.

@@ -11,6 +11,7 @@
 
 #include "viewer/file/byte_scan.h"
 #include "viewer/file/code_tables.h"
+#include "viewer/file/display_copy.h"
 #include "viewer/file/formatter.h"
 
 namespace zorvo {
@@ -155,14 +156,24 @@ class TextAssembler {
       full = fit == lineLength_;
       return;
     }
-    // Up to the first tab the columns are the bytes; after it, one pass.
-    // The tab is looked for on this display line only: a long line without
-    // tabs is measured in time proportional to its length, not its square.
+    // A tab takes at most the tab length in columns: a line too short to
+    // reach the line length even if every byte were a tab fits whole.
+    if ((e - t) * tabLength_ < lineLength_) {
+      renderEnd = e;
+      full = false;
+      return;
+    }
+    // Between tabs the columns are the bytes: from tab to tab, looking no
+    // further than the columns left on this display line, so that a long
+    // line is measured in time proportional to its length, not its square.
     int64_t i = FindTab(d_, t, std::min<int64_t>(e, t + lineLength_));
     int64_t col = i - t;
-    for (; i < e && col < lineLength_; ++i) {
-      col = d_[i] == '\t' ? std::min<int64_t>(lineLength_, (col / tabLength_ + 1) * tabLength_)
-                          : col + 1;
+    while (i < e && col < lineLength_) {
+      // d_[i] is a tab.
+      col = std::min<int64_t>(lineLength_, NextTabStop(col));
+      const int64_t next = FindTab(d_, i + 1, std::min<int64_t>(e, i + 1 + lineLength_ - col));
+      col += next - (i + 1);
+      i = next;
     }
     renderEnd = i;
     full = col >= lineLength_;
@@ -172,30 +183,24 @@ class TextAssembler {
   // returns how many were written. `stoppedAt` receives the index of the
   // first byte not shown.
   int32_t Render(const Piece& piece, char* out, int32_t room, int64_t& stoppedAt) const {
-    int32_t col = 0;
-    int64_t i = piece.from;
     if (!expandTabs_) {
       const int64_t n = std::min<int64_t>(piece.to - piece.from, room);
-      const unsigned char* src = d_ + piece.from;
-      for (int64_t k = 0; k < n; ++k) out[k] = static_cast<char>(code_[src[k]]);
+      code_.Copy(d_ + piece.from, n, out);
       stoppedAt = piece.from + n;
       return static_cast<int32_t>(n);
     }
-    while (i < piece.to) {
-      // The run up to the next tab in one go, then the tab's spaces.
-      const int64_t tab = FindTab(d_, i, piece.to);
-      const int64_t run = std::min<int64_t>(tab - i, room - col);
-      for (int64_t k = 0; k < run; ++k) out[col + k] = static_cast<char>(code_[d_[i + k]]);
-      col += static_cast<int32_t>(run);
-      i += run;
-      if (i < tab || i >= piece.to) break;  // the text buffer is full, or done
-      const int32_t stop = std::min<int32_t>(lineLength_, (col / tabLength_ + 1) * tabLength_);
-      if (stop > room) break;
-      while (col < stop) out[col++] = ' ';
-      ++i;
-    }
-    stoppedAt = i;
-    return col;
+    int64_t consumed;
+    const int32_t columns = code_.ExpandTabs(d_ + piece.from, piece.to - piece.from, out, room,
+                                             tabLength_, lineLength_, consumed);
+    stoppedAt = piece.from + consumed;
+    return columns;
+  }
+
+  // The column after a tab at `col`: the next multiple of the tab length.
+  // Tab lengths are mostly powers of two, which need no division.
+  int64_t NextTabStop(int64_t col) const {
+    if ((tabLength_ & (tabLength_ - 1)) == 0) return (col | (tabLength_ - 1)) + 1;
+    return (static_cast<int32_t>(col) / tabLength_ + 1) * int64_t{tabLength_};
   }
 
   const unsigned char* data() const { return d_; }
@@ -205,7 +210,7 @@ class TextAssembler {
  private:
   const unsigned char* d_;
   int64_t base_;  // file offset of block index 0
-  CodeTable code_;
+  DisplayCopy code_;
   const SkipCounts& skip_;
   int32_t lineLength_;
   int32_t tabLength_;

@@ -1,0 +1,57 @@
+// Copies file bytes into display text through a code table, many bytes at a
+// time: the bytes the table leaves as they are (in ANSI every byte from the
+// space up) go over as they stand, and only the others are looked up. The
+// results are those of looking up every byte.
+#pragma once
+
+#include <cstdint>
+
+#include "viewer/file/code_tables.h"
+#include "viewer/file/scan_path.h"
+
+namespace zorvo {
+
+class DisplayCopy {
+ public:
+  // `path` picks the way of copying; the plain one looks up every byte.
+  explicit DisplayCopy(const CodeTable& table, detail::ScanPath path = detail::CurrentScanPath());
+
+  // Writes the display characters of src[0, n) to out[0, n).
+  void Copy(const unsigned char* src, int64_t n, char* out) const { copy_(*this, src, n, out); }
+
+  // The same up to the first tab in src[0, n): returns its index, or n. The
+  // characters from the tab on may be written too and are to be overwritten.
+  int64_t CopyToTab(const unsigned char* src, int64_t n, char* out) const {
+    return copyToTab_(*this, src, n, out);
+  }
+
+  // Writes the display characters of src[0, n) from column 0 of `out` with
+  // every tab expanded to spaces up to the next multiple of `tabLength`, but
+  // not beyond `lineLength`, within `room` columns. Returns the columns
+  // written; `consumed` receives the bytes shown, fewer than n when the room
+  // ran out. The columns up to `room` may be written too.
+  int32_t ExpandTabs(const unsigned char* src, int64_t n, char* out, int32_t room,
+                     int32_t tabLength, int32_t lineLength, int64_t& consumed) const {
+    return expandTabs_(*this, src, n, out, room, tabLength, lineLength, consumed);
+  }
+
+  unsigned char operator[](unsigned char b) const { return table_[b]; }
+
+  // The kernels, for the way chosen.
+  using CopyFn = void (*)(const DisplayCopy&, const unsigned char*, int64_t, char*);
+  using CopyToTabFn = int64_t (*)(const DisplayCopy&, const unsigned char*, int64_t, char*);
+  using ExpandTabsFn = int32_t (*)(const DisplayCopy&, const unsigned char*, int64_t, char*,
+                                   int32_t, int32_t, int32_t, int64_t&);
+
+  CodeTable table_;
+  // table_[b] == b for every b from low_ to high_; empty when low_ > high_.
+  unsigned char low_ = 1;
+  unsigned char high_ = 0;
+
+ private:
+  CopyFn copy_;
+  CopyToTabFn copyToTab_;
+  ExpandTabsFn expandTabs_;
+};
+
+}  // namespace zorvo
