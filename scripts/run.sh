@@ -26,7 +26,12 @@ if [ -z "${DISPLAY:-}" ]; then
   ZORVO_SHOT=$root/build/screenshot.png exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 "$root/scripts/deps.sh"
-"$root/scripts/build.sh" mingw >/dev/null
+mkdir -p "$root/build"
+if ! "$root/scripts/build.sh" mingw >"$root/build/mingw-build.log" 2>&1; then
+  echo "run: the build failed; the last lines of build/mingw-build.log:" >&2
+  tail -n 40 "$root/build/mingw-build.log" >&2
+  exit 1
+fi
 setup=()
 if [ $# -gt 0 ]; then
   file=$1
@@ -79,9 +84,14 @@ write_listing_setup() {
       -e 's/\\/\\\\/g; s/"/\\"/g; s/^([A-Za-z0-9]+)=(.*)$/"\1"="\2"/p' "$root/installer/Listing.ini"
     printf '\n[%s\\Setup List]\n"Setup%d"="Listing"\n' "$key" "$n"
   } >"$reg"
-  "$root/scripts/wine-run.sh" reg import "Z:$(printf '%s' "$reg" | tr / '\\')" >/dev/null 2>&1 ||
-    echo "run: the setup \"Listing\" could not be written" >&2
+  local status=0 out
+  out=$("$root/scripts/wine-run.sh" reg import "Z:$(printf '%s' "$reg" | tr / '\\')" 2>&1) || status=$?
   rm -f "$reg"
+  if [ "$status" -ne 0 ]; then
+    echo "run: the setup \"Listing\" could not be written to the profile (reg import, exit $status):" >&2
+    printf '%s\n' "$out" | tr -d '\r' >&2
+    exit 1
+  fi
 }
 
 [ ${#setup[@]} -eq 0 ] || write_listing_setup

@@ -3,6 +3,20 @@ set -Eeuo pipefail
 # A command that fails and ends the script says where: the script's line,
 # the command and its exit status, so that no failure is a bare FAIL.
 trap 'status=$?; echo "FAIL: ${BASH_SOURCE[0]##*/}:$LINENO: $BASH_COMMAND (exit $status)${FUNCNAME[0]:+, in ${FUNCNAME[0]} called from line ${BASH_LINENO[0]}}" >&2' ERR
+# Stopped by the runner's time limit (TERM): says the command it was
+# running, the calls that led there and the behaviour being checked, then
+# ends (EXIT traps still run). Bash gives no line for the command itself in
+# a signal's trap, only for the calls around it.
+current_check=""
+time_limit_reached() {  # time_limit_reached COMMAND
+  local i where=""
+  for ((i = 1; i < ${#FUNCNAME[@]} - 1; i++)); do
+    where+=", in ${FUNCNAME[i]} called at ${BASH_SOURCE[i + 1]##*/}:${BASH_LINENO[i]}"
+  done
+  echo "FAIL: stopped by the time limit while running: $1$where${current_check:+, in the check \"$current_check\"}" >&2
+  exit 124
+}
+trap 'time_limit_reached "$BASH_COMMAND"' TERM
 # The native tools read the user's own settings otherwise.
 export XDG_CONFIG_HOME=$PWD/config
 dump() { "$NATIVE_BIN/zorvo-dump" "$@"; }
@@ -77,6 +91,12 @@ viewer_stop() {  # ends the viewer started last, if it still runs, and waits for
   fi
   viewer_pid=""
 }
+# Makes "Zorvo PostScript" (writing to build/print.ps) the prefix's default
+# printer again, whatever a test stopped before its end left as default.
+default_printer_ours() {
+  "$WINE_RUN" "$MINGW_BIN/zorvo-printer.exe" "Z:$(printf '%s' "$ROOT/build/print.ps" | tr / '\\')" ||
+    fail "\"Zorvo PostScript\" could not be made the default printer"
+}
 # Sends one execute string to the viewer; fails with zorvo-dde's reason.
 dde() {  # dde COMMANDS...
   "$WINE_RUN" "$MINGW_BIN/zorvo-dde.exe" --timeout 120000 "$@" >>dde.out 2>&1 ||
@@ -110,11 +130,14 @@ check() {
   shift
   # In the background, so that set -e holds inside it (it would not on
   # the left of ||).
+  current_check=$name
   (
     trap viewer_stop EXIT
+    trap 'time_limit_reached "$BASH_COMMAND"' TERM
     "$@"
   ) &
   wait $! || status=$?
+  current_check=""
   if [ "$status" -eq 0 ]; then echo "ok: $name"; else failed_checks+=("$name"); fi
 }
 checks_done() {  # the script's end: fails naming the behaviours that failed

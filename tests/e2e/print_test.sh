@@ -19,6 +19,7 @@ cleanup() {
   reg delete "$key" /f 2>/dev/null || true
 }
 trap cleanup EXIT
+default_printer_ours
 ps=$ROOT/build/print.ps
 
 # Three pages of forty lines, each page after the first opened by a form feed.
