@@ -91,11 +91,76 @@ viewer_stop() {  # ends the viewer started last, if it still runs, and waits for
   fi
   viewer_pid=""
 }
+# How many pixels of a picture have exactly COLOR (#RRGGBB).
+pixels() {  # pixels PNG COLOR
+  convert "$1" -alpha off -fill black +opaque "$2" -fill white -opaque "$2" \
+    -format '%[fx:round(mean*w*h)]' info:
+}
 # Makes "Zorvo PostScript" (writing to build/print.ps) the prefix's default
 # printer again, whatever a test stopped before its end left as default.
 default_printer_ours() {
   "$WINE_RUN" "$MINGW_BIN/zorvo-printer.exe" "Z:$(printf '%s' "$ROOT/build/print.ps" | tr / '\\')" ||
     fail "\"Zorvo PostScript\" could not be made the default printer"
+}
+# --- Waiting for what a key or a command did, never for a time. ---
+# Whether two pictures are alike, pixel for pixel.
+same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
+# The title of $window is TITLE.
+title_is() { [ "$(xdotool getwindowname "$window" 2>/dev/null)" = "$1" ]; }
+wait_title() {  # wait_title TITLE: fails naming the title the window kept
+  wait_for 30 title_is "$1" || fail "the title never became '$1'; it is '$(xdotool getwindowname "$window" 2>&1)'"
+}
+# Keys to $window once it has the keyboard focus (there is no window
+# manager: the focus is given, and waited for, here).
+press() {  # press KEYS...
+  timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null ||
+    fail "the window never had the keyboard focus for the keys $*"
+  xdotool key "$@"
+}
+# A picture of $window once it has stopped changing: two pictures in a row
+# alike, and painted (more than one colour). Fails after 30 s.
+snap() {  # snap PNG
+  local until=$((SECONDS + 30))
+  import -window "$window" "$1"
+  while :; do
+    sleep 0.2  # the interval between the two pictures compared
+    import -window "$window" "$1.next"
+    if same "$1" "$1.next" && [ "$(identify -format %k "$1")" -gt 1 ]; then
+      rm -f "$1.next"
+      return 0
+    fi
+    mv "$1.next" "$1"
+    [ "$SECONDS" -lt "$until" ] || fail "the window did not settle for $1"
+  done
+}
+# A settled picture that differs from OLD: what a key changed. WHAT names
+# the change that never came.
+snap_changed() {  # snap_changed PNG OLD WHAT
+  local until=$((SECONDS + 30))
+  snap "$1"
+  while same "$1" "$2"; do
+    [ "$SECONDS" -lt "$until" ] || fail "$3: the window still shows what $2 shows"
+    snap "$1"
+  done
+}
+# A settled picture alike to WANT: the window came back to it.
+snap_like() {  # snap_like PNG WANT WHAT
+  local until=$((SECONDS + 30))
+  snap "$1"
+  until same "$1" "$2"; do
+    [ "$SECONDS" -lt "$until" ] || fail "$3: the window never showed what $2 shows"
+    snap "$1"
+  done
+}
+# The X clipboard: marked before a copy, then waited for until it holds
+# something else, which is written to FILE.
+clipboard_mark() { printf 'zorvo: nothing copied yet' | xclip -selection clipboard -i; }
+clipboard_holds_copy() {
+  timeout 5 xclip -o -selection clipboard >"$1" 2>/dev/null && [ -s "$1" ] &&
+    [ "$(head -c 24 "$1")" != 'zorvo: nothing copied ye' ]
+}
+copied() {  # copied FILE
+  wait_for 30 clipboard_holds_copy "$1" || fail "the copy never reached the clipboard"
 }
 # Sends one execute string to the viewer; fails with zorvo-dde's reason.
 dde() {  # dde COMMANDS...
