@@ -117,14 +117,15 @@ press() {  # press KEYS...
     fail "the window never had the keyboard focus for the keys $*"
   xdotool key "$@"
 }
-# A picture of $window once it has stopped changing: two pictures in a row
-# alike, and painted (more than one colour). Fails after 30 s.
+# A picture of $window (or of $snap_window, "root" for the whole screen)
+# once it has stopped changing: two pictures in a row alike, and painted
+# (more than one colour). Fails after 30 s.
 snap() {  # snap PNG
   local until=$((SECONDS + 30))
-  import -window "$window" "$1"
+  import -window "${snap_window:-$window}" "$1"
   while :; do
     sleep 0.2  # the interval between the two pictures compared
-    import -window "$window" "$1.next"
+    import -window "${snap_window:-$window}" "$1.next"
     if same "$1" "$1.next" && [ "$(identify -format %k "$1")" -gt 1 ]; then
       rm -f "$1.next"
       return 0
