@@ -104,8 +104,23 @@ shot=$ZORVO_SHOT
 viewer_pid=$!
 window=$(timeout 60 xdotool search --sync --name " - Tessary" | head -1) || {
   echo "run: the viewer window did not appear" >&2; kill $viewer_pid; exit 1; }
-sleep 2  # let it paint
+# The picture is taken once the screen has stopped changing: three pictures
+# in a row alike, a fifth of a second apart (at most a minute).
 import -window root "$shot"
+alike=0
+for _ in $(seq 300); do
+  sleep 0.2
+  import -window root "$shot.next"
+  if [ "$(compare -metric AE "$shot" "$shot.next" null: 2>&1)" = 0 ]; then
+    alike=$((alike + 1))
+    [ "$alike" -ge 2 ] && break
+  else
+    alike=0
+    mv "$shot.next" "$shot"
+  fi
+done
+rm -f "$shot.next"
+[ "$alike" -ge 2 ] || echo "run: the window was still changing after a minute; the picture is its last state" >&2
 xdotool key --window "$window" alt+F4
 for _ in $(seq 30); do kill -0 $viewer_pid 2>/dev/null || break; sleep 1; done
 kill $viewer_pid 2>/dev/null || true

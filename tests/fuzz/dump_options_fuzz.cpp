@@ -73,7 +73,8 @@ std::vector<std::wstring> AsArgs(const zorvo::DumpOptions& o) {
 bool Same(const zorvo::DumpOptions& a, const zorvo::DumpOptions& b) {
   return a.format == b.format && a.code == b.code && a.lineLength == b.lineLength &&
          a.wrap == b.wrap && a.tabLength == b.tabLength && a.carriageControl == b.carriageControl &&
-         a.userTable == b.userTable && a.pageGaps == b.pageGaps &&
+         // The name of a user table counts only while that table is chosen.
+         (a.carriageControl != 3 || a.userTable == b.userTable) && a.pageGaps == b.pageGaps &&
          a.padPageLength == b.padPageLength && a.around == b.around && a.rows == b.rows &&
          a.find == b.find && a.hex == b.hex && a.caseSensitive == b.caseSensitive &&
          a.from == b.from && a.all == b.all && a.profile == b.profile && a.setup == b.setup &&
