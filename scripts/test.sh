@@ -68,6 +68,12 @@ fuzz_smoke() {  # each target a fixed number of inputs from a fixed seed, with A
   local rc=$?
   grep -E '^== |FAILED|DONE' build/fuzz-smoke.log
   local n; n=$(grep -c '^== ' build/fuzz-smoke.log)
+  if [ "$rc" -ne 0 ] && [ "$n" -eq 0 ]; then
+    # No target ran: the build failed, and says why.
+    echo "the fuzz targets were not built; the last lines of build/fuzz-smoke.log:"
+    tail -n 40 build/fuzz-smoke.log
+    n=1
+  fi
   if [ "$rc" -eq 0 ]; then echo "fuzz: $n passed, 0 failed"; else echo "fuzz: 0 passed, $n failed"; fi
   return "$rc"
 }

@@ -134,25 +134,20 @@ snap() {  # snap PNG
     [ "$SECONDS" -lt "$until" ] || fail "the window did not settle for $1"
   done
 }
-# A settled picture that differs from OLD: what a key changed. WHAT names
-# the change that never came.
-snap_changed() {  # snap_changed PNG OLD WHAT
-  local until=$((SECONDS + 30))
-  snap "$1"
-  while same "$1" "$2"; do
-    [ "$SECONDS" -lt "$until" ] || fail "$3: the window still shows what $2 shows"
-    snap "$1"
+# A settled picture that differs from OTHER (snap_changed: what a key
+# changed) or is alike to it (snap_like: what the window came back to);
+# WHAT names what never came, after 30 s.
+snap_versus() {  # snap_versus differs|alike PNG OTHER WHAT
+  local until=$((SECONDS + 30)) now
+  while :; do
+    snap "$2"
+    if same "$2" "$3"; then now=alike; else now=differs; fi
+    [ "$now" != "$1" ] || return 0
+    [ "$SECONDS" -lt "$until" ] || fail "$4: the window $([ "$1" = alike ] && echo "never showed" || echo "still shows") what $3 shows"
   done
 }
-# A settled picture alike to WANT: the window came back to it.
-snap_like() {  # snap_like PNG WANT WHAT
-  local until=$((SECONDS + 30))
-  snap "$1"
-  until same "$1" "$2"; do
-    [ "$SECONDS" -lt "$until" ] || fail "$3: the window never showed what $2 shows"
-    snap "$1"
-  done
-}
+snap_changed() { snap_versus differs "$@"; }  # snap_changed PNG OLD WHAT
+snap_like() { snap_versus alike "$@"; }  # snap_like PNG WANT WHAT
 # The X clipboard: marked before a copy, then waited for until it holds
 # something else, which is written to FILE.
 clipboard_mark() { printf 'zorvo: nothing copied yet' | xclip -selection clipboard -i; }

@@ -3,6 +3,7 @@
 #include <windows.h>
 // After windows.h, which they need.
 #include <dlgs.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
