@@ -110,19 +110,22 @@ import -window root "$shot"
 alike=0
 for _ in $(seq 300); do
   sleep 0.2
-  import -window root "$shot.next"
-  if [ "$(compare -metric AE "$shot" "$shot.next" null: 2>&1)" = 0 ]; then
+  import -window root "${shot%.png}.next.png"
+  if [ "$(compare -metric AE "$shot" "${shot%.png}.next.png" null: 2>&1)" = 0 ]; then
     alike=$((alike + 1))
     [ "$alike" -ge 2 ] && break
   else
     alike=0
-    mv "$shot.next" "$shot"
+    mv "${shot%.png}.next.png" "$shot"
   fi
 done
-rm -f "$shot.next"
+rm -f "${shot%.png}.next.png"
 [ "$alike" -ge 2 ] || echo "run: the window was still changing after a minute; the picture is its last state" >&2
-xdotool key --window "$window" alt+F4
+# Keys go to the window with the focus: given here, as there is no window
+# manager to give it.
+timeout 10 xdotool windowfocus --sync "$window" && xdotool key alt+F4 ||
+  echo "run: the viewer's window could not be closed with Alt+F4" >&2
 for _ in $(seq 30); do kill -0 $viewer_pid 2>/dev/null || break; sleep 1; done
 kill $viewer_pid 2>/dev/null || true
-WINEPREFIX=$root/build/mingw/wineprefix wineserver -k 2>/dev/null || true
+WINEPREFIX=${ZORVO_WINEPREFIX:-$root/build/mingw/wineprefix} wineserver -k 2>/dev/null || true
 echo "The viewer ran on a virtual display; its window: $shot"

@@ -121,16 +121,16 @@ press() {  # press KEYS...
 # once it has stopped changing: two pictures in a row alike, and painted
 # (more than one colour). Fails after 30 s.
 snap() {  # snap PNG
-  local until=$((SECONDS + 30))
+  local until=$((SECONDS + 30)) next=${1%.png}.next.png
   import -window "${snap_window:-$window}" "$1"
   while :; do
     sleep 0.2  # the interval between the two pictures compared
-    import -window "${snap_window:-$window}" "$1.next"
-    if same "$1" "$1.next" && [ "$(identify -format %k "$1")" -gt 1 ]; then
-      rm -f "$1.next"
+    import -window "${snap_window:-$window}" "$next"
+    if same "$1" "$next" && [ "$(identify -format %k "$1")" -gt 1 ]; then
+      rm -f "$next"
       return 0
     fi
-    mv "$1.next" "$1"
+    mv "$next" "$1"
     [ "$SECONDS" -lt "$until" ] || fail "the window did not settle for $1"
   done
 }

@@ -16,11 +16,13 @@ rm -f "$ROOT/build/screenshot.png"
 env -u DISPLAY "$ROOT/scripts/run.sh" </dev/null >out.txt 2>&1 || fail "run.sh failed: $(cat out.txt)"
 [ -s "$ROOT/build/screenshot.png" ] || fail "no screenshot"
 # The window shows the file's lines: rows of line background, and text on
-# them, in the picture.
+# them, in the picture. (The sample shows some 370,000 pixels of line
+# background and 2,600 of pure text colour, the rest of its letters being
+# smoothed; a window that painted no lines has none of either.)
 background=$(pixels "$ROOT/build/screenshot.png" '#FFFF00')
 text=$(pixels "$ROOT/build/screenshot.png" '#FF0000')
 [ "$background" -gt 20000 ] || fail "the screenshot shows no lines ($background pixels of line background)"
-[ "$text" -gt 2000 ] || fail "the screenshot shows no text on its lines ($text pixels of text)"
+[ "$text" -gt 1000 ] || fail "the screenshot shows no text on its lines ($text pixels of text)"
 
 list=$(reg query "$key\\Setup List" | sed -nE 's/^ +(Setup[0-9]+) +REG_SZ +(.*)$/\1=\2/p' | tr '\n' ' ')
 [ "$list" = "Setup1=Daily Setup2=Listing " ] || fail "Setup List: $list"
