@@ -35,9 +35,12 @@ for target in "${targets[@]}"; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   seeds=()
-  # Targets that read files start from real ones; the command line and the
-  # DDE commands from nothing.
-  [[ $target != command_line_fuzz && $target != dde_command_fuzz ]] && seeds=(tests/data)
+  # Targets that read files start from real ones; the command lines, the
+  # DDE commands, numbers and version texts from nothing.
+  case $target in
+    command_line_fuzz | dde_command_fuzz | dump_options_fuzz | number_text_fuzz | version_text_fuzz) ;;
+    *) seeds=(tests/data) ;;
+  esac
   log="$build/artifacts/$target.log"
   echo "== $target: ${seconds}s"
   limit=(-max_total_time="$seconds")

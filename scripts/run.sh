@@ -26,7 +26,12 @@ if [ -z "${DISPLAY:-}" ]; then
   ZORVO_SHOT=$root/build/screenshot.png exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 "$root/scripts/deps.sh"
-"$root/scripts/build.sh" mingw >/dev/null
+mkdir -p "$root/build"
+if ! "$root/scripts/build.sh" mingw >"$root/build/mingw-build.log" 2>&1; then
+  echo "run: the build failed; the last lines of build/mingw-build.log:" >&2
+  tail -n 40 "$root/build/mingw-build.log" >&2
+  exit 1
+fi
 setup=()
 if [ $# -gt 0 ]; then
   file=$1
@@ -79,9 +84,14 @@ write_listing_setup() {
       -e 's/\\/\\\\/g; s/"/\\"/g; s/^([A-Za-z0-9]+)=(.*)$/"\1"="\2"/p' "$root/installer/Listing.ini"
     printf '\n[%s\\Setup List]\n"Setup%d"="Listing"\n' "$key" "$n"
   } >"$reg"
-  "$root/scripts/wine-run.sh" reg import "Z:$(printf '%s' "$reg" | tr / '\\')" >/dev/null 2>&1 ||
-    echo "run: the setup \"Listing\" could not be written" >&2
+  local status=0 out
+  out=$("$root/scripts/wine-run.sh" reg import "Z:$(printf '%s' "$reg" | tr / '\\')" 2>&1) || status=$?
   rm -f "$reg"
+  if [ "$status" -ne 0 ]; then
+    echo "run: the setup \"Listing\" could not be written to the profile (reg import, exit $status):" >&2
+    printf '%s\n' "$out" | tr -d '\r' >&2
+    exit 1
+  fi
 }
 
 [ ${#setup[@]} -eq 0 ] || write_listing_setup
@@ -94,10 +104,28 @@ shot=$ZORVO_SHOT
 viewer_pid=$!
 window=$(timeout 60 xdotool search --sync --name " - Tessary" | head -1) || {
   echo "run: the viewer window did not appear" >&2; kill $viewer_pid; exit 1; }
-sleep 2  # let it paint
+# The picture is taken once the screen has stopped changing: three pictures
+# in a row alike, a fifth of a second apart (at most a minute).
 import -window root "$shot"
-xdotool key --window "$window" alt+F4
+alike=0
+for _ in $(seq 300); do
+  sleep 0.2
+  import -window root "${shot%.png}.next.png"
+  if [ "$(compare -metric AE "$shot" "${shot%.png}.next.png" null: 2>&1)" = 0 ]; then
+    alike=$((alike + 1))
+    [ "$alike" -ge 2 ] && break
+  else
+    alike=0
+    mv "${shot%.png}.next.png" "$shot"
+  fi
+done
+rm -f "${shot%.png}.next.png"
+[ "$alike" -ge 2 ] || echo "run: the window was still changing after a minute; the picture is its last state" >&2
+# Keys go to the window with the focus: given here, as there is no window
+# manager to give it.
+timeout 10 xdotool windowfocus --sync "$window" && xdotool key alt+F4 ||
+  echo "run: the viewer's window could not be closed with Alt+F4" >&2
 for _ in $(seq 30); do kill -0 $viewer_pid 2>/dev/null || break; sleep 1; done
 kill $viewer_pid 2>/dev/null || true
-WINEPREFIX=$root/build/mingw/wineprefix wineserver -k 2>/dev/null || true
+WINEPREFIX=${ZORVO_WINEPREFIX:-$root/build/mingw/wineprefix} wineserver -k 2>/dev/null || true
 echo "The viewer ran on a virtual display; its window: $shot"

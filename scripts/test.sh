@@ -8,18 +8,29 @@ cd "$root"
 "$root/scripts/deps.sh" || exit 1
 
 log=$(mktemp)
+mkdir -p build
 # One virtual display for every Windows program of the run, unless there is
 # a display already; Wine's own processes end with the run.
 xvfb=""
 if [ -z "${DISPLAY:-}" ]; then
   for n in $(seq 90 120); do
     [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >build/xvfb.log 2>&1 &
     xvfb=$!
     export DISPLAY=":$n"
-    sleep 1
     break
   done
+  # The display is ready once it answers; a server that ended says why.
+  for _ in $(seq 100); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    kill -0 "$xvfb" 2>/dev/null || break
+    sleep 0.1
+  done
+  if ! xdotool getdisplaygeometry >/dev/null 2>&1; then
+    echo "test: the virtual display $DISPLAY did not start:" >&2
+    tail -n 20 build/xvfb.log >&2
+    exit 1
+  fi
 fi
 cleanup() {
   WINEPREFIX=$root/build/mingw/wineprefix wineserver -k >/dev/null 2>&1 || true
@@ -35,7 +46,15 @@ step() {  # step NAME COMMAND...
   if ! "$@" 2>&1 | tee -a "$log"; then failed_steps+=("$name"); fi
 }
 suite() {  # suite PRESET: build it and run its tests
-  scripts/build.sh "$1" >/dev/null && ctest --preset "$1" -j2 --timeout 900
+  # The build's output is kept in build/PRESET-build.log; its end is shown
+  # when the build fails, so the compiler's message is in the run's output.
+  local blog=build/$1-build.log
+  if ! scripts/build.sh "$1" >"$blog" 2>&1; then
+    echo "build of $1 failed; the last lines of $blog:"
+    tail -n 40 "$blog"
+    return 1
+  fi
+  ctest --preset "$1" -j2 --timeout 900
 }
 settle() {  # lets the Wine processes of the steps before end, so the next starts afresh
   local prefix=$root/build/mingw/wineprefix
@@ -49,6 +68,12 @@ fuzz_smoke() {  # each target a fixed number of inputs from a fixed seed, with A
   local rc=$?
   grep -E '^== |FAILED|DONE' build/fuzz-smoke.log
   local n; n=$(grep -c '^== ' build/fuzz-smoke.log)
+  if [ "$rc" -ne 0 ] && [ "$n" -eq 0 ]; then
+    # No target ran: the build failed, and says why.
+    echo "the fuzz targets were not built; the last lines of build/fuzz-smoke.log:"
+    tail -n 40 build/fuzz-smoke.log
+    n=1
+  fi
   if [ "$rc" -eq 0 ]; then echo "fuzz: $n passed, 0 failed"; else echo "fuzz: 0 passed, $n failed"; fi
   return "$rc"
 }

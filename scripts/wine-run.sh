@@ -20,8 +20,17 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   exec 9>"$WINEPREFIX.lock"
   flock 9
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >/dev/null 2>&1 || true
+    # A prefix that could not be made is said so here, with Wine's words,
+    # rather than as a missing window later.
+    booted=0
+    wineboot -i >"$WINEPREFIX.boot.log" 2>&1 || booted=$?
     wineserver -w || true
+    if [ "$booted" -ne 0 ] || [ ! -f "$WINEPREFIX/system.reg" ]; then
+      echo "wine-run: wineboot (exit $booted) could not make the prefix $WINEPREFIX:" >&2
+      tail -n 20 "$WINEPREFIX.boot.log" >&2
+      rm -f "$WINEPREFIX/system.reg"  # so that the next start tries again
+      exit 1
+    fi
   fi
   flock -u 9
 fi

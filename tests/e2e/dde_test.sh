@@ -43,7 +43,6 @@ open("tail.txt", "w", newline="").write("".join(lines[2000:]))
 open("tags.txt", "w", newline="").write(
     "".join("line %d%s\r\n" % (i, " AB" if i in (3, 9, 20, 27) else "") for i in range(30)))
 PY
-win() { echo "Z:$PWD/$1" | tr / '\\'; }
 
 code() {  # code ARGS...: zorvo-dde's exit code
   local c=0
@@ -57,18 +56,11 @@ expect() {  # expect CODE ARGS...
   [ "$got" = "$want" ] || fail "zorvo-dde $(printf '%q ' "$@"| cut -c1-80) gave $got, not $want"
 }
 title() { xdotool getwindowname "$window"; }
-same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
-# A screenshot once the window has stopped painting, and beside it where
-# the window was when it was taken.
+# A settled screenshot of the screen, and beside it where the window was
+# when it was taken.
+snap_window=root
 shot() {
-  sleep 0.4
-  import -window root "$1"
-  for _ in 1 2 3 4 5 6; do
-    sleep 0.3
-    import -window root next.png
-    same "$1" next.png && break
-    mv next.png "$1"
-  done
+  snap "$1"
   xdotool getwindowgeometry --shell "$window" >"$1.at"
 }
 # The middle of the client area, clear of the caption, menu and scroll bars.
@@ -82,14 +74,13 @@ runs() {  # runs SHOT COLOR
   convert "$1" -crop "1x$HEIGHT+$((X + WIDTH / 2))+$Y" +repage -depth 8 txt:- |
     awk -v c="$2" 'NR > 1 { hit = index(toupper($0), c) > 0; if (hit && !was) n++; was = hit } END { print n + 0 }'
 }
-press() { xdotool windowfocus "$window"; sleep 0.3; xdotool key "$@"; sleep 0.7; }
+answers_text() { [ "$(code '[Display Text]')" = 0 ]; }
 
 # Started as a DDE server without a file: no Open dialog, it waits.
 "$WINE_RUN" "$viewer" -D &
 pid=$!
 window=$(timeout 60 xdotool search --sync --name '^Tessary$' | head -1) || fail "no viewer window"
-for _ in $(seq 60); do [ "$(code '[Display Text]')" = 0 ] && break; sleep 0.5; done
-expect 0 '[Display Text]'
+wait_for 60 answers_text || fail "the viewer started with -D never answered [Display Text]"
 
 # Open: a quoted path with spaces, the command in lower case.
 expect 0 "[open \"$(win 'dir with space/file one.txt')\"]"
@@ -106,13 +97,12 @@ edge() {  # edge SHOT: the number of text-background pixels at the right edge
 shot restored.png
 [ "$(edge restored.png)" = 0 ] || fail "no scroll bar at the right edge before maximising"
 expect 0 '[Display Hex][Window Maximize]'
-shot hex.png
-[ "$(edge hex.png)" -gt 0 ] || fail "[Window Maximize] left the scroll bar at the right edge"
-expect 0 '[Display Text]'
-shot text.png
+maximized() { shot hex.png; [ "$(edge hex.png)" -gt 0 ]; }
+wait_for 30 maximized || fail "[Window Maximize] left the scroll bar at the right edge"
 area hex.png hex-area.png
-area text.png text-area.png
-same hex-area.png text-area.png && fail "[Display Hex] did not change the view"
+expect 0 '[Display Text]'
+text_again() { shot text.png; area text.png text-area.png; ! same hex-area.png text-area.png; }
+wait_for 30 text_again || fail "[Display Hex] then [Display Text] did not change the view"
 
 # Execute data above 1,024 bytes runs nothing; 1,024 bytes run.
 padded() { printf '[Display Hex]%*s' "$(($1 - 13))" ''; }  # padded CHARACTERS
@@ -121,42 +111,45 @@ shot refused.png
 area refused.png b.png
 same text-area.png b.png || fail "1,026 bytes of execute data changed the view"
 expect 0 "$(padded 511)"  # 1,024 bytes
-shot taken.png
-area taken.png b.png
-same hex-area.png b.png || fail "1,024 bytes of execute data did not show the hex dump"
+hex_again() { shot taken.png; area taken.png b.png; same hex-area.png b.png; }
+wait_for 30 hex_again || fail "1,024 bytes of execute data did not show the hex dump"
 expect 0 '[Display Text]'
 
 # Find: doubled quotes, Case and Top. From the bottom of the file, only a
 # search from the top finds line 2000; without Case, line 1000 comes first.
 # The view then matches tail.txt (line 2000 on) with its first line found.
+shot top.png
 press ctrl+End
+snap_changed bottom.png top.png "Ctrl+End did not move the view"
 expect 0 '[Find "say ""hi"" there" Case Top]'
-shot found.png
+snap_changed found.png bottom.png "Find did not move the view from the bottom"
+area found.png a.png
 expect 0 "[Open \"$(win tail.txt)\"]"
 expect 0 '[Find "say ""hi"" there" Case Top]'
-shot tail.png
-area found.png a.png
-area tail.png b.png
-same a.png b.png || fail "Find did not show line 2000 selected at the top"
+like_found() { shot tail.png; area tail.png b.png; same a.png b.png; }
+wait_for 30 like_found || fail "Find did not show line 2000 selected at the top"
 
 # Find Hex All tags every line holding the bytes 41 42.
 expect 0 "[Open \"$(win tags.txt)\"]"
 expect 0 '[Find "41 42" Hex All]'
-shot tags.png
-[ "$(runs tags.png '#FF0000')" = 4 ] || fail "Mark All tagged $(runs tags.png '#FF0000') runs of lines, not 4"
+four_tagged() { shot tags.png; [ "$(runs tags.png '#FF0000')" = 4 ]; }
+wait_for 30 four_tagged || fail "Mark All tagged $(runs tags.png '#FF0000') runs of lines, not 4"
 
 # Setup Daily applies section "Setup: Daily": green text background.
 expect 0 "[Open \"$(win tags.txt)\"]"
-shot plain.png
-[ "$(runs plain.png '#FFFF00')" -gt 0 ] || fail "no yellow background before the setup"
+plain() { shot plain.png; [ "$(runs plain.png '#FFFF00')" -gt 0 ] && [ "$(runs plain.png '#FF0000')" = 0 ]; }
+wait_for 30 plain || fail "no yellow background, or tags, after opening tags.txt again"
 expect 0 '[Setup Daily]'
-shot daily.png
-[ "$(runs daily.png '#00FF00')" -gt 0 ] || fail "[Setup Daily] did not apply its colours"
+daily() { shot daily.png; [ "$(runs daily.png '#00FF00')" -gt 0 ]; }
+wait_for 30 daily || fail "[Setup Daily] did not apply its colours"
 [ "$(runs daily.png '#FFFF00')" = 0 ] || fail "[Setup Daily] left the yellow background"
 
 # An unknown command ends the string: not processed, and Exit does not run,
 # so the next string in the same conversation is still answered.
-printf '[Bogus][Exit]\n[Display Text]\n' | "$WINE_RUN" "$client" --each - >each.txt 2>>dde.err || true
+# zorvo-dde --each ends with 1 when a string was not processed.
+status=0
+printf '[Bogus][Exit]\n[Display Text]\n' | "$WINE_RUN" "$client" --each - >each.txt 2>>dde.err || status=$?
+[ "$status" -le 1 ] || fail "zorvo-dde --each ended with $status: $(tail -1 dde.err)"
 [ "$(tr -d '\r' <each.txt | tr '\n' ' ')" = "1 0 " ] ||
   fail "[Bogus][Exit] then [Display Text] gave $(tr '\n' ' ' <each.txt)"
 
@@ -164,18 +157,19 @@ printf '[Bogus][Exit]\n[Display Text]\n' | "$WINE_RUN" "$client" --each - >each.
 # start of an --each file is no part of its first line.
 expect 4 --timout 5000 '[Display Text]'
 printf '\xEF\xBB\xBF[Display Text]\n[Display Hex]\n' >bom.txt
-"$WINE_RUN" "$client" --each "$(win bom.txt)" >bom-codes.txt 2>>dde.err || true
+"$WINE_RUN" "$client" --each "$(win bom.txt)" >bom-codes.txt 2>>dde.err ||
+  fail "zorvo-dde --each with a byte-order mark ended with $?: $(tail -1 dde.err)"
 [ "$(tr -d '\r' <bom-codes.txt | tr '\n' ' ')" = "0 0 " ] ||
   fail "--each with a byte-order mark gave $(tr '\n' ' ' <bom-codes.txt)"
 
 # Ignore DDE from the menu stops the server, and starts it again.
 press alt+f d
-expect 2 '[Display Text]'
+answers_none() { [ "$(code '[Display Text]')" = 2 ]; }
+wait_for 30 answers_none || fail "Ignore DDE from the menu did not stop the server"
 grep -q 'no DDE server answers for service "Tessary", topic "System"' dde.err ||
   fail "no message for a missing server"
 press alt+f d
-for _ in $(seq 20); do [ "$(code '[Display Text]')" = 0 ] && break; sleep 0.5; done
-expect 0 '[Display Text]'
+wait_for 30 answers_text || fail "Ignore DDE a second time did not start the server again"
 
 # 1,000 random execute strings through one conversation, then a command that
 # must still be answered by a window that still exists.
@@ -209,7 +203,9 @@ while n < 1000:
     print(line)
     n += 1
 PY
-"$WINE_RUN" "$client" --timeout 10000 --each random.txt >results.txt 2>>dde.err || true
+status=0
+"$WINE_RUN" "$client" --timeout 10000 --each random.txt >results.txt 2>>dde.err || status=$?
+[ "$status" -le 1 ] || fail "zorvo-dde --each over the random strings ended with $status: $(tail -1 dde.err)"
 [ "$(tr -d '\r' <results.txt | grep -c '^[01]$')" = 1000 ] ||
   fail "not every random string was answered: $(tr -d '\r' <results.txt | sort | uniq -c | tr '\n' ' ')"
 expect 0 '[Display Text]'
@@ -219,10 +215,10 @@ xdotool getwindowname "$window" >/dev/null || fail "the window is gone after the
 expect 0 '[Window Restore][DDE]'
 expect 2 '[Display Text]'
 press alt+f d
-for _ in $(seq 20); do [ "$(code '[Display Text]')" = 0 ] && break; sleep 0.5; done
+wait_for 30 answers_text || fail "Ignore DDE did not start the server after [DDE]"
 expect 0 '[Exit]'
-for _ in $(seq 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.5; done
-kill -0 "$pid" 2>/dev/null && fail "the viewer still runs 20 seconds after [Exit]"
+ended() { ! kill -0 "$pid" 2>/dev/null; }
+wait_for 20 ended || fail "the viewer still runs 20 seconds after [Exit]"
 status=0
 wait "$pid" || status=$?
 pid=""

@@ -14,6 +14,7 @@ wine_reg delete "$zorvo_key" /f || true
 wine_x11_key='HKCU\Software\Wine\X11 Driver'
 trap 'viewer_stop; wine_reg delete "$zorvo_key" /f || true
   wine_reg delete "$wine_x11_key" /v Managed /f 2>/dev/null || true; rm -f big.txt' EXIT
+default_printer_ours
 # The setup "Listing" as the installer offers it: ASA carriage control.
 import_setup "$ROOT/installer/Listing.ini"
 ps=$ROOT/build/print.ps

@@ -3,6 +3,20 @@ set -Eeuo pipefail
 # A command that fails and ends the script says where: the script's line,
 # the command and its exit status, so that no failure is a bare FAIL.
 trap 'status=$?; echo "FAIL: ${BASH_SOURCE[0]##*/}:$LINENO: $BASH_COMMAND (exit $status)${FUNCNAME[0]:+, in ${FUNCNAME[0]} called from line ${BASH_LINENO[0]}}" >&2' ERR
+# Stopped by the runner's time limit (TERM): says the command it was
+# running, the calls that led there and the behaviour being checked, then
+# ends (EXIT traps still run). Bash gives no line for the command itself in
+# a signal's trap, only for the calls around it.
+current_check=""
+time_limit_reached() {  # time_limit_reached COMMAND
+  local i where=""
+  for ((i = 1; i < ${#FUNCNAME[@]} - 1; i++)); do
+    where+=", in ${FUNCNAME[i]} called at ${BASH_SOURCE[i + 1]##*/}:${BASH_LINENO[i]}"
+  done
+  echo "FAIL: stopped by the time limit while running: $1$where${current_check:+, in the check \"$current_check\"}" >&2
+  exit 124
+}
+trap 'time_limit_reached "$BASH_COMMAND"' TERM
 # The native tools read the user's own settings otherwise.
 export XDG_CONFIG_HOME=$PWD/config
 dump() { "$NATIVE_BIN/zorvo-dump" "$@"; }
@@ -77,6 +91,73 @@ viewer_stop() {  # ends the viewer started last, if it still runs, and waits for
   fi
   viewer_pid=""
 }
+# How many pixels of a picture have exactly COLOR (#RRGGBB).
+pixels() {  # pixels PNG COLOR
+  convert "$1" -alpha off -fill black +opaque "$2" -fill white -opaque "$2" \
+    -format '%[fx:round(mean*w*h)]' info:
+}
+# Makes "Zorvo PostScript" (writing to build/print.ps) the prefix's default
+# printer again, whatever a test stopped before its end left as default.
+default_printer_ours() {
+  "$WINE_RUN" "$MINGW_BIN/zorvo-printer.exe" "Z:$(printf '%s' "$ROOT/build/print.ps" | tr / '\\')" ||
+    fail "\"Zorvo PostScript\" could not be made the default printer"
+}
+# --- Waiting for what a key or a command did, never for a time. ---
+# Whether two pictures are alike, pixel for pixel.
+same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
+# The title of $window is TITLE.
+title_is() { [ "$(xdotool getwindowname "$window" 2>/dev/null)" = "$1" ]; }
+wait_title() {  # wait_title TITLE: fails naming the title the window kept
+  wait_for 30 title_is "$1" || fail "the title never became '$1'; it is '$(xdotool getwindowname "$window" 2>&1)'"
+}
+# Keys to $window once it has the keyboard focus (there is no window
+# manager: the focus is given, and waited for, here).
+press() {  # press KEYS...
+  timeout 10 xdotool windowfocus --sync "$window" 2>/dev/null ||
+    fail "the window never had the keyboard focus for the keys $*"
+  xdotool key "$@"
+}
+# A picture of $window (or of $snap_window, "root" for the whole screen)
+# once it has stopped changing: two pictures in a row alike, and painted
+# (more than one colour). Fails after 30 s.
+snap() {  # snap PNG
+  local until=$((SECONDS + 30)) next=${1%.png}.next.png
+  import -window "${snap_window:-$window}" "$1"
+  while :; do
+    sleep 0.2  # the interval between the two pictures compared
+    import -window "${snap_window:-$window}" "$next"
+    if same "$1" "$next" && [ "$(identify -format %k "$1")" -gt 1 ]; then
+      rm -f "$next"
+      return 0
+    fi
+    mv "$next" "$1"
+    [ "$SECONDS" -lt "$until" ] || fail "the window did not settle for $1"
+  done
+}
+# A settled picture that differs from OTHER (snap_changed: what a key
+# changed) or is alike to it (snap_like: what the window came back to);
+# WHAT names what never came, after 30 s.
+snap_versus() {  # snap_versus differs|alike PNG OTHER WHAT
+  local until=$((SECONDS + 30)) now
+  while :; do
+    snap "$2"
+    if same "$2" "$3"; then now=alike; else now=differs; fi
+    [ "$now" != "$1" ] || return 0
+    [ "$SECONDS" -lt "$until" ] || fail "$4: the window $([ "$1" = alike ] && echo "never showed" || echo "still shows") what $3 shows"
+  done
+}
+snap_changed() { snap_versus differs "$@"; }  # snap_changed PNG OLD WHAT
+snap_like() { snap_versus alike "$@"; }  # snap_like PNG WANT WHAT
+# The X clipboard: marked before a copy, then waited for until it holds
+# something else, which is written to FILE.
+clipboard_mark() { printf 'zorvo: nothing copied yet' | xclip -selection clipboard -i; }
+clipboard_holds_copy() {
+  timeout 5 xclip -o -selection clipboard >"$1" 2>/dev/null && [ -s "$1" ] &&
+    [ "$(head -c 24 "$1")" != 'zorvo: nothing copied ye' ]
+}
+copied() {  # copied FILE
+  wait_for 30 clipboard_holds_copy "$1" || fail "the copy never reached the clipboard"
+}
 # Sends one execute string to the viewer; fails with zorvo-dde's reason.
 dde() {  # dde COMMANDS...
   "$WINE_RUN" "$MINGW_BIN/zorvo-dde.exe" --timeout 120000 "$@" >>dde.out 2>&1 ||
@@ -110,11 +191,14 @@ check() {
   shift
   # In the background, so that set -e holds inside it (it would not on
   # the left of ||).
+  current_check=$name
   (
     trap viewer_stop EXIT
+    trap 'time_limit_reached "$BASH_COMMAND"' TERM
     "$@"
   ) &
   wait $! || status=$?
+  current_check=""
   if [ "$status" -eq 0 ]; then echo "ok: $name"; else failed_checks+=("$name"); fi
 }
 checks_done() {  # the script's end: fails naming the behaviours that failed

@@ -34,23 +34,22 @@ start() {  # start [NAME]: a viewer on a copy of the paged file
   # that is just ending can fail on them.
   shown() { window=$(xdotool search --name "^$name - Tessary\$" 2>/dev/null | head -1); [ -n "$window" ]; }
   wait_for 60 shown || fail "no viewer window on $name"
-  sleep 2
 }
 new_index() {  # the index files the viewer made
   comm -13 <(echo "$before") <(indexes) | grep . || true
 }
-menu() { xdotool windowfocus "$window"; sleep 0.3; xdotool key alt+f; sleep 0.5; xdotool key "$1"; sleep 1; }
+index_count_is() { [ "$(new_index | grep -c .)" = "$1" ]; }
+menu() { press alt+f; press "$1"; }
 
 start
-made=$(new_index)
-[ "$(echo "$made" | grep -c .)" = 1 ] || fail "one index file while indexing, found: '$made'"
+wait_for 30 index_count_is 1 || fail "one index file while indexing, found: '$(new_index)'"
 menu c
-[ "$(xdotool getwindowname "$window")" = "Tessary" ] || fail "File > Close did not close the file"
-[ -z "$(new_index)" ] || fail "the index file is still there after Close: $(new_index)"
+wait_title "Tessary"
+wait_for 30 index_count_is 0 || fail "the index file is still there after Close: $(new_index)"
 # Opened again from the recent files, then File > Exit.
 menu 1
-[ "$(xdotool getwindowname "$window")" = "paged.txt - Tessary" ] || fail "not opened again"
-[ -n "$(new_index)" ] || fail "no index file after opening again"
+wait_title "paged.txt - Tessary"
+wait_for 30 index_count_is 1 || fail "no index file after opening again"
 menu x
 code=0
 timeout 30 tail --pid="$pid" -f /dev/null || fail "the viewer did not end on File > Exit"
@@ -62,20 +61,22 @@ echo "index file made while indexing, gone after Close and after Exit"
 # A viewer that keeps running, one that is killed, and one started after.
 start running.txt
 running=$window
+wait_for 30 index_count_is 1 || fail "one index file of the running viewer: '$(new_index)'"
 kept=$(new_index)
-[ "$(echo "$kept" | grep -c .)" = 1 ] || fail "one index file of the running viewer: '$kept'"
 start killed.txt
-killed=$(comm -13 <(echo "$kept") <(new_index))
-[ -n "$killed" ] || fail "no index file of the viewer to be killed"
+killed_made() { killed=$(comm -13 <(echo "$kept") <(new_index)); [ -n "$killed" ]; }
+wait_for 30 killed_made || fail "no index file of the viewer to be killed"
 disown "$pid"  # no word from the shell about the job it was
 kill -9 "$(xdotool getwindowpid "$window")"
 gone() { ! xdotool getwindowname "$1" >/dev/null 2>&1; }
 wait_for 10 gone "$window" || fail "the killed viewer's window is still there"
 [ -f "$killed" ] || fail "the killed viewer's index file went with it"
 start later.txt
-[ ! -f "$killed" ] || fail "the killed viewer's index file is still there: $killed"
+# The later viewer removes what the killed one left, then makes its own.
+later_indexed() { [ ! -f "$killed" ] && [ "$(new_index | grep -vxF "$kept" | grep -c .)" = 1 ]; }
+wait_for 30 later_indexed ||
+  fail "after the later viewer started: $(new_index | tr '\n' ' ') (the killed viewer's was $killed)"
 [ -f "$kept" ] || fail "the running viewer's index file was removed: $kept"
-[ "$(new_index | grep -vxF "$kept" | grep -c .)" = 1 ] || fail "no index file of the later viewer"
 # The later viewer is in front: it goes first (the keys reach the front one).
 for w in "$window" "$running"; do
   window=$w

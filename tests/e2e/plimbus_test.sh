@@ -14,6 +14,11 @@ OURS=("HKCR\\AppID\\$APPID" 'HKCR\AppID\Plimbus.DLL' 'HKCR\Plimbus.QdContextMenu
       'HKCR\Plimbus.QdContextMenu' "HKCR\\CLSID\\$CLSID" 'HKCR\*\shellex\ContextMenuHandlers'
       'HKCR\*\shell' "HKCR\\TypeLib\\$LIBID")
 
+# Whatever happens, the library leaves the prefix unregistered, so that no
+# later test finds the handler of a failed run.
+trap '"$WINE_RUN" regsvr32 /s /u "Z:$MINGW_BIN/Plimbus.dll" >/dev/null 2>&1 || true
+  "$WINE_RUN" reg delete "HKCR\*\shell\Zorvo" /f >/dev/null 2>&1 || true' EXIT
+
 # Every key below the given keys and every value, one line each: the key, or
 # the key, the value's name, its type and its data separated by "|". (A key
 # asked for by name is listed only when it holds values.)

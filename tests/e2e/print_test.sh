@@ -13,12 +13,12 @@ key='HKCU\Software\Korrin\Zorvo'
 reg delete "$key" /f 2>/dev/null || true
 # The default page setup with Eject on form feeds (0x6FF + 0x100).
 reg add "$key\\Page Setup" /v PrintOptions /t REG_SZ /d 2047 /f
-pid=""
 cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  viewer_stop
   reg delete "$key" /f 2>/dev/null || true
 }
 trap cleanup EXIT
+default_printer_ours
 ps=$ROOT/build/print.ps
 
 # Three pages of forty lines, each page after the first opened by a form feed.
@@ -54,11 +54,7 @@ grep -q '^/Courier findfont' "$ps" || fail "the job does not use the printer's C
 ! grep -q '/sfnts' "$ps" || fail "the job embeds a TrueType font"
 
 # The viewer serving DDE: tags from Mark All, then the other print commands.
-win() { echo "Z:$PWD/$1" | tr / '\\'; }
-"$WINE_RUN" "$viewer" -D "$(win report.txt)" &
-pid=$!
-timeout 60 xdotool search --sync --name '^report\.txt - Tessary$' >/dev/null || fail "no viewer window"
-dde() { "$WINE_RUN" "$client" --timeout 120000 "$@" >>dde.out 2>&1 || fail "zorvo-dde $*: $(tail -1 dde.out)"; }
+viewer_start report.txt -D
 
 dde '[Find "line 7" All]'
 rm -f "$ps"
@@ -106,6 +102,6 @@ sys.exit(lines != ["page %d line %d" % (page, n) for n in range(first, 41)])
 PY
 
 dde '[Exit]'
-for _ in $(seq 30); do kill -0 "$pid" 2>/dev/null || break; sleep 1; done
-kill -0 "$pid" 2>/dev/null && fail "the viewer did not exit"
-pid=""
+ended() { ! kill -0 "$viewer_pid" 2>/dev/null; }
+wait_for 30 ended || fail "the viewer did not exit within 30 s of [Exit]"
+viewer_pid=""

@@ -18,17 +18,21 @@ for t in "$here"/*_test.sh; do
   name=$(basename "$t" .sh)
   work=$(mktemp -d)
   start=$SECONDS
-  (cd "$work" && timeout 600 bash "$t") >"$work.log" 2>&1
+  # The time limit sends TERM first: the script then says which step it
+  # was in (lib.sh); what still runs 30 s later is killed.
+  (cd "$work" && timeout -k 30 600 bash "$t") >"$work.log" 2>&1
   status=$?
   seconds=$((SECONDS - start))
   if [ "$status" -eq 0 ]; then
     echo "PASS $name (${seconds} s)"; passed=$((passed + 1))
+    rm -rf "$work" "$work.log"
   else
-    [ "$status" -eq 124 ] && echo "    timed out after 600 s" >>"$work.log"
+    [ "$status" -eq 124 ] || [ "$status" -eq 137 ] && echo "timed out after 600 s" >>"$work.log"
     echo "FAIL $name (exit $status, ${seconds} s)"
     sed 's/^/    /' "$work.log" | tail -n 40; failed=$((failed + 1))
+    # What the failed script left is kept for a look.
+    echo "    its work folder is kept: $work (log: $work.log)"
   fi
-  rm -rf "$work" "$work.log"
 done
 echo "e2e: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

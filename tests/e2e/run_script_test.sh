@@ -7,14 +7,22 @@ reg() { "$WINE_RUN" reg "$@" 2>/dev/null | tr -d '\r'; }
 key='HKCU\Software\Korrin\Zorvo'
 reg delete "$key" /f >/dev/null || true
 trap 'reg delete "$key" /f >/dev/null || true' EXIT
+# Text in red on yellow (0x00BBGGRR), colours nothing else on the screen has.
+reg add "$key\\Zorvo Colors" /v WindowText /d 255 /f >/dev/null
+reg add "$key\\Zorvo Colors" /v WindowBgnd /d 65535 /f >/dev/null
 reg add "$key\\Setup List" /v Setup1 /d Daily /f >/dev/null
 reg add "$key\\Setup: Listing" /v Stale /d 1 /f >/dev/null
 rm -f "$ROOT/build/screenshot.png"
 env -u DISPLAY "$ROOT/scripts/run.sh" </dev/null >out.txt 2>&1 || fail "run.sh failed: $(cat out.txt)"
 [ -s "$ROOT/build/screenshot.png" ] || fail "no screenshot"
-# The window shows text: more than a handful of colours in the picture.
-colours=$(convert "$ROOT/build/screenshot.png" -format %k info:)
-[ "$colours" -gt 2 ] || fail "the screenshot is blank ($colours colours)"
+# The window shows the file's lines: rows of line background, and text on
+# them, in the picture. (The sample shows some 370,000 pixels of line
+# background and 2,600 of pure text colour, the rest of its letters being
+# smoothed; a window that painted no lines has none of either.)
+background=$(pixels "$ROOT/build/screenshot.png" '#FFFF00')
+text=$(pixels "$ROOT/build/screenshot.png" '#FF0000')
+[ "$background" -gt 20000 ] || fail "the screenshot shows no lines ($background pixels of line background)"
+[ "$text" -gt 1000 ] || fail "the screenshot shows no text on its lines ($text pixels of text)"
 
 list=$(reg query "$key\\Setup List" | sed -nE 's/^ +(Setup[0-9]+) +REG_SZ +(.*)$/\1=\2/p' | tr '\n' ' ')
 [ "$list" = "Setup1=Daily Setup2=Listing " ] || fail "Setup List: $list"

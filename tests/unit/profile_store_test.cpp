@@ -476,6 +476,19 @@ TEST_F(IniFileTest, HandWrittenFileIsReadAsWindowsReadsIt) {
   EXPECT_EQ(store.GetInt(L"Window", L"Left", 0), 10);
 }
 
+// A key that would read as a section header or a comment is refused, and
+// the file keeps what it held.
+TEST_F(IniFileTest, KeysThatCouldNotBeReadBackAreRefused) {
+  WriteBytes(File(), "[Section]\r\nKey=Old\r\n");
+  ProfileStore store(Open());
+  for (const wchar_t* key : {L"[Other]", L";Key", L" [x]"}) {
+    EXPECT_FALSE(store.WriteText(L"Section", key, L"Value")) << key;
+  }
+  EXPECT_EQ(store.GetKeyList(L"Section", 100), std::wstring(L"Key\0\0", 5));
+  EXPECT_EQ(store.GetText(L"Section", L"Key", L"", 100), L"Old");
+  EXPECT_EQ(store.GetKeyList(L"Other", 100), std::wstring(1, L'\0'));
+}
+
 TEST_F(IniFileTest, MissingFileReadsEmptyAndIsMadeByTheFirstWrite) {
   ProfileStore store(Open());
   EXPECT_EQ(store.GetText(L"Section", L"Key", L"none", 100), L"none");

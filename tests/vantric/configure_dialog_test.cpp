@@ -18,6 +18,7 @@
 #include "configtool/resource.h"
 #include "configtool/win32/guarded_dialog.h"
 #include "configtool/win32/windows_settings_registry.h"
+#include "support/dialog_shown.h"
 
 namespace zorvo::vantric {
 namespace {
@@ -83,6 +84,7 @@ class DialogTest : public testing::Test {
   INT_PTR Run(std::vector<Step> steps) {
     pending = std::move(steps);
     next = 0;
+    hidden = 0;
     SetDialogInitHook([](HWND dialog) { SetTimer(dialog, 1, 5, Tick); });
     const INT_PTR result = RunConfigureDialog(GetModuleHandleW(nullptr), nullptr, *registry, help);
     SetDialogInitHook({});
@@ -90,6 +92,7 @@ class DialogTest : public testing::Test {
     return result;
   }
   static void CALLBACK Tick(HWND dialog, UINT, UINT_PTR, DWORD) {
+    if (WaitingToShow(dialog, hidden)) return;
     const size_t at = next++;
     if (at < pending.size()) {
       pending[at](dialog);
@@ -130,6 +133,7 @@ class DialogTest : public testing::Test {
   RecordingNotifier notifier;
   static inline std::vector<Step> pending;
   static inline size_t next = 0;
+  static inline int hidden = 0;  // ticks that came before the dialog showed
 };
 
 TEST_F(DialogTest, AnEmptyRegistryShowsEmptyTextsAndZorvoExeInTheDesignedDialog) {

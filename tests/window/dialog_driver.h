@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/dialog_shown.h"
 #include "viewer/frame/win32/dialogs.h"
 #include "window_fixture.h"
 
@@ -47,9 +48,7 @@ class DrivenDialogTest : public WindowTest {
           std::move(steps));
   }
   static void CALLBACK Tick(HWND dialog, UINT, UINT_PTR, DWORD) {
-    // The dialog shows when its modal loop first finds nothing else to do;
-    // on a busy machine the first tick can come before that.
-    if (!IsWindowVisible(dialog) && ++hidden < 200) return;
+    if (WaitingToShow(dialog, hidden)) return;
     if (next < pending.size()) {
       pending[next++](dialog);
     } else if (++idle < 20) {

@@ -185,6 +185,25 @@ TEST_F(GoToTest, TheIndexFileLivesWhileTheFileIsOpenAndNoLonger) {
   EXPECT_TRUE(notifier.shown.empty());
 }
 
+// Windows ends the session without destroying the window: the index file
+// goes all the same. A session that goes on keeps it.
+TEST_F(GoToTest, TheEndOfTheSessionRemovesTheIndexFile) {
+  StartIndexing(true, true);
+  Open(MakeFile(40, "a\f", "\n"));
+  const PageIndex& index = WindowPageIndex();
+  ASSERT_EQ(index.state(), PG_ACTIVE);
+  const std::wstring name = index.indexFileName();
+  ASSERT_TRUE(Exists(name));
+  SendMessageW(window, WM_QUERYENDSESSION, 0, 0);
+  SendMessageW(window, WM_ENDSESSION, FALSE, 0);
+  Pump();
+  EXPECT_TRUE(Exists(name)) << "the session did not end, yet the index file went";
+  SendMessageW(window, WM_ENDSESSION, TRUE, 0);
+  EXPECT_FALSE(Exists(name)) << "the index file outlives the session";
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_TRUE(notifier.shown.empty());
+}
+
 TEST_F(GoToTest, AFileThatChangesIsIndexedAgain) {
   StartIndexing();
   const std::wstring path = MakeFile(30, "page\n\fline ", "\n");

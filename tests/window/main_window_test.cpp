@@ -1,5 +1,14 @@
 // The main window: start-up, opening and closing files, the display format
 // commands, the positioning messages and the error report.
+#include <windows.h>
+// After windows.h, which they need.
+#include <dlgs.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <vector>
+
 #include "viewer/file/search.h"
 #include "viewer/frame/win32/dialogs.h"
 #include "viewer/frame/win32/find_dialogs.h"
@@ -46,18 +55,76 @@ TEST_F(MainWindow, OpeningAndClosingAFile) {
   EXPECT_EQ(std::filesystem::last_write_time(path), before) << "the viewed file is never written";
 }
 
+// The Open dialog that a start-up file which does not exist brings up: its
+// title and the name in its file name box, seen from a timer that runs in
+// the dialog's own message loop and then cancels it.
+struct SeenDialog {
+  int shown = 0;
+  std::wstring title, name;
+};
+SeenDialog seenOpen;
+void CALLBACK CancelOpenDialog(HWND, UINT, UINT_PTR, DWORD) {
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND top, LPARAM) -> BOOL {
+        wchar_t kind[16] = {};
+        GetClassNameW(top, kind, 16);
+        if (std::wstring(kind) != L"#32770" || !IsWindowVisible(top)) return TRUE;
+        wchar_t text[MAX_PATH] = {};
+        GetWindowTextW(top, text, MAX_PATH);
+        seenOpen.title = text;
+        text[0] = 0;
+        // The box is a combo box in the Explorer style, an edit box otherwise.
+        if (!GetDlgItemTextW(top, cmb13, text, MAX_PATH)) GetDlgItemTextW(top, edt1, text, MAX_PATH);
+        seenOpen.name = text;
+        ++seenOpen.shown;
+        PostMessageW(top, WM_COMMAND, IDCANCEL, 0);
+        return FALSE;
+      },
+      0);
+}
+
 TEST_F(MainWindow, StartupOpenOfAMissingFileAsksAndCloses) {
+  const std::wstring folder = std::filesystem::temp_directory_path().wstring();
+  const std::wstring missing = folder + L"\\nothing here.txt";
+  const std::string line = "\"" + std::string(missing.begin(), missing.end()) + "\"";
+  Start(line.c_str(), {}, true);
+  ASSERT_EQ(StartupState().commandLine.startupFile, missing);
+
+  // As the viewer starts on it: the Open dialog offers the missing name,
+  // and its Cancel closes the window, which ends the program.
+  seenOpen = {};
+  const UINT_PTR timer = SetTimer(nullptr, 0, 200, CancelOpenDialog);
+  SendMessageW(window, UM_STARTUP_OPEN, 0, reinterpret_cast<LPARAM>(missing.c_str()));
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(seenOpen.shown, 1) << "no Open dialog for a start-up file that does not exist";
+  EXPECT_EQ(seenOpen.title, L"Open");
+  EXPECT_EQ(seenOpen.name, L"nothing here.txt");
+  bool quit = false;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!quit && std::chrono::steady_clock::now() < end) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        quit = true;
+        break;
+      }
+      DispatchMessageW(&message);
+    }
+    if (!quit) MsgWaitForMultipleObjectsEx(0, nullptr, 50, QS_ALLINPUT, 0);
+  }
+  EXPECT_TRUE(quit) << "the program does not end after Cancel";
+  EXPECT_FALSE(IsWindow(window)) << "the window is still there after Cancel";
+  if (!IsWindow(window)) shared = window = nullptr;  // the next test makes its own
+
+  // Sent without the dialog, a name that does not exist reports 0, one that
+  // does opens it, and a folder is ignored.
   Start();
-  // With the Open dialog out of the way (a wildcard name is not a file, and
-  // the dialog cannot run here), a failed open without the dialog reports 0.
-  const std::wstring missing = L"C:\\no such folder\\nothing.txt";
   EXPECT_EQ(SendMessageW(window, UM_OPEN_IF_EXISTS, 0, reinterpret_cast<LPARAM>(missing.c_str())),
             0);
   const std::wstring path = MakeFile(3);
   EXPECT_EQ(SendMessageW(window, UM_OPEN_IF_EXISTS, 0, reinterpret_cast<LPARAM>(path.c_str())), 1);
   EXPECT_EQ(OpenFile().path, path);
-  // A folder given by path is ignored without the dialog.
-  const std::wstring folder = std::filesystem::temp_directory_path().wstring();
   SendMessageW(window, UM_OPEN_PATH, 0, reinterpret_cast<LPARAM>(folder.c_str()));
   EXPECT_EQ(OpenFile().path, path);
 }
@@ -145,16 +212,76 @@ TEST_F(MainWindow, AFailedReadShowsTheReportAndHomeGoesBack) {
   EXPECT_EQ(Top(), "line 0");
 }
 
+// A drop as the shell sends it: WM_DROPFILES with a global block that holds
+// a DROPFILES header and the names, each ended by a null, the list by one
+// more. The window frees it with DragFinish.
+HDROP DropOf(const std::vector<std::wstring>& names) {
+  std::wstring list;
+  for (const auto& name : names) list += name + L'\0';
+  list += L'\0';
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT,
+                              sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  auto* header = static_cast<DROPFILES*>(GlobalLock(block));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = TRUE;
+  std::copy(list.begin(), list.end(), reinterpret_cast<wchar_t*>(header + 1));
+  GlobalUnlock(block);
+  return static_cast<HDROP>(block);
+}
+
 TEST_F(MainWindow, DroppedAndRecentFilesOpen) {
   Start();
+  EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) << "the window takes no drops";
   const std::wstring first = MakeFile(5, "first ");
   const std::wstring second = MakeFile(5, "second ");
-  Open(first);
-  Open(second);
+  // Of several files dropped, only the first opens.
+  HDROP drop = DropOf({first, second});
+  wchar_t checked[MAX_PATH] = {};
+  ASSERT_EQ(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0), 2u);
+  ASSERT_GT(DragQueryFileW(drop, 1, checked, MAX_PATH), 0u);
+  ASSERT_EQ(checked, second) << "the drop is not laid out as the shell lays it out";
+  SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+  Pump();
+  EXPECT_EQ(OpenFile().path, first);
+  EXPECT_EQ(Top(), "first 0");
+  EXPECT_EQ(Title(), std::filesystem::path(first).filename().wstring() + L" - Tessary");
+  SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({second})), 0);
+  Pump();
+  EXPECT_EQ(OpenFile().path, second);
+  EXPECT_EQ(Top(), "second 0");
+  // Both are in the recent list, newest first; its second entry opens the first.
   EXPECT_EQ(RecentFiles().count, 2);
   Command(IDM_RECENT + 1);  // the older of the two
   EXPECT_EQ(OpenFile().path, first);
   EXPECT_EQ(Top(), "first 0");
+}
+
+// The window is made where the profile's WindowPos (top, left, height,
+// width) says; the lowest integer in a place lets the system choose it.
+TEST_F(MainWindow, TheWindowIsMadeAtItsSavedPlace) {
+  Start("", {{L"Tessary", L"WindowPos", L"40,30,300,420"}}, true);
+  ASSERT_EQ(ViewOptions().WindowPos, (std::array<int32_t, 4>{40, 30, 300, 420}));
+  DestroyWindow(window);
+  shared = window = nullptr;
+  Pump();
+  window = shared = CreateMainWindow(Instance());
+  ASSERT_NE(window, nullptr);
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  EXPECT_EQ(rect.left, 30);
+  EXPECT_EQ(rect.top, 40);
+  EXPECT_EQ(rect.right - rect.left, 420);
+  EXPECT_EQ(rect.bottom - rect.top, 300);
+
+  Start("", {{L"Tessary", L"WindowPos", L"-2147483648,-2147483648,-2147483648,-2147483648"}}, true);
+  DestroyWindow(window);
+  shared = window = nullptr;
+  Pump();
+  window = shared = CreateMainWindow(Instance());
+  ASSERT_NE(window, nullptr);
+  GetWindowRect(window, &rect);
+  EXPECT_GT(rect.right - rect.left, 0) << "the system's default size";
+  EXPECT_GT(rect.bottom - rect.top, 0);
 }
 
 TEST_F(MainWindow, ZoomStepsChangeTheLineHeight) {
@@ -188,6 +315,10 @@ TEST_F(MainWindow, AlwaysOnTopTogglesTheTopmostBand) {
 // marks, a search ready to go, and hooks that see any dialog opening.
 TEST_F(MainWindow, CommandsNeedingAFileDoNothingWithoutOne) {
   Start();
+  // A window made afresh (when the test before it ended the last one) has
+  // a title table from its creation; without one, a Freeze Title that ran
+  // would show.
+  TitleTable().reset();
   static int dialogs = 0;
   auto refuse = [](HWND dialog) {
     ++dialogs;

@@ -6,6 +6,7 @@
 #include <dlgs.h>
 #include <winspool.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -37,6 +38,11 @@ class PrintWindow : public WindowTest {
     wchar_t name[256] = {};
     DWORD size = 256;
     if (GetDefaultPrinterW(name, &size)) formerDefault = name;
+    // A run that was stopped before its end left one of its own printers as
+    // the default: the prefix's own printer is put back in its place.
+    if (formerDefault == kPrinterA || formerDefault == kPrinterB) {
+      formerDefault = L"Zorvo PostScript";
+    }
     for (const wchar_t* printer : {kPrinterA, kPrinterB}) {
       std::wstring step;
       const unsigned long failed = AddFilePrinter(printer, OutputOf(printer).wstring(), &step);
@@ -234,6 +240,32 @@ TEST_F(PrintWindow, TheAbortDialogShowsTheJobAndCancelEndsIt) {
   SetDialogInitHook({});
   Print(IDM_PRINTALL);
   EXPECT_EQ(PagesOf(kPrinterA), 3);
+}
+
+// Closing the window while a job prints (its close box, then a WM_CLOSE
+// from another program) waits for the job: every page is printed, then
+// the window closes.
+TEST_F(PrintWindow, ClosingTheWindowDuringAJobClosesItAfterTheJob) {
+  OpenPrintFile(3);
+  HWND owner = window;
+  bool stillThere = true;
+  WatchAbortDialog([&](HWND, const std::wstring& text) {
+    if (text == L"Printing page 1") PostMessageW(owner, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (text == L"Printing page 2") PostMessageW(owner, WM_CLOSE, 0, 0);
+    if (text == L"Printing page 3") stillThere = IsWindow(owner) && IsWindowVisible(owner);
+  });
+  SendMessageW(window, WM_COMMAND, IDM_PRINTALL, 1);
+  EXPECT_TRUE(stillThere) << "the window closed in the middle of its job";
+  EXPECT_EQ(PagesOf(kPrinterA), 3) << "the job was not printed whole";
+  EXPECT_EQ(Shown(), std::vector<std::wstring>{});
+  // The close held during the job comes now.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (IsWindow(owner) && std::chrono::steady_clock::now() < end) {
+    Pump();
+    MsgWaitForMultipleObjectsEx(0, nullptr, 50, QS_ALLINPUT, 0);
+  }
+  EXPECT_FALSE(IsWindow(owner)) << "the window did not close after its job";
+  if (!IsWindow(owner)) shared = window = nullptr;
 }
 
 TEST_F(PrintWindow, SidesPrintsEvenPagesThenOddPagesAfterThePrompt) {

@@ -7,44 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "viewer/frame/win32/dialogs.h"
-#include "window_fixture.h"
+#include "dialog_driver.h"
 
 namespace zorvo {
 namespace {
 
-using Step = std::function<void(HWND dialog)>;
-
-class SetupDialogs : public WindowTest {
+class SetupDialogs : public DrivenDialogTest {
  protected:
-  void TearDown() override {
-    SetDialogInitHook({});
-    WindowTest::TearDown();
-  }
-  // Sends command `id`, whose dialog runs `steps`. A dialog the steps leave
-  // open is cancelled, and ended if it will not go.
-  void DriveCommand(int id, std::vector<Step> steps) {
-    pending = std::move(steps);
-    next = idle = 0;
-    SetDialogInitHook([](HWND dialog) { SetTimer(dialog, 1, 5, Tick); });
-    SendMessageW(window, WM_COMMAND, id, 0);
-    SetDialogInitHook({});
-    Pump();
-    EXPECT_EQ(next, pending.size()) << "the dialog did not open, or closed too early";
-  }
-  static void CALLBACK Tick(HWND dialog, UINT, UINT_PTR, DWORD) {
-    if (next < pending.size()) {
-      pending[next++](dialog);
-    } else if (++idle < 20) {
-      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    } else {
-      EndDialog(dialog, -2);
-    }
-  }
-  static void Press(HWND dialog, int id) {
-    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-  }
-  static void Click(HWND dialog, int id) { SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0); }
   // A name typed into Save Setup As, none of the list picked.
   static void TypeName(HWND dialog, const std::wstring& name) {
     SendDlgItemMessageW(dialog, IDC_SETUP_NAME, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
@@ -68,10 +37,6 @@ class SetupDialogs : public WindowTest {
     notifier.shown.clear();
     return out;
   }
-
-  static inline std::vector<Step> pending;
-  static inline size_t next = 0;
-  static inline int idle = 0;
 };
 
 TEST_F(SetupDialogs, SaveSetupAsThenLoadSetupRestoresItsOptions) {

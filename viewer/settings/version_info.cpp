@@ -34,9 +34,13 @@ bool ReadVersionNumbers(std::wstring_view text, std::array<uint32_t, 4>& numbers
   while (i < text.size() && (text[i] == L' ' || text[i] == L'\t')) ++i;
   for (uint32_t& number : numbers) {
     if (i >= text.size() || text[i] < L'0' || text[i] > L'9') return false;
+    uint64_t value = 0;
     for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-      number = number * 10 + static_cast<uint32_t>(text[i] - L'0');
+      value = value * 10 + static_cast<uint32_t>(text[i] - L'0');
+      // A number past 32 bits is no version number; it is not wrapped into one.
+      if (value > UINT32_MAX) return false;
     }
+    number = static_cast<uint32_t>(value);
     while (i < text.size() && (text[i] == L' ' || text[i] == L',' || text[i] == L'.')) ++i;
   }
   for (; i < text.size(); ++i) {

@@ -161,8 +161,10 @@ class IniBackend : public ProfileBackend {
   bool Write(std::wstring_view section, std::wstring_view key, std::wstring_view text) override {
     section = Trim(section);
     key = Trim(key);
+    // A key that begins as a section header or a comment would be read as
+    // one: it could not be read back.
     if (section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key) ||
-        key.find(L'=') != key.npos) {
+        key.find(L'=') != key.npos || key.front() == L'[' || key.front() == L';') {
       return false;
     }
     // A value is one line: what follows a line break could not be read back

@@ -64,8 +64,12 @@ class IniBackendWin32 : public ProfileBackend {
   }
 
   bool Write(std::wstring_view section, std::wstring_view key, std::wstring_view text) override {
+    // A key that begins as a section header or a comment would be read as
+    // one: it could not be read back.
+    const size_t first = key.find_first_not_of(L" \t");
     if (section.empty() || key.empty() || HasLineBreak(section) || HasLineBreak(key) ||
-        key.find(L'=') != key.npos) {
+        key.find(L'=') != key.npos || first == key.npos || key[first] == L'[' ||
+        key[first] == L';') {
       return false;
     }
     // A value is one line; what follows a break would come back as a key.
