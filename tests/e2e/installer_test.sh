@@ -108,8 +108,11 @@ uninstall() {
 }
 # The files that Windows deletes at its next restart, one a line.
 pending() {
-  "$WINE_RUN" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
-    /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_MULTI_SZ *//p' |
+  local value
+  # No value at all when nothing is to be deleted.
+  value=$("$WINE_RUN" reg query 'HKLM\System\CurrentControlSet\Control\Session Manager' \
+    /v PendingFileRenameOperations 2>/dev/null) || return 0
+  printf '%s\n' "$value" | tr -d '\r' | sed -n 's/.*REG_MULTI_SZ *//p' |
     sed 's/\\0/\n/g' | sed -e '/^$/d' -e 's/^\\??\\//'
 }
 # Starts a program that keeps the registered Plimbus.dll loaded, as a file
