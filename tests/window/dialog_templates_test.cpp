@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "viewer/resources/find_ids.h"
 #include "viewer/resources/resource.h"
 
 namespace zorvo {

@@ -11,7 +11,7 @@
 #include "viewer/file/search.h"
 #include "viewer/frame/find_text.h"
 #include "viewer/frame/win32/find_dialogs.h"
-#include "viewer/resources/find_ids.h"
+#include "viewer/resources/resource.h"
 
 namespace zorvo {
 namespace {

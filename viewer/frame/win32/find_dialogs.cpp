@@ -9,7 +9,7 @@
 #include "viewer/frame/find_text.h"
 #include "viewer/frame/win32/dialogs.h"
 #include "viewer/frame/win32/frame.h"
-#include "viewer/resources/find_ids.h"
+#include "viewer/resources/resource.h"
 #include "viewer/settings/ansi_code_page.h"
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/recent_lists.h"

@@ -6,6 +6,7 @@
 #include "viewer/frame/selection.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/frame.h"
+#include "viewer/resources/resource.h"
 #include "viewer/settings/format_options.h"
 
 namespace zorvo {
@@ -22,8 +23,6 @@ static_assert(SB_LINELEFT == SB_LINEUP && SB_PAGERIGHT == SB_PAGEDOWN && SB_LEFT
 static_assert(kTimerAbove == 1 && kTimerBelow == 2);
 
 namespace {
-
-constexpr WPARAM kCommandToggle = 131;
 
 // The pointer may be above or left of the window while captured.
 int32_t PointerY(LPARAM lParam) {
@@ -203,7 +202,7 @@ bool OnMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDBLCLK:
       if (PointerY(lParam) < TitleBottom()) return false;
       if (IsTableLine(Screen(), EntryUnderPointer(lParam))) {
-        SendMessageW(window, WM_COMMAND, kCommandToggle, 0);
+        SendMessageW(window, WM_COMMAND, IDM_TOGGLE, 0);
       } else {
         Warn();
       }
