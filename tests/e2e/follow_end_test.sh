@@ -67,10 +67,12 @@ python3 -c "
 f = open('live.txt', 'w', newline='')
 for i in range(40, 50): f.write('#' * (1 + i % 50) + '\r\n')"
 viewer_start live.txt -D
-sleep 1
-shot first.png
-read -r -a first <<<"$(rows first.png)"
-[ "${#first[@]}" -eq 10 ] || fail "the first screen shows ${#first[@]} rows, not the file's 10: ${first[*]}"
+first_screen() {
+  shot first.png
+  read -r -a first <<<"$(rows first.png)"
+  [ "${#first[@]}" -eq 10 ]
+}
+wait_for 30 first_screen || fail "the first screen shows ${#first[@]} rows, not the file's 10: ${first[*]}"
 pitch=$(python3 -c "print(($((first[9])) - $((first[0]))) / 9)")
 base=$(python3 -c "print(${first[0]} - 41 * $pitch)")
 [ "$(chars "${first[9]}")" = 50 ] || fail "the rows do not read back: ${first[*]}"
@@ -94,6 +96,7 @@ cpu_start=$(cpu)
 started=$SECONDS
 seen=()
 while [ $((SECONDS - started)) -lt 60 ]; do
+  # One look a second: the pace of the observation, not a wait for a state.
   sleep 1
   # The lines written two seconds ago at the latest must all show: the last
   # row's line is at most 20 lines behind, or newer than the count.
