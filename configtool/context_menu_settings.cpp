@@ -30,7 +30,8 @@ std::optional<SaveFailure> SavePath(SettingsRegistry& registry, RegistryRoot roo
   uint32_t error = 0;
   std::unique_ptr<SettingsKey> key = registry.Open(root, kViewerKeyPath, true, error);
   if (!key) return CannotCreate(kViewerKeyPath, error);
-  if ((error = key->WriteText(L"Path", path)) != 0) return CannotSet(L"Path", error);
+  if ((error = key->WriteText(kViewerPathValue, path)) != 0)
+    return CannotSet(kViewerPathValue, error);
   return std::nullopt;
 }
 
@@ -55,12 +56,12 @@ ContextMenuSettings LoadContextMenuSettings(SettingsRegistry& registry) {
   uint32_t error = 0;
   if (std::unique_ptr<SettingsKey> key =
           registry.Open(RegistryRoot::kCurrentUser, kMenuKeyPath, false, error)) {
-    ReadInto(*key, L"HelpText", settings.helpText);
-    ReadInto(*key, L"MenuText", settings.menuText);
+    ReadInto(*key, kHelpTextValue, settings.helpText);
+    ReadInto(*key, kMenuTextValue, settings.menuText);
   }
   if (std::unique_ptr<SettingsKey> key =
           registry.Open(RegistryRoot::kLocalMachine, kViewerKeyPath, false, error)) {
-    ReadInto(*key, L"Path", settings.viewerPath);
+    ReadInto(*key, kViewerPathValue, settings.viewerPath);
   }
   return settings;
 }
@@ -73,10 +74,10 @@ std::optional<SaveFailure> SaveContextMenuSettings(SettingsRegistry& registry,
     std::unique_ptr<SettingsKey> key =
         registry.Open(RegistryRoot::kCurrentUser, kMenuKeyPath, true, error);
     if (!key) return CannotCreate(kMenuKeyPath, error);
-    if ((error = key->WriteText(L"MenuText", Cut(settings.menuText))) != 0)
-      return CannotSet(L"MenuText", error);
-    if ((error = key->WriteText(L"HelpText", Cut(settings.helpText))) != 0)
-      return CannotSet(L"HelpText", error);
+    if ((error = key->WriteText(kMenuTextValue, Cut(settings.menuText))) != 0)
+      return CannotSet(kMenuTextValue, error);
+    if ((error = key->WriteText(kHelpTextValue, Cut(settings.helpText))) != 0)
+      return CannotSet(kHelpTextValue, error);
   }
   if (auto failure = SavePath(registry, RegistryRoot::kCurrentUser, path)) return failure;
   return SavePath(registry, RegistryRoot::kLocalMachine, path);

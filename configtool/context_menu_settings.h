@@ -12,11 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "common/shared_names.h"
+
 namespace zorvo::vantric {
 
-inline constexpr wchar_t kMenuKeyPath[] = L"SOFTWARE\\Korrin\\Plimbus";
-inline constexpr wchar_t kViewerKeyPath[] = L"SOFTWARE\\Korrin\\Zorvo";
-inline constexpr wchar_t kDefaultViewerPath[] = L"Zorvo.exe";
+inline constexpr const auto& kMenuKeyPath = kPlimbusKeyAsWritten;
+inline constexpr const auto& kViewerKeyPath = kViewerKey;
+inline constexpr const auto& kDefaultViewerPath = kViewerProgram;
 
 // Characters of a field that are read and written, without the terminator.
 inline constexpr size_t kMaxSettingLength = 259;

@@ -13,7 +13,7 @@ std::wstring ViewerCommandLine(const std::wstring& path) {
   for (wchar_t c : path) {
     if (c != L'"') program.push_back(c);
   }
-  if (program.empty()) program = kDefaultViewerPath;
+  if (program.empty()) program = kViewerProgram;
   if (program.find_first_of(L" \t") != std::wstring::npos) program = L'"' + program + L'"';
   return program + L" -D";
 }

@@ -4,12 +4,14 @@
 
 #include <string>
 
+#include "common/shared_names.h"
+
 namespace zorvo {
 
 // The program name of the viewer, in the lower case the stored path is
 // compared in.
 inline constexpr wchar_t kViewerProgramName[] = L"zorvo.exe";
-inline constexpr wchar_t kDefaultViewerPath[] = L"Zorvo.exe";
+static_assert(SameNameIgnoringCase(kViewerProgramName, kViewerProgram));
 
 // Cuts an already lower-cased path right after the first "zorvo.exe" it
 // holds, so that another program's stored command line ("c:\x\zorvo.exe -p")

@@ -1,6 +1,7 @@
 #include <cwchar>
 #include <string>
 
+#include "common/shared_names.h"
 #include "common/win32/registry_key.h"
 #include "shellext/viewer_path.h"
 #include "shellext/win32/context_menu.h"
@@ -35,19 +36,18 @@ void ReadContextMenuSettings(ContextMenuSettings& settings) {
   // Initialize may come again: what the registry no longer holds goes.
   settings.helpText[0] = settings.viewerPath[0] = settings.menuText[0] = L'\0';
   RegistryKey key;
-  if (key.Open(HKEY_CURRENT_USER, L"Software\\Korrin\\Plimbus", KEY_READ) == ERROR_SUCCESS) {
-    ReadText(key, L"HelpText", settings.helpText);
-    ReadText(key, L"MenuText", settings.menuText);
-    ReadText(key, L"ZorvoPath", settings.viewerPath);
+  if (key.Open(HKEY_CURRENT_USER, kPlimbusKey, KEY_READ) == ERROR_SUCCESS) {
+    ReadText(key, kHelpTextValue, settings.helpText);
+    ReadText(key, kMenuTextValue, settings.menuText);
+    ReadText(key, kPlimbusViewerValue, settings.viewerPath);
   }
   if (settings.viewerPath[0] == L'\0' &&
-      key.Open(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Korrin\\Zorvo", KEY_READ) == ERROR_SUCCESS) {
-    ReadText(key, L"Path", settings.viewerPath);
+      key.Open(HKEY_LOCAL_MACHINE, kViewerKey, KEY_READ) == ERROR_SUCCESS) {
+    ReadText(key, kViewerPathValue, settings.viewerPath);
   }
   if (settings.viewerPath[0] == L'\0' &&
-      key.Open(HKEY_CURRENT_USER, L"Software\\Korrin\\Zorvo\\ZorvoDLL", KEY_READ) ==
-          ERROR_SUCCESS) {
-    ReadText(key, L"GrellCmdLine", settings.viewerPath);
+      key.Open(HKEY_CURRENT_USER, kOtherViewerKey, KEY_READ) == ERROR_SUCCESS) {
+    ReadText(key, kOtherCommandLineValue, settings.viewerPath);
     // Another program's command line: its program path, in lower case.
     std::wstring path = settings.viewerPath;
     CharLowerBuffW(path.data(), DWORD(path.size()));

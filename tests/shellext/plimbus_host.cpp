@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "common/shared_names.h"
+
 using Microsoft::WRL::ComPtr;
 
 namespace {
@@ -28,9 +30,9 @@ constexpr GUID kLibraryId = {
     0x988E318B, 0x1E4D, 0x47AB, {0x95, 0x6F, 0x32, 0xE1, 0xC1, 0x21, 0x75, 0xF8}};
 constexpr IID kIidQdContextMenu = {
     0xF9CF21A0, 0x478C, 0x4399, {0xB1, 0x1C, 0xCB, 0xD0, 0xEB, 0xE8, 0x90, 0x2F}};
-constexpr wchar_t kPlimbusKey[] = L"Software\\Korrin\\Plimbus";
-constexpr wchar_t kViewerKey[] = L"SOFTWARE\\Korrin\\Zorvo";
-constexpr wchar_t kOtherKey[] = L"Software\\Korrin\\Zorvo\\ZorvoDLL";
+using zorvo::kPlimbusKey;
+using zorvo::kViewerKey;
+constexpr const auto& kOtherKey = zorvo::kOtherViewerKey;
 
 std::wstring HostFolder() {
   wchar_t path[MAX_PATH] = {};
@@ -778,7 +780,7 @@ HWND MainWindowOf(DWORD pid) {
         GetWindowThreadProcessId(window, &owner);
         wchar_t className[16] = {};
         GetClassNameW(window, className, 16);
-        if (owner != s->pid || wcscmp(className, L"ZORVO") != 0) return TRUE;
+        if (owner != s->pid || wcscmp(className, zorvo::kViewerWindowClass) != 0) return TRUE;
         s->found = window;
         return FALSE;
       },

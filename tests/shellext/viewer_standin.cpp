@@ -1,6 +1,6 @@
 // A stand-in for the viewer in the tests of the context-menu extension: it
 // records how it was started and the DDE commands it was sent, serving the
-// viewer's service "Tessary", topic "System" like the viewer started with -D.
+// viewer's DDE service and topic like the viewer started with -D.
 // Environment: ZORVO_STANDIN_LOG, the file it appends its lines to (UTF-16);
 // ZORVO_STANDIN_MODE, "late" to refuse the first connection, "mute" to serve
 // nothing. It logs the system's tick count when it is ready for input, and
@@ -10,6 +10,8 @@
 #include <ddeml.h>
 
 #include <string>
+
+#include "common/shared_names.h"
 
 namespace {
 
@@ -68,8 +70,8 @@ void StartService() {
     Log(L"dde-failed");
     return;
   }
-  g_service = DdeCreateStringHandleW(g_instance, L"Tessary", CP_WINUNICODE);
-  g_topic = DdeCreateStringHandleW(g_instance, L"System", CP_WINUNICODE);
+  g_service = DdeCreateStringHandleW(g_instance, zorvo::kDdeService, CP_WINUNICODE);
+  g_topic = DdeCreateStringHandleW(g_instance, zorvo::kDdeTopic, CP_WINUNICODE);
   DdeNameService(g_instance, g_service, nullptr, DNS_REGISTER);
 }
 

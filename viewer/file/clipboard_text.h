@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/notifier.h"
+#include "common/shared_names.h"
 #include "viewer/file/file_reader.h"
 #include "viewer/file/formatter.h"
 #include "viewer/file/line_table.h"
@@ -20,7 +21,7 @@ namespace zorvo {
 // The clipboard text holds at most this many bytes, its closing 0 included.
 inline constexpr int32_t kClipboardBytes = 0x100000;
 
-inline constexpr wchar_t kCopyCaption[] = L"Tessary";
+inline constexpr const auto& kCopyCaption = kViewerTitle;
 inline constexpr wchar_t kCannotAllocateBuffers[] = L"Cannot allocate buffers!";
 inline constexpr wchar_t kFileReadError[] = L"File read error";
 inline constexpr wchar_t kProgramError[] = L"Program error";

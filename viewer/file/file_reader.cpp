@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "common/shared_names.h"
 #include "common/system_error_text.h"
 
 namespace zorvo {
@@ -29,7 +30,7 @@ unsigned ReadBlock(FileRecord& file, const ReadRequest& request, ReadRequest& re
   uint32_t error = 0;
   std::unique_ptr<FileHandle> handle = opener.Open(file.path, error);
   if (!handle) {
-    notifier.Message(CannotOpenMessage(file.path, error), L"Tessary", kIconHand, 0);
+    notifier.Message(CannotOpenMessage(file.path, error), kViewerTitle, kIconHand, 0);
     return kReadFailed;
   }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/notifier.h"
+#include "common/shared_names.h"
 #include "viewer/file/file_reader.h"
 #include "viewer/file/line_table.h"
 #include "viewer/frame/tag_list.h"
@@ -15,7 +16,7 @@
 
 namespace zorvo {
 
-inline constexpr wchar_t kAppTitle[] = L"Tessary";
+inline constexpr const auto& kAppTitle = kViewerTitle;
 
 // ViewState::ddeState.
 enum DdeState : int {

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <utility>
 
+#include "common/shared_names.h"
+
 namespace zorvo {
 namespace {
 
@@ -86,7 +88,7 @@ CommandLine Parse(std::basic_string_view<Char> raw) {
         for (; i < end && at(i) != '/' && !IsSeparator(at(i)); ++i) {
           if (name.size() < kMaxSetupName) name.push_back(static_cast<wchar_t>(at(i)));
         }
-        result.CurrentSetup = L"Setup: " + name;
+        result.CurrentSetup = kSetupPrefix + name;
         while (i < end && !IsSeparator(at(i))) ++i;
       } else {
         for (; i < end && !IsSeparator(at(i)); ++i) {

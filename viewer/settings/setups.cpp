@@ -23,7 +23,7 @@ bool SameNoCase(std::wstring_view a, std::wstring_view b) {
   return true;
 }
 
-std::wstring SetupKey(int n) { return L"Setup" + std::to_wstring(n); }
+std::wstring SetupKey(int n) { return kSetupListKey + std::to_wstring(n); }
 
 constexpr size_t kPrefixLength = sizeof(kSetupPrefix) / sizeof(wchar_t) - 1;
 
@@ -86,7 +86,7 @@ KindBoxes SaveSetupBoxes(uint32_t setupKinds) {
 }
 
 uint32_t SetupKindsOf(std::wstring_view section) {
-  const uint32_t kinds = static_cast<uint32_t>(ProfileGetInt(section, L"SaveOptions", 0));
+  const uint32_t kinds = static_cast<uint32_t>(ProfileGetInt(section, kSetupKindsKey, 0));
   return kinds == 0 ? kKindAll : kinds;
 }
 
@@ -102,7 +102,7 @@ void SaveSetupSection(const WindowRect* window, const LineTable* titles) {
   if (kinds & kKindScreenColors) SaveScreenColors(section);
   if (kinds & kKindPrintShades) SavePrintShades(section);
   if (kinds & kKindTitles) SaveTitles(section, titles);
-  ProfileWriteUnsigned(section, L"SaveOptions", kinds);
+  ProfileWriteUnsigned(section, kSetupKindsKey, kinds);
 
   if (section.size() < kPrefixLength ||
       !SameNoCase(std::wstring_view(section).substr(0, kPrefixLength), kSetupPrefix)) {

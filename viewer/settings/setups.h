@@ -9,12 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "common/shared_names.h"
 #include "viewer/settings/format_options.h"
 
 namespace zorvo {
 
-inline constexpr wchar_t kSetupPrefix[] = L"Setup: ";
-inline constexpr wchar_t kSetupListSection[] = L"Setup List";
 inline constexpr size_t kSetupSectionLimit = 64;  // a section name stays below this
 
 struct SetupState {

@@ -11,6 +11,7 @@
 
 #include "common/exception_guard.h"
 #include "common/notifier.h"
+#include "common/shared_names.h"
 #include "viewer/dde/dde_command.h"
 #include "viewer/file/code_tables.h"
 #include "viewer/file/search.h"
@@ -30,8 +31,6 @@ constexpr DWORD kServerFlags = CBF_FAIL_SELFCONNECTIONS | CBF_FAIL_ADVISES | CBF
                                CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS |
                                CBF_SKIP_DISCONNECTS;
 static_assert(kServerFlags == 0x3F5000);
-
-constexpr wchar_t kTopic[] = L"System";
 
 struct Server {
   DWORD instance = 0;
@@ -315,8 +314,8 @@ bool StartDdeServer(HWND window) {
   server.instance = instance;
   server.target = window;
   server.hook = SetWindowsHookExW(WH_GETMESSAGE, WatchMessages, nullptr, GetCurrentThreadId());
-  server.service = DdeCreateStringHandleW(instance, kAppTitle, CP_WINUNICODE);
-  server.topic = DdeCreateStringHandleW(instance, kTopic, CP_WINUNICODE);
+  server.service = DdeCreateStringHandleW(instance, kDdeService, CP_WINUNICODE);
+  server.topic = DdeCreateStringHandleW(instance, kDdeTopic, CP_WINUNICODE);
   if (!DdeNameService(instance, server.service, nullptr, DNS_REGISTER)) {
     FrameNotifier().Message(L"DDE Name Service [Register] failed...", kAppTitle, kIconExclamation,
                             reinterpret_cast<uintptr_t>(window));

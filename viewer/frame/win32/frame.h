@@ -44,7 +44,7 @@ enum : UINT {
 // UM_LAYOUT's lParam that makes the layout rebuild the lines.
 inline constexpr LPARAM kLayoutRebuild = -2;
 
-inline constexpr wchar_t kWindowClass[] = L"ZORVO";
+inline constexpr const auto& kWindowClass = kViewerWindowClass;
 inline constexpr UINT_PTR kTimerAbove = 1;
 inline constexpr UINT_PTR kTimerBelow = 2;
 inline constexpr UINT_PTR kTimerPageIndex = 3;

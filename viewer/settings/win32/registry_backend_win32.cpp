@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "common/shared_names.h"
 #include "common/win32/registry_key.h"
 #include "viewer/settings/profile_store.h"
 
@@ -13,7 +14,7 @@ namespace zorvo {
 
 namespace {
 
-constexpr wchar_t kDefaultRoot[] = L"Software\\Korrin\\Zorvo";
+constexpr const auto& kDefaultRoot = kProfileKey;
 
 // The names of every value of an open key.
 std::vector<std::wstring> ValueNames(HKEY key) {
