@@ -19,8 +19,7 @@
 // DDEML itself is still waiting, as it does on a server that stopped
 // answering messages or while it ends a conversation with a busy one.
 #include <windows.h>
-// The DDE and C runtime headers need <windows.h> first.
-#include <ddeml.h>
+// The C runtime headers need <windows.h> first.
 #include <fcntl.h>
 #include <io.h>
 
@@ -29,7 +28,9 @@
 #include <cwchar>
 #include <string>
 
+#include "common/shared_names.h"
 #include "common/wide_text.h"
+#include "common/win32/dde_client.h"
 
 namespace {
 
@@ -39,15 +40,21 @@ constexpr int kNoServer = 2;
 constexpr int kTimedOut = 3;
 constexpr int kUsage = 4;
 
-constexpr char kUsageText[] =
-    "usage: zorvo-dde [--service NAME] [--topic NAME] [--timeout MS] COMMANDS...\n"
-    "       zorvo-dde [--service NAME] [--topic NAME] [--timeout MS] --each FILE\n"
-    "Sends COMMANDS (joined with spaces) to a running viewer as one DDE execute\n"
-    "string, or each line of FILE (- for standard input) as its own string.\n"
-    "  --service NAME  DDE service (Tessary)\n"
-    "  --topic NAME    DDE topic (System)\n"
-    "  --timeout MS    how long to wait for each answer (60000)\n"
-    "Exit: 0 done, 1 not processed, 2 no server, 3 timeout, 4 bad usage.\n";
+// The usage, with the default service and topic as the viewer has them.
+std::string UsageText() {
+  return "usage: zorvo-dde [--service NAME] [--topic NAME] [--timeout MS] COMMANDS...\n"
+         "       zorvo-dde [--service NAME] [--topic NAME] [--timeout MS] --each FILE\n"
+         "Sends COMMANDS (joined with spaces) to a running viewer as one DDE execute\n"
+         "string, or each line of FILE (- for standard input) as its own string.\n"
+         "  --service NAME  DDE service (" +
+         zorvo::Utf8FromWide(zorvo::kDdeService) +
+         ")\n"
+         "  --topic NAME    DDE topic (" +
+         zorvo::Utf8FromWide(zorvo::kDdeTopic) +
+         ")\n"
+         "  --timeout MS    how long to wait for each answer (60000)\n"
+         "Exit: 0 done, 1 not processed, 2 no server, 3 timeout, 4 bad usage.\n";
+}
 
 void Fail(const std::wstring& message) {
   std::fprintf(stderr, "zorvo-dde: %s\n", zorvo::Utf8FromWide(message).c_str());
@@ -55,7 +62,7 @@ void Fail(const std::wstring& message) {
 
 int Usage(const std::wstring& message) {
   Fail(message);
-  std::fputs(kUsageText, stderr);
+  std::fputs(UsageText().c_str(), stderr);
   return kUsage;
 }
 
@@ -80,38 +87,24 @@ void Note(int code) {
   }
 }
 
-HDDEDATA CALLBACK ClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
-  return nullptr;
-}
-
-// One client instance and its conversation, ended in reverse order.
+// The conversation, with each answer's outcome as an exit code (after its
+// message).
 class Client {
  public:
-  ~Client() {
-    if (conversation_) DdeDisconnect(conversation_);
-    if (service_) DdeFreeStringHandle(instance_, service_);
-    if (topic_) DdeFreeStringHandle(instance_, topic_);
-    if (instance_) DdeUninitialize(instance_);
-  }
-
-  // kAcknowledged when connected, else the exit code (after its message).
+  // kAcknowledged when connected, else the exit code.
   int Connect(const std::wstring& service, const std::wstring& topic) {
-    if (DdeInitializeW(&instance_, ClientCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
-      instance_ = 0;
+    if (!dde_.started()) {
       Fail(L"cannot start DDE");
       return kNoServer;
     }
-    service_ = DdeCreateStringHandleW(instance_, service.c_str(), CP_WINUNICODE);
-    topic_ = DdeCreateStringHandleW(instance_, topic.c_str(), CP_WINUNICODE);
-    conversation_ = DdeConnect(instance_, service_, topic_, nullptr);
-    if (!conversation_) {
+    if (!dde_.Connect(service, topic)) {
       Fail(L"no DDE server answers for service \"" + service + L"\", topic \"" + topic + L"\"");
       return kNoServer;
     }
     return kAcknowledged;
   }
 
-  // Sends one execute string; returns its exit code (after its message).
+  // Sends one execute string; returns its exit code.
   int Execute(const std::wstring& text, DWORD timeout) {
     const ULONGLONG due = watch.due ? watch.due.load() : GetTickCount64() + timeout;
     watch.due = due;
@@ -122,34 +115,26 @@ class Client {
 
  private:
   int Transact(const std::wstring& text, DWORD wait, DWORD timeout) {
-    DWORD status = 0;
-    const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
-    HDDEDATA answer =
-        DdeClientTransaction(reinterpret_cast<BYTE*>(const_cast<wchar_t*>(text.c_str())), bytes,
-                             conversation_, nullptr, 0, XTYP_EXECUTE, wait, &status);
-    if (answer) return kAcknowledged;
-    const UINT error = DdeGetLastError(instance_);
-    if (error == DMLERR_BUSY || (error == DMLERR_NOTPROCESSED && (status & DDE_FBUSY))) {
-      Fail(L"the server is busy");
-      return kNotProcessed;
-    }
-    switch (error) {
-      case DMLERR_NOTPROCESSED:
+    switch (dde_.Execute(text, wait)) {
+      case zorvo::DdeOutcome::kDone:
+        return kAcknowledged;
+      case zorvo::DdeOutcome::kBusy:
+        Fail(L"the server is busy");
+        return kNotProcessed;
+      case zorvo::DdeOutcome::kNotProcessed:
         Fail(L"the commands were not processed");
         return kNotProcessed;
-      case DMLERR_EXECACKTIMEOUT:
+      case zorvo::DdeOutcome::kTimedOut:
         Fail(L"no answer within " + std::to_wstring(timeout) + L" ms");
         return kTimedOut;
-      default:
-        Fail(L"the server no longer answers");
-        return kNoServer;
+      case zorvo::DdeOutcome::kLost:
+        break;
     }
+    Fail(L"the server no longer answers");
+    return kNoServer;
   }
 
-  DWORD instance_ = 0;
-  HSZ service_ = nullptr;
-  HSZ topic_ = nullptr;
-  HCONV conversation_ = nullptr;
+  zorvo::DdeClient dde_;
 };
 
 // Reads one line without its line end; false at the end of the input.
@@ -191,9 +176,9 @@ struct Run {
 DWORD WINAPI Converse(void* context) {
   const Run& run = *static_cast<const Run*>(context);
   int code;
+  watch.due = GetTickCount64() + run.timeout;
   {
     Client client;
-    watch.due = GetTickCount64() + run.timeout;
     code = client.Connect(run.service, run.topic);
     if (code == kAcknowledged) {
       code = run.in ? SendEach(client, run.in, run.timeout)
@@ -239,8 +224,8 @@ int Supervise(Run& run) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  std::wstring service = L"Tessary";
-  std::wstring topic = L"System";
+  std::wstring service = zorvo::kDdeService;
+  std::wstring topic = zorvo::kDdeTopic;
   DWORD timeout = 60000;
   std::wstring each;
   std::wstring commands;
@@ -250,7 +235,7 @@ int wmain(int argc, wchar_t** argv) {
     const bool valued =
         arg == L"--service" || arg == L"--topic" || arg == L"--timeout" || arg == L"--each";
     if (arg == L"--help") {
-      std::fputs(kUsageText, stdout);
+      std::fputs(UsageText().c_str(), stdout);
       return 0;
     }
     if (valued && !any) {

@@ -11,7 +11,7 @@
 
 namespace zorvo {
 
-// Asks the viewer serving DDE (service "Tessary", topic "System") to open
+// Asks the viewer serving DDE (kDdeService, kDdeTopic) to open
 // `path`. True when a viewer answered, whether or not the command could be
 // sent (a command that cannot be sent is a beep).
 bool SendOpenToViewer(HWND owner, const std::wstring& path, Notifier& notifier);
