@@ -6,6 +6,7 @@
 ; the user asks for them to go.
 ;
 ; makensis -DBIN_DIR=<folder of the built programs> -DHELP_FILE=<Zorvo.htm>
+;          -DNAMES_INCLUDE=<the shared names as NSIS defines>
 ;          -DSETUP_INCLUDE=<the setup "Listing" as NSIS lines> -DVERSION=x.y.z
 ;          -DICON=<zorvo.ico> -DOUT_FILE=<Zorvo-setup.exe> zorvo.nsi
 
@@ -17,13 +18,14 @@ ManifestDPIAware true
 
 !include MUI2.nsh
 !include LogicLib.nsh
+; The names the programs share (kViewerKey, kProfileKey, ...), made from
+; their C++ header, and the setup "Listing" (SETUP_NAME, WRITE_SETUP).
+!include "${NAMES_INCLUDE}"
+!include "${SETUP_INCLUDE}"
 
 !define PRODUCT "Zorvo"
 !define PUBLISHER "Korrin"
-!define VIEWER_KEY "SOFTWARE\Korrin\Zorvo"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zorvo"
-!define PROFILE_KEY "Software\Korrin\Zorvo"
-!define PLIMBUS_KEY "Software\Korrin\Plimbus"
 
 Name "${PRODUCT}"
 OutFile "${OUT_FILE}"
@@ -111,7 +113,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !macroend
 
 !macro CLOSE_PROGRAMS
-  !insertmacro CLOSE_PROGRAM "Zorvo.exe" "Zorvo"
+  !insertmacro CLOSE_PROGRAM "${kViewerProgram}" "Zorvo"
   !insertmacro CLOSE_PROGRAM "Vantric.exe" "Vantric"
   !insertmacro CLOSE_PROGRAM "zorvo-dde.exe" "zorvo-dde"
 !macroend
@@ -148,7 +150,7 @@ Section "Zorvo, its help and the context-menu entry" SecProgram
   SetOutPath "$INSTDIR"
   retry:
   ClearErrors
-  File "/oname=Zorvo.exe" "${BIN_DIR}\Zorvo.exe"
+  File "/oname=${kViewerProgram}" "${BIN_DIR}\Zorvo.exe"
   File "/oname=Zorvo.htm" "${HELP_FILE}"
   File "/oname=Plimbus.dll" "${BIN_DIR}\Plimbus.dll"
   File "/oname=Vantric.exe" "${BIN_DIR}\Vantric.exe"
@@ -161,7 +163,7 @@ Section "Zorvo, its help and the context-menu entry" SecProgram
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   ; Where the context-menu entry finds the viewer.
-  WriteRegStr HKLM "${VIEWER_KEY}" "Path" "$INSTDIR\Zorvo.exe"
+  WriteRegStr HKLM "${kViewerKey}" "${kViewerPathValue}" "$INSTDIR\${kViewerProgram}"
 
   ClearErrors
   RegDLL "$INSTDIR\Plimbus.dll"
@@ -172,13 +174,13 @@ Section "Zorvo, its help and the context-menu entry" SecProgram
   ${EndIf}
 
   CreateDirectory "$SMPROGRAMS\Zorvo"
-  CreateShortcut "$SMPROGRAMS\Zorvo\Zorvo.lnk" "$INSTDIR\Zorvo.exe"
+  CreateShortcut "$SMPROGRAMS\Zorvo\Zorvo.lnk" "$INSTDIR\${kViewerProgram}"
   CreateShortcut "$SMPROGRAMS\Zorvo\Configure Zorvo Context Menu.lnk" "$INSTDIR\Vantric.exe"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\Zorvo.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${kViewerProgram}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
@@ -191,21 +193,21 @@ SectionEnd
 ; The setup "Listing" in the installing user's profile, for print files of
 ; line printers (Format > Load Setup, or the switch -vListing). A setup of
 ; that name that the user has already is left as it is.
-Section "Example setup $\"Listing$\" for print files" SecListing
-  ReadRegStr $0 HKCU "${PROFILE_KEY}\Setup: Listing" "SaveOptions"
+Section "Example setup $\"${SETUP_NAME}$\" for print files" SecListing
+  ReadRegStr $0 HKCU "${kProfileKey}\${kSetupPrefix}${SETUP_NAME}" "${kSetupKindsKey}"
   ${If} $0 != ""
     Return
   ${EndIf}
-  !include "${SETUP_INCLUDE}"
+  !insertmacro WRITE_SETUP
   ; Listed once in "Setup List", in the first free place.
   StrCpy $1 1
   ${Do}
-    ReadRegStr $0 HKCU "${PROFILE_KEY}\Setup List" "Setup$1"
+    ReadRegStr $0 HKCU "${kProfileKey}\${kSetupListSection}" "${kSetupListKey}$1"
     ${If} $0 == ""
-      WriteRegStr HKCU "${PROFILE_KEY}\Setup List" "Setup$1" "Listing"
+      WriteRegStr HKCU "${kProfileKey}\${kSetupListSection}" "${kSetupListKey}$1" "${SETUP_NAME}"
       ${Break}
     ${EndIf}
-    ${If} $0 == "Listing"
+    ${If} $0 == "${SETUP_NAME}"
       ${Break}
     ${EndIf}
     IntOp $1 $1 + 1
@@ -221,12 +223,12 @@ Section "un.Zorvo" SecUnProgram
   ClearErrors
   UnRegDLL "$INSTDIR\Plimbus.dll"
   ; The viewer's path, unless another installation has taken its place.
-  ReadRegStr $0 HKLM "${VIEWER_KEY}" "Path"
-  ${If} $0 == "$INSTDIR\Zorvo.exe"
-    DeleteRegValue HKLM "${VIEWER_KEY}" "Path"
+  ReadRegStr $0 HKLM "${kViewerKey}" "${kViewerPathValue}"
+  ${If} $0 == "$INSTDIR\${kViewerProgram}"
+    DeleteRegValue HKLM "${kViewerKey}" "${kViewerPathValue}"
   ${EndIf}
-  DeleteRegKey /ifempty HKLM "${VIEWER_KEY}"
-  DeleteRegKey /ifempty HKLM "SOFTWARE\Korrin"
+  DeleteRegKey /ifempty HKLM "${kViewerKey}"
+  DeleteRegKey /ifempty HKLM "${kPublisherMachineKey}"
 
   Delete "$SMPROGRAMS\Zorvo\Zorvo.lnk"
   Delete "$SMPROGRAMS\Zorvo\Configure Zorvo Context Menu.lnk"
@@ -234,7 +236,7 @@ Section "un.Zorvo" SecUnProgram
 
   ; These names only: a ZORVO.INI that the user put beside the program stays,
   ; and so does the folder then.
-  Delete "$INSTDIR\Zorvo.exe"
+  Delete "$INSTDIR\${kViewerProgram}"
   Delete "$INSTDIR\Zorvo.htm"
   ; A file manager that still holds the extension keeps it until Windows
   ; restarts: it is moved aside and removed then.
@@ -258,7 +260,7 @@ SectionEnd
 ; Chosen only by the user: the viewer's settings (setups, recent files,
 ; colours) and the texts of the context-menu entry.
 Section /o "un.My settings (options, setups, recent files, menu texts)" SecUnSettings
-  DeleteRegKey HKCU "${PROFILE_KEY}"
-  DeleteRegKey HKCU "${PLIMBUS_KEY}"
-  DeleteRegKey /ifempty HKCU "Software\Korrin"
+  DeleteRegKey HKCU "${kProfileKey}"
+  DeleteRegKey HKCU "${kPlimbusKey}"
+  DeleteRegKey /ifempty HKCU "${kPublisherKey}"
 SectionEnd
