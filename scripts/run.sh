@@ -67,9 +67,11 @@ fi
 
 # The setup "Listing" from its INI form, as a registry file: the section
 # made afresh, and its name in "Setup List" (where it is, else in the first
-# free place).
+# free place). The profile's key comes from the programs' shared names.
 write_listing_setup() {
-  local key='HKEY_CURRENT_USER\Software\Korrin\Zorvo' listed n=1 name
+  local key listed n=1 name
+  key="HKEY_CURRENT_USER\\$(cmake -DHEADER="$root/common/shared_names.h" -DPRINT=kProfileKey \
+    -P "$root/cmake/shared_names.cmake")"
   listed=$("$root/scripts/wine-run.sh" reg query "$key\\Setup List" 2>/dev/null | tr -d '\r') || true
   while true; do
     name=$(printf '%s\n' "$listed" | sed -nE "s/^ +Setup$n +REG_SZ +(.*)$/\\1/p")
@@ -77,13 +79,8 @@ write_listing_setup() {
     n=$((n + 1))
   done
   local reg; reg=$(mktemp --suffix=.reg)
-  {
-    printf 'Windows Registry Editor Version 5.00\n\n'
-    printf '[-%s\\Setup: Listing]\n' "$key"
-    sed -nE -e 's/\r$//' -e "s/^\[(.*)\]$/\n[${key//\\/\\\\}\\\\\1]/p" \
-      -e 's/\\/\\\\/g; s/"/\\"/g; s/^([A-Za-z0-9]+)=(.*)$/"\1"="\2"/p' "$root/installer/Listing.ini"
-    printf '\n[%s\\Setup List]\n"Setup%d"="Listing"\n' "$key" "$n"
-  } >"$reg"
+  cmake -DINI="$root/installer/Listing.ini" -DREG="$reg" -DFRESH=1 -DLIST_AT="$n" \
+    -P "$root/cmake/setup_ini.cmake"
   local status=0 out
   out=$("$root/scripts/wine-run.sh" reg import "Z:$(printf '%s' "$reg" | tr / '\\')" 2>&1) || status=$?
   rm -f "$reg"

@@ -43,15 +43,12 @@ win() { echo "Z:$PWD/$1" | tr / '\\'; }
 # The viewer's own profile in the prefix; tests delete it before and after.
 zorvo_key='HKCU\Software\Korrin\Zorvo'
 wine_reg() { "$WINE_RUN" reg "$@" >/dev/null 2>&1; }
-# Writes the sections of an INI file (installer/Listing.ini) into the
-# viewer's profile, as Format > Save Setup would have.
+# Writes the setup of an INI file (installer/Listing.ini) into the viewer's
+# profile, as Format > Save Setup would have, through the same reader of the
+# file as the installer's.
 import_setup() {  # import_setup INI
-  local reg_key='HKEY_CURRENT_USER\Software\Korrin\Zorvo'
-  {
-    printf 'Windows Registry Editor Version 5.00\n'
-    sed -nE -e 's/\r$//' -e "s/^\[(.*)\]$/\n[${reg_key//\\/\\\\}\\\\\1]/p" \
-      -e 's/\\/\\\\/g; s/"/\\"/g; s/^([A-Za-z0-9]+)=(.*)$/"\1"="\2"/p' "$1"
-  } >setup.reg
+  cmake -DINI="$1" -DREG=setup.reg -P "$ROOT/cmake/setup_ini.cmake" ||
+    fail "the setup in $1 could not be read"
   wine_reg import "$(win setup.reg)" || fail "the setup in $1 could not be written to the profile"
 }
 # Polls a command until it succeeds, for at most SECONDS; false when it
