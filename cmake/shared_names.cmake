@@ -15,10 +15,28 @@
 # all stop with an error, so that a build never goes on with a stale copy.
 cmake_minimum_required(VERSION 3.25)
 
+# The lines of a text file as a list. The characters that CMake's lists
+# would take apart (";" and brackets) stand in for themselves in the lines;
+# zorvo_list_restore gives them back. A Windows line end counts as one.
+function(zorvo_read_lines out file)
+  file(READ "${file}" text)
+  string(REPLACE ";" "@ZS@" text "${text}")
+  string(REPLACE "[" "@ZL@" text "${text}")
+  string(REPLACE "]" "@ZR@" text "${text}")
+  string(REPLACE "\r\n" "\n" text "${text}")
+  string(REPLACE "\n" ";" lines "${text}")
+  set(${out} "${lines}" PARENT_SCOPE)
+endfunction()
+
+function(zorvo_list_restore out text)
+  string(REPLACE "@ZS@" ";" text "${text}")
+  string(REPLACE "@ZL@" "[" text "${text}")
+  string(REPLACE "@ZR@" "]" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
 function(_zorvo_names_fail header line message)
-  string(REPLACE "@ZS@" ";" line "${line}")
-  string(REPLACE "@ZL@" "[" line "${line}")
-  string(REPLACE "@ZR@" "]" line "${line}")
+  zorvo_list_restore(line "${line}")
   message(FATAL_ERROR "${header}: ${message}:\n  ${line}\n"
                       "Each shared name is one line: inline constexpr wchar_t kName[] = L\"text\"; "
                       "(with only \\\\ and \\\" as escapes) or "
@@ -26,13 +44,7 @@ function(_zorvo_names_fail header line message)
 endfunction()
 
 function(zorvo_read_shared_names header)
-  file(READ "${header}" text)
-  # Characters that CMake's lists would take apart stand in for themselves
-  # while the lines are read.
-  string(REPLACE ";" "@ZS@" text "${text}")
-  string(REPLACE "[" "@ZL@" text "${text}")
-  string(REPLACE "]" "@ZR@" text "${text}")
-  string(REPLACE "\n" ";" lines "${text}")
+  zorvo_read_lines(lines "${header}")
   set(names "")
   foreach(line IN LISTS lines)
     string(STRIP "${line}" line)
@@ -61,9 +73,7 @@ function(zorvo_read_shared_names header)
       _zorvo_names_fail("${header}" "${line}" "${name} is declared twice")
     endif()
     list(APPEND names ${name})
-    string(REPLACE "@ZS@" ";" value "${value}")
-    string(REPLACE "@ZL@" "[" value "${value}")
-    string(REPLACE "@ZR@" "]" value "${value}")
+    zorvo_list_restore(value "${value}")
     set(ZORVO_NAME_${name} "${value}")
     set(ZORVO_NAME_${name} "${value}" PARENT_SCOPE)
   endforeach()
