@@ -286,13 +286,32 @@ ZORVO_AVX2 int64_t CopyToTabAvx2(const DisplayCopy& c, const unsigned char* src,
   return n;
 }
 
+// The bits of the bytes of `v` that the table leaves as they are.
+ZORVO_AVX2 inline uint32_t InRange32(__m256i v, const Lanes32& k) {
+  return static_cast<uint32_t>(_mm256_movemask_epi8(
+      _mm256_cmpeq_epi8(_mm256_max_epu8(_mm256_sub_epi8(v, k.low), k.span), k.span)));
+}
+
+ZORVO_AVX2 inline uint32_t Below(int64_t bits) {
+  return bits >= 32 ? 0xFFFFFFFF : (1u << bits) - 1;
+}
+
+// The spaces of a tab from column col up to `stop`.
+ZORVO_AVX2 inline void Spaces(char* out, int32_t col, int32_t stop, int32_t writable) {
+  if (stop - col <= 32 && col + 32 <= writable) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + col), _mm256_set1_epi8(' '));
+  } else {
+    std::memset(out + col, ' ', static_cast<size_t>(stop - col));
+  }
+}
+
 // As ExpandWith, 32 bytes at a time while whole vectors can be read and
-// written, then the rest through CopyToTabAvx2.
+// written, then the rest through CopyToTabAvx2. Between tabs, bytes below
+// the space are few: they are looked up one by one.
 ZORVO_AVX2 int32_t ExpandTabsAvx2(const DisplayCopy& c, const unsigned char* src, int64_t n,
                                   int64_t readable, char* out, int32_t room, int32_t writable,
                                   int32_t tabLength, int32_t lineLength, int64_t& consumed) {
   const Lanes32 k = LanesOf(c);
-  const __m256i spaces = _mm256_set1_epi8(' ');
   int32_t col = 0;
   int64_t i = 0;
   bool finished = false;  // the room ran out, or the bytes did
@@ -301,13 +320,11 @@ ZORVO_AVX2 int32_t ExpandTabsAvx2(const DisplayCopy& c, const unsigned char* src
     const int64_t m = std::min<int64_t>(n - i, room - col);
     const int64_t look = std::min<int64_t>(m, 32);
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
-    uint32_t bad;
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + col), Shown32(v, k, bad));
-    const uint32_t within = look == 32 ? 0xFFFFFFFF : (1u << look) - 1;
-    const uint32_t tabs = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, k.tab))) &
-                          within;
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + col), v);
+    const uint32_t tabs =
+        static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, k.tab))) & Below(look);
     const int64_t run = tabs ? __builtin_ctz(tabs) : look;
-    bad &= run == 32 ? 0xFFFFFFFF : (1u << run) - 1;
+    const uint32_t bad = ~InRange32(v, k) & Below(run);
     if (bad) Patch(c, src + i, out + col, bad);
     col += static_cast<int32_t>(run);
     i += run;
@@ -320,11 +337,7 @@ ZORVO_AVX2 int32_t ExpandTabsAvx2(const DisplayCopy& c, const unsigned char* src
       finished = true;
       continue;
     }
-    if (stop - col <= 32 && col + 32 <= writable) {
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + col), spaces);
-    } else {
-      std::memset(out + col, ' ', static_cast<size_t>(stop - col));
-    }
+    Spaces(out, col, stop, writable);
     col = stop;
     ++i;
   }
@@ -335,6 +348,46 @@ ZORVO_AVX2 int32_t ExpandTabsAvx2(const DisplayCopy& c, const unsigned char* src
   return ExpandWith(
       [&c](const unsigned char* s, int64_t m, char* o) { return CopyToTabAvx2(c, s, m, o); }, src,
       n, out, room, tabLength, lineLength, consumed, i, col);
+}
+
+// ExpandTabs up to the first CR or LF, found in the same pass.
+ZORVO_AVX2 int64_t ExpandToLineEndAvx2(const DisplayCopy& c, const unsigned char* src,
+                                       int64_t avail, char* out, int32_t room, int32_t writable,
+                                       int32_t tabLength, int32_t lineLength, int32_t& columns) {
+  const Lanes32 k = LanesOf(c);
+  int32_t col = 0;
+  int64_t i = 0;
+  for (;;) {
+    if (i + 32 > avail || col + 32 > writable) return -1;
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + col), v);
+    const auto tabs = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, k.tab)));
+    const auto ends = static_cast<uint32_t>(_mm256_movemask_epi8(
+        _mm256_or_si256(_mm256_cmpeq_epi8(v, k.lf), _mm256_cmpeq_epi8(v, k.cr))));
+    const int64_t left = room - col;  // columns left
+    const int64_t look = std::min<int64_t>(left, 32);
+    const int64_t run = (tabs | ends) ? __builtin_ctz(tabs | ends) : 32;
+    const int64_t plain = std::min(run, look);
+    const uint32_t bad = ~InRange32(v, k) & Below(plain);
+    if (bad) Patch(c, src + i, out + col, bad);
+    col += static_cast<int32_t>(plain);
+    i += plain;
+    if (run > plain || (run == 32 && look == 32)) {
+      if (look == 32) continue;  // 32 plain bytes
+      return -1;  // the room ran out before the line end
+    }
+    // A tab or a line end at i, with the room not yet exceeded.
+    if (ends >> run & 1) {
+      columns = col;
+      return i;
+    }
+    if (col >= room) return -1;  // a tab on a full line does not fit
+    const int32_t stop = std::min(lineLength, NextTabStop(col, tabLength));
+    if (stop > room) return -1;
+    Spaces(out, col, stop, writable);
+    col = stop;
+    ++i;
+  }
 }
 
 ZORVO_AVX2 int64_t CopyToLineEndAvx2(const DisplayCopy& c, const unsigned char* src,
@@ -376,6 +429,7 @@ DisplayCopy::DisplayCopy(const CodeTable& table, detail::ScanPath path) : table_
   copyToTab_ = CopyToTabPlain;
   expandTabs_ = ExpandTabsPlain;
   copyToLineEnd_ = nullptr;
+  expandToLineEnd_ = nullptr;
 #if ZORVO_COPY_X86
   // A table that leaves too few bytes alone gains nothing from runs.
   if (bestHigh - bestLow < 32) return;
@@ -384,6 +438,7 @@ DisplayCopy::DisplayCopy(const CodeTable& table, detail::ScanPath path) : table_
     copyToTab_ = CopyToTabAvx2;
     expandTabs_ = ExpandTabsAvx2;
     copyToLineEnd_ = CopyToLineEndAvx2;
+    expandToLineEnd_ = ExpandToLineEndAvx2;
   } else if (path == detail::ScanPath::kSse2) {
     copy_ = CopySse2;
     copyToTab_ = CopyToTabSse2;

@@ -52,6 +52,21 @@ class DisplayCopy {
     return copyToLineEnd_(*this, src, avail, out, room, most);
   }
 
+  // Whether ExpandToLineEnd works (AVX2 only).
+  bool ExpandsLines() const { return expandToLineEnd_ != nullptr; }
+
+  // ExpandTabs of src up to its first CR or LF, found in the same pass, when
+  // all of it fits in `room` columns: returns the index of that line end and
+  // the columns written. Returns -1 when it does not fit, or when no line end
+  // comes before reading past src[avail - 1] or writing past
+  // out[writable - 1] (writable >= room).
+  int64_t ExpandToLineEnd(const unsigned char* src, int64_t avail, char* out, int32_t room,
+                          int32_t writable, int32_t tabLength, int32_t lineLength,
+                          int32_t& columns) const {
+    return expandToLineEnd_(*this, src, avail, out, room, writable, tabLength, lineLength,
+                            columns);
+  }
+
   unsigned char operator[](unsigned char b) const { return table_[b]; }
 
   // The kernels, for the way chosen.
@@ -61,6 +76,8 @@ class DisplayCopy {
                                    char*, int32_t, int32_t, int32_t, int32_t, int64_t&);
   using CopyToLineEndFn = int64_t (*)(const DisplayCopy&, const unsigned char*, int64_t, char*,
                                       int64_t, int64_t);
+  using ExpandToLineEndFn = int64_t (*)(const DisplayCopy&, const unsigned char*, int64_t, char*,
+                                        int32_t, int32_t, int32_t, int32_t, int32_t&);
 
   CodeTable table_;
   // table_[b] == b for every b from low_ to high_; empty when low_ > high_.
@@ -72,6 +89,7 @@ class DisplayCopy {
   CopyToTabFn copyToTab_;
   ExpandTabsFn expandTabs_;
   CopyToLineEndFn copyToLineEnd_;
+  ExpandToLineEndFn expandToLineEnd_;
 };
 
 }  // namespace zorvo

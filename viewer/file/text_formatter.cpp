@@ -198,6 +198,11 @@ class TextAssembler {
       columns = static_cast<int32_t>(e);
       return s + e;
     }
+    if (code_.ExpandsLines()) {
+      const int64_t e = code_.ExpandToLineEnd(d_ + s, count_ - s, out, std::min(room, lineLength_),
+                                              room, tabLength_, lineLength_, columns);
+      return e >= 0 && s + e < limit ? s + e : -1;
+    }
     const int64_t e = FindLineEnd(d_, s, limit);
     return e < limit && ShowsWhole(s, e, out, room, columns) ? e : -1;
   }
