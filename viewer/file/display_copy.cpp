@@ -350,43 +350,43 @@ ZORVO_AVX2 int32_t ExpandTabsAvx2(const DisplayCopy& c, const unsigned char* src
       n, out, room, tabLength, lineLength, consumed, i, col);
 }
 
-// ExpandTabs up to the first CR or LF, found in the same pass.
+// ExpandTabs up to the first CR or LF, found in the same pass. Each step
+// copies the run up to the next tab or line end (or 32 bytes of a longer
+// run) and then a tab's spaces, without a branch between the two kinds of
+// step: runs between tabs are short and of every length, so such a branch
+// would be guessed wrong half the time.
 ZORVO_AVX2 int64_t ExpandToLineEndAvx2(const DisplayCopy& c, const unsigned char* src,
                                        int64_t avail, char* out, int32_t room, int32_t writable,
                                        int32_t tabLength, int32_t lineLength, int32_t& columns) {
   const Lanes32 k = LanesOf(c);
+  const __m256i spaces = _mm256_set1_epi8(' ');
   int32_t col = 0;
   int64_t i = 0;
   for (;;) {
-    if (i + 32 > avail || col + 32 > writable) return -1;
+    // The run's 32 bytes, then 32 spaces after it.
+    if (i + 32 > avail || col + 64 > writable) return -1;
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + col), v);
-    const auto tabs = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, k.tab)));
-    const auto ends = static_cast<uint32_t>(_mm256_movemask_epi8(
+    const uint64_t tabs =
+        static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, k.tab)));
+    const uint64_t ends = static_cast<uint32_t>(_mm256_movemask_epi8(
         _mm256_or_si256(_mm256_cmpeq_epi8(v, k.lf), _mm256_cmpeq_epi8(v, k.cr))));
-    const int64_t left = room - col;  // columns left
-    const int64_t look = std::min<int64_t>(left, 32);
-    const int64_t run = (tabs | ends) ? __builtin_ctz(tabs | ends) : 32;
-    const int64_t plain = std::min(run, look);
-    const uint32_t bad = ~InRange32(v, k) & Below(plain);
+    const int run = __builtin_ctzll(tabs | ends | uint64_t{1} << 32);  // 32: no stop
+    if (col + run > room) return -1;  // the room runs out before the run does
+    const uint32_t bad = ~InRange32(v, k) & Below(run);
     if (bad) Patch(c, src + i, out + col, bad);
-    col += static_cast<int32_t>(plain);
-    i += plain;
-    if (run > plain || (run == 32 && look == 32)) {
-      if (look == 32) continue;  // 32 plain bytes
-      return -1;  // the room ran out before the line end
-    }
-    // A tab or a line end at i, with the room not yet exceeded.
+    col += run;
+    i += run;
     if (ends >> run & 1) {
       columns = col;
       return i;
     }
-    if (col >= room) return -1;  // a tab on a full line does not fit
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + col), spaces);
+    const bool tab = tabs >> run & 1;
     const int32_t stop = std::min(lineLength, NextTabStop(col, tabLength));
-    if (stop > room) return -1;
-    Spaces(out, col, stop, writable);
-    col = stop;
-    ++i;
+    if (tab && (col >= room || stop > room)) return -1;  // a full line has no room for a tab
+    col = tab ? stop : col;
+    i += tab;
   }
 }
 
