@@ -53,16 +53,19 @@ class StderrNotifier : public Notifier {
   void Beep(uint32_t) override {}
 };
 
-constexpr uint32_t kChunk = 1 << 20;          // bytes formatted per forward step
+constexpr uint32_t kChunk = 256 << 10;        // bytes read and formatted per forward step: the
+                                              // lines of a step stay in the cache until printed
 constexpr int32_t kStreamSlots = kChunk + 2;  // enough for a line per byte
 constexpr int32_t kStreamText = 8 << 20;
 constexpr uint32_t kBackwardBlock = 16 << 20;
 
-// The output, gathered in a buffer of about 1 MiB that is written whole.
+// The output, gathered in a buffer of 256 KiB that is written whole: big
+// enough that writing costs little, small enough to stay in the cache with
+// the lines it is copied from.
 class Printer {
  public:
   explicit Printer(const DumpOptions& options)
-      : options_(options), buffer_(new char[kCapacity]) {}
+      : options_(options), buffer_(new char[kCapacity + 16]) {}
   ~Printer() { Flush(); }
 
   void Line(const LineEntry& entry, std::string_view text, bool current = false) {
@@ -104,7 +107,7 @@ class Printer {
         }
       }
       char* at = buffer_.get() + used_;
-      std::memcpy(at, table.TextOf(i), length);
+      CopyShort(table.TextOf(i), length, table.chars() + table.Tlen, at);
       at[length] = '\n';
       used_ += length + 1;
     }
@@ -119,7 +122,7 @@ class Printer {
   bool failed() const { return failed_ || std::ferror(stdout); }
 
  private:
-  static constexpr size_t kFlushAt = 1 << 20;
+  static constexpr size_t kFlushAt = 256 << 10;
   static constexpr size_t kCapacity = kFlushAt + (64 << 10);
 
   // Text with no byte above 127 is the same in UTF-8.
@@ -135,6 +138,18 @@ class Printer {
       if (static_cast<unsigned char>(*p) >= 0x80) return false;
     }
     return true;
+  }
+
+  // memcpy for the short texts of lines, 16 bytes at a time, which may
+  // write up to 15 bytes past the text (the buffer has room for them) and
+  // read as far, when that stays before `readEnd`.
+  static void CopyShort(const char* text, size_t length, const char* readEnd, char* at) {
+    const size_t whole = (length + 15) & ~size_t{15};
+    if (whole > 64 || readEnd - text < static_cast<std::ptrdiff_t>(whole)) {
+      std::memcpy(at, text, length);
+      return;
+    }
+    for (size_t k = 0; k < whole; k += 16) std::memcpy(at + k, text + k, 16);
   }
 
   void Put(const char* data, size_t n) {

@@ -165,7 +165,8 @@ class FullLinesAvx2 {
                   a, b);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), a);
     const __m256i spaces = _mm256_set1_epi8(' ');
-    for (int j = digits; j + 32 < width; j += 32) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + digits), spaces);
+    for (int j = digits + 32; j + 32 < width; j += 32) {  // wider lines than 16 bytes
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + j), spaces);
     }
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + width - 32), spaces);
