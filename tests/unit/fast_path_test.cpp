@@ -219,8 +219,8 @@ TEST(FastPathTest, CopiesLinesUpToTheirEnds) {
           lineLength = plain.ExpandTabs(src, static_cast<int64_t>(tab), end, scratch.data(), 4000,
                                         4000, tabLength, 4000, consumed);
         }
-        const std::string what = std::to_string(static_cast<int>(path)) + " round " +
-                                 std::to_string(round);
+        const std::string what =
+            std::to_string(static_cast<int>(path)) + " round " + std::to_string(round);
         ++tried;
 
         // Without tabs expanded: the plain copy of [0, end) when it fits.

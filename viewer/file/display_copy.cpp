@@ -158,8 +158,8 @@ int32_t ExpandTabsSse2(const DisplayCopy& c, const unsigned char* src, int64_t n
       n, out, room, tabLength, lineLength, consumed);
 }
 
-int64_t CopyToLineEndSse2(const DisplayCopy& c, const unsigned char* src, int64_t avail,
-                          char* out, int64_t room, int64_t most) {
+int64_t CopyToLineEndSse2(const DisplayCopy& c, const unsigned char* src, int64_t avail, char* out,
+                          int64_t room, int64_t most) {
   const __m128i low = _mm_set1_epi8(static_cast<char>(c.low_));
   const __m128i span = _mm_set1_epi8(static_cast<char>(c.high_ - c.low_));
   const __m128i lf = _mm_set1_epi8('\n');
@@ -211,10 +211,10 @@ ZORVO_AVX2 inline __m256i Shown32(__m256i v, const Lanes32& k, uint32_t& bad) {
     bad = ~static_cast<uint32_t>(_mm256_movemask_epi8(in));
     return v;
   }
-  const __m256i below16 = _mm256_cmpeq_epi8(_mm256_max_epu8(v, _mm256_set1_epi8(15)),
-                                            _mm256_set1_epi8(15));
-  const __m256i below32 = _mm256_cmpeq_epi8(_mm256_max_epu8(v, _mm256_set1_epi8(31)),
-                                            _mm256_set1_epi8(31));
+  const __m256i below16 =
+      _mm256_cmpeq_epi8(_mm256_max_epu8(v, _mm256_set1_epi8(15)), _mm256_set1_epi8(15));
+  const __m256i below32 =
+      _mm256_cmpeq_epi8(_mm256_max_epu8(v, _mm256_set1_epi8(31)), _mm256_set1_epi8(31));
   const __m256i control = _mm256_blendv_epi8(_mm256_shuffle_epi8(k.controlsHigh, v),
                                              _mm256_shuffle_epi8(k.controlsLow, v), below16);
   bad = ~static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_or_si256(in, below32)));
@@ -367,8 +367,7 @@ ZORVO_AVX2 int64_t ExpandToLineEndAvx2(const DisplayCopy& c, const unsigned char
     if (i + 32 > avail || col + 64 > writable) return -1;
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + col), v);
-    const uint64_t tabs =
-        static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, k.tab)));
+    const uint64_t tabs = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, k.tab)));
     const uint64_t ends = static_cast<uint32_t>(_mm256_movemask_epi8(
         _mm256_or_si256(_mm256_cmpeq_epi8(v, k.lf), _mm256_cmpeq_epi8(v, k.cr))));
     const int run = __builtin_ctzll(tabs | ends | uint64_t{1} << 32);  // 32: no stop
@@ -390,8 +389,8 @@ ZORVO_AVX2 int64_t ExpandToLineEndAvx2(const DisplayCopy& c, const unsigned char
   }
 }
 
-ZORVO_AVX2 int64_t CopyToLineEndAvx2(const DisplayCopy& c, const unsigned char* src,
-                                     int64_t avail, char* out, int64_t room, int64_t most) {
+ZORVO_AVX2 int64_t CopyToLineEndAvx2(const DisplayCopy& c, const unsigned char* src, int64_t avail,
+                                     char* out, int64_t room, int64_t most) {
   const Lanes32 k = LanesOf(c);
   const int64_t end = std::min(avail, room);
   for (int64_t i = 0; i + 32 <= end && i <= most; i += 32) {

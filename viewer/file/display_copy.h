@@ -31,8 +31,8 @@ class DisplayCopy {
   // written; `consumed` receives the bytes shown, fewer than n when the room
   // ran out. The bytes src[0, readable) may be read (readable >= n), and
   // out[0, writable) written (writable >= room).
-  int32_t ExpandTabs(const unsigned char* src, int64_t n, int64_t readable, char* out,
-                     int32_t room, int32_t writable, int32_t tabLength, int32_t lineLength,
+  int32_t ExpandTabs(const unsigned char* src, int64_t n, int64_t readable, char* out, int32_t room,
+                     int32_t writable, int32_t tabLength, int32_t lineLength,
                      int64_t& consumed) const {
     return expandTabs_(*this, src, n, readable, out, room, writable, tabLength, lineLength,
                        consumed);
@@ -63,8 +63,7 @@ class DisplayCopy {
   int64_t ExpandToLineEnd(const unsigned char* src, int64_t avail, char* out, int32_t room,
                           int32_t writable, int32_t tabLength, int32_t lineLength,
                           int32_t& columns) const {
-    return expandToLineEnd_(*this, src, avail, out, room, writable, tabLength, lineLength,
-                            columns);
+    return expandToLineEnd_(*this, src, avail, out, room, writable, tabLength, lineLength, columns);
   }
 
   unsigned char operator[](unsigned char b) const { return table_[b]; }

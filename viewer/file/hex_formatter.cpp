@@ -160,9 +160,9 @@ class FullLinesAvx2 {
     const int digits = layout_.addressWidth - 2;
     // The address's digits first in a vector of 16, the rest written over.
     __m128i a, b;
-    HexDigits16Of(_mm_cvtsi64_si128(static_cast<int64_t>(
-                      __builtin_bswap64(address << (64 - 4 * digits)))),
-                  a, b);
+    HexDigits16Of(
+        _mm_cvtsi64_si128(static_cast<int64_t>(__builtin_bswap64(address << (64 - 4 * digits)))), a,
+        b);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), a);
     const __m256i spaces = _mm256_set1_epi8(' ');
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + digits), spaces);
@@ -175,7 +175,8 @@ class FullLinesAvx2 {
     const int bytes = layout_.BytesPerLine();
     const __m128i low = _mm_set1_epi8(static_cast<char>(code_.low_));
     const __m128i span = _mm_set1_epi8(static_cast<char>(code_.high_ - code_.low_));
-    const __m128i controlsLow = _mm_loadu_si128(reinterpret_cast<const __m128i*>(code_.table_.data()));
+    const __m128i controlsLow =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(code_.table_.data()));
     const __m128i controlsHigh =
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(code_.table_.data() + 16));
     for (int j = 0; j < bytes; j += 16, hex += 36) {
@@ -212,8 +213,8 @@ class FullLinesAvx2 {
     const __m128i nibble = _mm_set1_epi8(0x0F);
     const __m128i high = _mm_and_si128(_mm_srli_epi16(v, 4), nibble);
     const __m128i low = _mm_and_si128(v, nibble);
-    const __m128i digits = _mm_setr_epi8('0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'A',
-                                         'B', 'C', 'D', 'E', 'F');
+    const __m128i digits = _mm_setr_epi8('0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'A', 'B',
+                                         'C', 'D', 'E', 'F');
     a = _mm_shuffle_epi8(digits, _mm_unpacklo_epi8(high, low));
     b = _mm_shuffle_epi8(digits, _mm_unpackhi_epi8(high, low));
   }

@@ -386,8 +386,8 @@ class ForwardPass {
   // one pass over its bytes: most lines of a text file.
   bool TakeSimpleLine() {
     int32_t columns;
-    const int64_t e = as_.SimpleLine(i_, limit_, text_.chars + text_.end,
-                                     text_.capacity - text_.end, columns);
+    const int64_t e =
+        as_.SimpleLine(i_, limit_, text_.chars + text_.end, text_.capacity - text_.end, columns);
     if (e < 0) return false;
     lines_.entries[lines_.index++] =
         LineEntry{as_.OffsetOf(i_), static_cast<uint32_t>(text_.end), columns, 0, 0};
