@@ -384,7 +384,8 @@ ZORVO_AVX2 int64_t ExpandToLineEndAvx2(const DisplayCopy& c, const unsigned char
     const bool tab = tabs >> run & 1;
     const int32_t stop = std::min(lineLength, NextTabStop(col, tabLength));
     if (tab && (col >= room || stop > room)) return -1;  // a full line has no room for a tab
-    if (tab && stop - col > 32) {  // a tab length past 32
+    // A tab longer than the vector of spaces.
+    if (tab && stop - col > 32) {
       std::memset(out + col + 32, ' ', static_cast<size_t>(stop - col - 32));
     }
     col = tab ? stop : col;
