@@ -240,8 +240,9 @@ TEST(FastPathTest, CopiesLinesUpToTheirEnds) {
         const int32_t cut = std::min(room, lineLength);
         got.assign(static_cast<size_t>(writable) + 1, '#');
         int32_t columns = -1;
+        int64_t shownTo = -1;
         const int64_t x = copy.ExpandToLineEnd(src, avail, got.data(), cut, writable, tabLength,
-                                               lineLength, columns);
+                                               lineLength, columns, shownTo);
         std::string want(static_cast<size_t>(std::max(writable, 1)), '\0');
         int64_t consumed = 0;
         const int32_t wantColumns = plain.ExpandTabs(src, end, end, want.data(), cut, writable,
@@ -251,6 +252,17 @@ TEST(FastPathTest, CopiesLinesUpToTheirEnds) {
           ASSERT_EQ(consumed, end) << what << ": the plain way does not fit the line";
           ASSERT_EQ(columns, wantColumns) << what;
           ASSERT_EQ(got.substr(0, columns), want.substr(0, wantColumns)) << what;
+        } else if (shownTo >= 0) {
+          // Cut short: the columns show the bytes before shownTo, as when
+          // the plain way has just the room for them.
+          std::string part(static_cast<size_t>(writable) + 1, '\0');
+          int64_t partShown = 0;
+          const int32_t partColumns = plain.ExpandTabs(src, shownTo, end, part.data(), cut,
+                                                       writable, tabLength, lineLength, partShown);
+          ASSERT_LT(consumed, end) << what << ": cut although the line fits";
+          ASSERT_EQ(partShown, shownTo) << what;
+          ASSERT_EQ(partColumns, cut) << what;
+          ASSERT_EQ(got.substr(0, cut), part.substr(0, cut)) << what;
         } else if (avail >= end + 64 && writable >= cut + 64) {
           // With room to read and write whole vectors, it gives up only
           // when the line does not fit.

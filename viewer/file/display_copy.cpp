@@ -357,7 +357,9 @@ ZORVO_AVX2 int32_t ExpandTabsAvx2(const DisplayCopy& c, const unsigned char* src
 // would be guessed wrong half the time.
 ZORVO_AVX2 int64_t ExpandToLineEndAvx2(const DisplayCopy& c, const unsigned char* src,
                                        int64_t avail, char* out, int32_t room, int32_t writable,
-                                       int32_t tabLength, int32_t lineLength, int32_t& columns) {
+                                       int32_t tabLength, int32_t lineLength, int32_t& columns,
+                                       int64_t& cut) {
+  cut = -1;
   const Lanes32 k = LanesOf(c);
   const __m256i spaces = _mm256_set1_epi8(' ');
   int32_t col = 0;
@@ -371,7 +373,13 @@ ZORVO_AVX2 int64_t ExpandToLineEndAvx2(const DisplayCopy& c, const unsigned char
     const uint64_t ends = static_cast<uint32_t>(_mm256_movemask_epi8(
         _mm256_or_si256(_mm256_cmpeq_epi8(v, k.lf), _mm256_cmpeq_epi8(v, k.cr))));
     const int run = __builtin_ctzll(tabs | ends | uint64_t{1} << 32);  // 32: no stop
-    if (col + run > room) return -1;  // the room runs out before the run does
+    if (col + run > room) {
+      // The room runs out before the run does: the line is cut there.
+      const uint32_t shown = ~InRange32(v, k) & Below(room - col);
+      if (shown) Patch(c, src + i, out + col, shown);
+      cut = i + (room - col);
+      return -1;
+    }
     const uint32_t bad = ~InRange32(v, k) & Below(run);
     if (bad) Patch(c, src + i, out + col, bad);
     col += run;
@@ -383,7 +391,11 @@ ZORVO_AVX2 int64_t ExpandToLineEndAvx2(const DisplayCopy& c, const unsigned char
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + col), spaces);
     const bool tab = tabs >> run & 1;
     const int32_t stop = std::min(lineLength, NextTabStop(col, tabLength));
-    if (tab && (col >= room || stop > room)) return -1;  // a full line has no room for a tab
+    if (tab && col >= room) {  // a full line has no room for a tab
+      cut = i;
+      return -1;
+    }
+    if (tab && stop > room) return -1;
     // A tab longer than the vector of spaces.
     if (tab && stop - col > 32) {
       std::memset(out + col + 32, ' ', static_cast<size_t>(stop - col - 32));

@@ -59,11 +59,14 @@ class DisplayCopy {
   // all of it fits in `room` columns: returns the index of that line end and
   // the columns written. Returns -1 when it does not fit, or when no line end
   // comes before reading past src[avail - 1] or writing past
-  // out[writable - 1] (writable >= room).
+  // out[writable - 1] (writable >= room). When it does not fit, `cut` is the
+  // index of the first byte that the `room` columns written do not show, as
+  // when the line is cut at room == lineLength; otherwise -1.
   int64_t ExpandToLineEnd(const unsigned char* src, int64_t avail, char* out, int32_t room,
                           int32_t writable, int32_t tabLength, int32_t lineLength,
-                          int32_t& columns) const {
-    return expandToLineEnd_(*this, src, avail, out, room, writable, tabLength, lineLength, columns);
+                          int32_t& columns, int64_t& cut) const {
+    return expandToLineEnd_(*this, src, avail, out, room, writable, tabLength, lineLength,
+                            columns, cut);
   }
 
   unsigned char operator[](unsigned char b) const { return table_[b]; }
@@ -76,7 +79,7 @@ class DisplayCopy {
   using CopyToLineEndFn = int64_t (*)(const DisplayCopy&, const unsigned char*, int64_t, char*,
                                       int64_t, int64_t);
   using ExpandToLineEndFn = int64_t (*)(const DisplayCopy&, const unsigned char*, int64_t, char*,
-                                        int32_t, int32_t, int32_t, int32_t, int32_t&);
+                                        int32_t, int32_t, int32_t, int32_t, int32_t&, int64_t&);
 
   CodeTable table_;
   // table_[b] == b for every b from low_ to high_; empty when low_ > high_.

@@ -186,11 +186,14 @@ class TextAssembler {
   bool simple() const { return simple_; }
 
   // The input line that begins at s when it shows as one display line of
-  // its own text with no flags: a line end before `limit`, no form feed at
-  // its start, and it fits the line length. Then writes its characters to
-  // `out` (room for `room` bytes, all of which may be written) and returns
-  // the index of its line end, with `columns`; otherwise returns -1.
-  int64_t SimpleLine(int64_t s, int64_t limit, char* out, int32_t room, int32_t& columns) const {
+  // its own text: a line end before `limit`, no form feed at its start, and
+  // it fits the line length, or (tabs expanded, without wrap) is cut there
+  // (`flags` kTruncated). Then writes its characters to `out` (room for
+  // `room` bytes, all of which may be written) and returns the index of its
+  // line end, with `columns`; otherwise returns -1.
+  int64_t SimpleLine(int64_t s, int64_t limit, char* out, int32_t room, int32_t& columns,
+                     uint32_t& flags) const {
+    flags = 0;
     if (formFeedPage_ && d_[s] == kFormFeed) return -1;
     if (!expandTabs_) {
       const int64_t e = code_.CopyToLineEnd(d_ + s, count_ - s, out, room, lineLength_);
@@ -199,9 +202,18 @@ class TextAssembler {
       return s + e;
     }
     if (code_.ExpandsLines()) {
+      int64_t cut;
       const int64_t e = code_.ExpandToLineEnd(d_ + s, count_ - s, out, std::min(room, lineLength_),
-                                              room, tabLength_, lineLength_, columns);
-      return e >= 0 && s + e < limit ? s + e : -1;
+                                              room, tabLength_, lineLength_, columns, cut);
+      if (e >= 0) return s + e < limit ? s + e : -1;
+      if (cut < 0 || wrap_ || room < lineLength_) return -1;
+      // Without wrap a line too long is cut at the line length, and the rest
+      // of it up to its line end is not shown.
+      const int64_t end = FindLineEnd(d_, s + cut, limit);
+      if (end >= limit) return -1;
+      columns = lineLength_;
+      flags = kTruncated;
+      return end;
     }
     const int64_t e = FindLineEnd(d_, s, limit);
     return e < limit && ShowsWhole(s, e, out, room, columns) ? e : -1;
@@ -386,11 +398,13 @@ class ForwardPass {
   // one pass over its bytes: most lines of a text file.
   bool TakeSimpleLine() {
     int32_t columns;
-    const int64_t e =
-        as_.SimpleLine(i_, limit_, text_.chars + text_.end, text_.capacity - text_.end, columns);
+    uint32_t flags;
+    const int64_t e = as_.SimpleLine(i_, limit_, text_.chars + text_.end,
+                                     text_.capacity - text_.end, columns, flags);
     if (e < 0) return false;
+    if (flags) status_ |= kStatusTruncated;
     lines_.entries[lines_.index++] =
-        LineEntry{as_.OffsetOf(i_), static_cast<uint32_t>(text_.end), columns, 0, 0};
+        LineEntry{as_.OffsetOf(i_), static_cast<uint32_t>(text_.end), columns, 0, flags};
     text_.end += columns;
     MoveTo(NextLine(e));
     return true;
