@@ -63,10 +63,10 @@ class DisplayCopy {
   // index of the first byte that the `room` columns written do not show, as
   // when the line is cut at room == lineLength; otherwise -1.
   int64_t ExpandToLineEnd(const unsigned char* src, int64_t avail, char* out, int32_t room,
-                          int32_t writable, int32_t tabLength, int32_t lineLength,
-                          int32_t& columns, int64_t& cut) const {
-    return expandToLineEnd_(*this, src, avail, out, room, writable, tabLength, lineLength,
-                            columns, cut);
+                          int32_t writable, int32_t tabLength, int32_t lineLength, int32_t& columns,
+                          int64_t& cut) const {
+    return expandToLineEnd_(*this, src, avail, out, room, writable, tabLength, lineLength, columns,
+                            cut);
   }
 
   unsigned char operator[](unsigned char b) const { return table_[b]; }
