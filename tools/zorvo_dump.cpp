@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,14 +53,19 @@ class StderrNotifier : public Notifier {
   void Beep(uint32_t) override {}
 };
 
-constexpr uint32_t kChunk = 1 << 20;          // bytes formatted per forward step
+constexpr uint32_t kChunk = 256 << 10;        // bytes read and formatted per forward step: the
+                                              // lines of a step stay in the cache until printed
 constexpr int32_t kStreamSlots = kChunk + 2;  // enough for a line per byte
 constexpr int32_t kStreamText = 8 << 20;
 constexpr uint32_t kBackwardBlock = 16 << 20;
 
+// The output, gathered in a buffer of 256 KiB that is written whole: big
+// enough that writing costs little, small enough to stay in the cache with
+// the lines it is copied from.
 class Printer {
  public:
-  explicit Printer(const DumpOptions& options) : options_(options) { out_.reserve(kFlushAt + 8192); }
+  explicit Printer(const DumpOptions& options)
+      : options_(options), buffer_(new char[kCapacity + 16]) {}
   ~Printer() { Flush(); }
 
   void Line(const LineEntry& entry, std::string_view text, bool current = false) {
@@ -67,34 +73,101 @@ class Printer {
       char prefix[48];
       const int n = std::snprintf(prefix, sizeof prefix, "%s%" PRId64 "\t%X\t", current ? ">" : "",
                                   entry.offset, static_cast<unsigned>(entry.flags));
-      out_.append(prefix, static_cast<size_t>(n));
+      Put(prefix, static_cast<size_t>(n));
     }
-    if (options_.bytes) {
-      out_.append(text);
+    if (options_.bytes || IsAscii(text)) {
+      Put(text.data(), text.size());
     } else {
-      AppendUtf8FromWindows1252(out_, text);
+      utf8_.clear();
+      AppendUtf8FromWindows1252(utf8_, text);
+      Put(utf8_.data(), utf8_.size());
     }
-    out_.push_back('\n');
-    if (out_.size() >= kFlushAt) Flush();
+    Put("\n", 1);
+    if (used_ >= kFlushAt) Flush();
   }
   void Line(const LineTable& table, int32_t i, bool current = false) {
     Line(table[i], std::string_view(table.TextOf(i), static_cast<size_t>(table[i].length)),
          current);
   }
 
-  bool Flush() {
-    if (!out_.empty() && std::fwrite(out_.data(), 1, out_.size(), stdout) != out_.size()) {
-      failed_ = true;
+  // Lines [from, to) of a table. Unchanged characters with nothing before
+  // them, the usual dump, go from the table into the buffer in one copy each.
+  void Lines(const LineTable& table, int32_t from, int32_t to) {
+    if (options_.showOffsets || !options_.bytes) {
+      for (int32_t i = from; i < to; ++i) Line(table, i);
+      return;
     }
-    out_.clear();
+    for (int32_t i = from; i < to; ++i) {
+      const auto length = static_cast<size_t>(table[i].length);
+      if (used_ + length + 1 > kCapacity) {
+        Flush();
+        if (length + 1 > kCapacity) {
+          Line(table, i);
+          continue;
+        }
+      }
+      char* at = buffer_.get() + used_;
+      CopyShort(table.TextOf(i), length, table.chars() + table.Tlen, at);
+      at[length] = '\n';
+      used_ += length + 1;
+    }
+    if (used_ >= kFlushAt) Flush();
+  }
+
+  bool Flush() {
+    if (used_ != 0 && std::fwrite(buffer_.get(), 1, used_, stdout) != used_) failed_ = true;
+    used_ = 0;
     return !failed_;
   }
   bool failed() const { return failed_ || std::ferror(stdout); }
 
  private:
-  static constexpr size_t kFlushAt = 1 << 20;
+  static constexpr size_t kFlushAt = 256 << 10;
+  static constexpr size_t kCapacity = kFlushAt + (64 << 10);
+
+  // Text with no byte above 127 is the same in UTF-8.
+  static bool IsAscii(std::string_view text) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    uint64_t word;
+    for (; end - p >= 8; p += 8) {
+      std::memcpy(&word, p, 8);
+      if (word & 0x8080808080808080ULL) return false;
+    }
+    for (; p < end; ++p) {
+      if (static_cast<unsigned char>(*p) >= 0x80) return false;
+    }
+    return true;
+  }
+
+  // memcpy for the short texts of lines, 16 bytes at a time, which may
+  // write up to 15 bytes past the text (the buffer has room for them) and
+  // read as far, when that stays before `readEnd`.
+  static void CopyShort(const char* text, size_t length, const char* readEnd, char* at) {
+    const size_t whole = (length + 15) & ~size_t{15};
+    if (whole > 64 || readEnd - text < static_cast<std::ptrdiff_t>(whole)) {
+      std::memcpy(at, text, length);
+      return;
+    }
+    for (size_t k = 0; k < whole; k += 16) std::memcpy(at + k, text + k, 16);
+  }
+
+  void Put(const char* data, size_t n) {
+    if (used_ + n > kCapacity) {
+      Flush();
+      if (n > kCapacity) {
+        if (std::fwrite(data, 1, n, stdout) != n) failed_ = true;
+        return;
+      }
+    }
+    std::memcpy(buffer_.get() + used_, data, n);
+    used_ += n;
+  }
+
   const DumpOptions& options_;
-  std::string out_;
+  std::unique_ptr<char[]> buffer_;
+  size_t used_ = 0;
+  std::string utf8_;  // a line that needs converting
   bool failed_ = false;
 };
 
@@ -120,6 +193,20 @@ class PagePadder {
     for (const Held& line : held_) printed += Emit(line.entry, line.text);
     held_.clear();
     return printed + Emit(entry, text);
+  }
+
+  // Lines [from, to) of a table; returns the lines printed, padding included.
+  int64_t Lines(const LineTable& table, int32_t from, int32_t to) {
+    if (!pad_) {
+      printer_.Lines(table, from, to);
+      return to - from;
+    }
+    int64_t printed = 0;
+    for (int32_t i = from; i < to; ++i) {
+      printed +=
+          Line(table[i], std::string_view(table.TextOf(i), static_cast<size_t>(table[i].length)));
+    }
+    return printed;
   }
 
   // At the end of the file.
@@ -221,10 +308,13 @@ int DumpForward(const DumpOptions& options, const Settings& settings, Notifier& 
   LineWalk::Result result;
   while (remaining != 0 && (result = walk.Next()) == LineWalk::kLines) {
     const LineTable& table = walk.Table();
+    if (remaining < 0) {
+      padder.Lines(table, 0, walk.Count());
+      continue;
+    }
     for (int32_t i = 0; i < walk.Count() && remaining != 0; ++i) {
-      const int64_t printed = padder.Line(
-          table[i], std::string_view(table.TextOf(i), static_cast<size_t>(table[i].length)));
-      if (remaining > 0) remaining = std::max<int64_t>(remaining - printed, 0);
+      const int64_t printed = padder.Lines(table, i, i + 1);
+      remaining = std::max<int64_t>(remaining - printed, 0);
     }
   }
   if (remaining != 0) {

@@ -124,7 +124,7 @@ TEST(FastPathTest, EveryWayOfCopyingMatchesThePlainOne) {
     }
     params.lineLength = format == kFormatHex ? 14 + static_cast<int>(random() % 300)
                                              : 1 + static_cast<int>(random() % 400);
-    params.tabLength = 1 + static_cast<int>(random() % 12);
+    params.tabLength = 1 + static_cast<int>(random() % (random() % 4 ? 12 : 255));
     const bool tiny = random() % 2;
     const int32_t slots = tiny ? 2 + static_cast<int32_t>(random() % 8) : 4096;
     const int32_t capacity = tiny ? static_cast<int32_t>(random() % 200) : 1 << 16;
@@ -178,6 +178,99 @@ TEST(FastPathTest, CopiesEveryLengthAndTabPlace) {
           ASSERT_EQ(got[n], '#') << "written past the end";
         }
       }
+    }
+  }
+}
+
+// The kernels that copy a line up to its end, with and without tabs, against
+// the plain way: every place of the line end, tabs at random, rooms and
+// readable lengths that cut the line anywhere. Either a kernel gives up (-1)
+// or it gives the plain way's line end, columns and characters.
+TEST(FastPathTest, CopiesLinesUpToTheirEnds) {
+  std::mt19937 random(11);
+  for (ScanPath path : FastPaths()) {
+    for (uint32_t code : {0u, uint32_t{kOptAscii}}) {
+      const CodeTable table = CodeTableFor(code);
+      const DisplayCopy plain(table, ScanPath::kPlain);
+      const DisplayCopy copy(table, path);
+      ASSERT_TRUE(copy.CopiesLines());
+      int tried = 0, taken = 0;
+      for (int round = 0; round < 4000; ++round) {
+        std::string line(static_cast<size_t>(random() % 200), ' ');
+        for (char& c : line) {
+          const unsigned r = random() % 16;
+          c = static_cast<char>(r == 0 ? '\t' : r == 1 ? random() % 32 : ' ' + random() % 224);
+          if (c == '\n' || c == '\r') c = 'x';
+        }
+        const int64_t end = static_cast<int64_t>(line.size());
+        line += random() % 2 ? '\n' : '\r';
+        line.append(static_cast<size_t>(random() % 80), '\n');
+        const auto* src = reinterpret_cast<const unsigned char*>(line.data());
+        const int64_t avail = 1 + static_cast<int64_t>(random() % line.size());
+        const auto room = static_cast<int32_t>(random() % 260);
+        const int32_t writable = room + static_cast<int32_t>(random() % 70);
+        auto lineLength = static_cast<int32_t>(1 + random() % 250);
+        const auto tabLength = static_cast<int32_t>(1 + random() % (random() % 4 ? 12 : 80));
+        const size_t tab = line.find('\t');
+        if (random() % 3 == 0 && tab != std::string::npos && tab > 0) {
+          // The line length ends just before a tab: a full line has no room for it.
+          std::string scratch(4096, '\0');
+          int64_t consumed = 0;
+          lineLength = plain.ExpandTabs(src, static_cast<int64_t>(tab), end, scratch.data(), 4000,
+                                        4000, tabLength, 4000, consumed);
+        }
+        const std::string what =
+            std::to_string(static_cast<int>(path)) + " round " + std::to_string(round);
+        ++tried;
+
+        // Without tabs expanded: the plain copy of [0, end) when it fits.
+        std::string got(static_cast<size_t>(writable) + 1, '#');
+        const int64_t e = copy.CopyToLineEnd(src, avail, got.data(), writable, lineLength);
+        if (e >= 0) {
+          ++taken;
+          ASSERT_EQ(e, end) << what;
+          std::string want(static_cast<size_t>(end), '\0');
+          plain.Copy(src, end, want.data());
+          ASSERT_EQ(got.substr(0, static_cast<size_t>(end)), want) << what;
+        }
+        ASSERT_EQ(got[static_cast<size_t>(writable)], '#') << what << ": written past the end";
+
+        // With tabs expanded, where the processor has the kernel.
+        if (!copy.ExpandsLines()) continue;
+        const int32_t cut = std::min(room, lineLength);
+        got.assign(static_cast<size_t>(writable) + 1, '#');
+        int32_t columns = -1;
+        int64_t shownTo = -1;
+        const int64_t x = copy.ExpandToLineEnd(src, avail, got.data(), cut, writable, tabLength,
+                                               lineLength, columns, shownTo);
+        std::string want(static_cast<size_t>(std::max(writable, 1)), '\0');
+        int64_t consumed = 0;
+        const int32_t wantColumns = plain.ExpandTabs(src, end, end, want.data(), cut, writable,
+                                                     tabLength, lineLength, consumed);
+        if (x >= 0) {
+          ASSERT_EQ(x, end) << what;
+          ASSERT_EQ(consumed, end) << what << ": the plain way does not fit the line";
+          ASSERT_EQ(columns, wantColumns) << what;
+          ASSERT_EQ(got.substr(0, columns), want.substr(0, wantColumns)) << what;
+        } else if (shownTo >= 0) {
+          // Cut short: the columns show the bytes before shownTo, as when
+          // the plain way has just the room for them.
+          std::string part(static_cast<size_t>(writable) + 1, '\0');
+          int64_t partShown = 0;
+          const int32_t partColumns = plain.ExpandTabs(src, shownTo, end, part.data(), cut,
+                                                       writable, tabLength, lineLength, partShown);
+          ASSERT_LT(consumed, end) << what << ": cut although the line fits";
+          ASSERT_EQ(partShown, shownTo) << what;
+          ASSERT_EQ(partColumns, cut) << what;
+          ASSERT_EQ(got.substr(0, cut), part.substr(0, cut)) << what;
+        } else if (avail >= end + 64 && writable >= cut + 64) {
+          // With room to read and write whole vectors, it gives up only
+          // when the line does not fit.
+          ASSERT_LT(consumed, end) << what;
+        }
+        ASSERT_EQ(got[static_cast<size_t>(writable)], '#') << what << ": written past the end";
+      }
+      EXPECT_GT(taken, tried / 10) << "the kernels gave up nearly always";
     }
   }
 }

@@ -21,6 +21,18 @@ unsigned FormatRaw(const Block& block, LineCursor& lines, TextCursor& text, int6
   if (direction == Direction::kForward) {
     int64_t i = block.start;
     unsigned status = 0;
+    // The whole lines that the block, the slots and the text all have room
+    // for are one run of bytes: their characters are copied in one go.
+    const int64_t whole = std::max<int64_t>(
+        0, std::min({(block.count - i) / length, int64_t{lines.count} - 1 - lines.index,
+                     int64_t{text.capacity - text.end} / length}));
+    show(block.data + i, whole * length, text.chars + text.end);
+    for (int64_t k = 0; k < whole; ++k) {
+      lines.entries[lines.index++] =
+          LineEntry{base + i, static_cast<uint32_t>(text.end), length, 0, 0};
+      text.end += length;
+      i += length;
+    }
     while (lines.index < lines.count - 1) {
       if (i >= block.count || (!block.atFileEnd && block.count - i < length)) {
         // The file goes on: the next line is made whole from the next block.

@@ -54,7 +54,9 @@ class TextAssembler {
         expandTabs_(params.options & kOptExpandTabs),
         carriageControl_(params.options & kOptCarriageControl),
         formFeedPage_(params.options & kOptFormFeedPage),
-        pageGaps_(params.options & kOptPageGaps) {}
+        pageGaps_(params.options & kOptPageGaps),
+        count_(block.count),
+        simple_(!carriageControl_ && code_.CopiesLines()) {}
 
   int64_t OffsetOf(int64_t index) const { return base_ + index; }
 
@@ -179,6 +181,60 @@ class TextAssembler {
     full = col >= lineLength_;
   }
 
+  // Whether SimpleLine may be tried: lines read without carriage control,
+  // through a table that copies in runs.
+  bool simple() const { return simple_; }
+
+  // The input line that begins at s when it shows as one display line of
+  // its own text: a line end before `limit`, no form feed at its start, and
+  // it fits the line length, or (tabs expanded, without wrap) is cut there
+  // (`flags` kTruncated). Then writes its characters to `out` (room for
+  // `room` bytes, all of which may be written) and returns the index of its
+  // line end, with `columns`; otherwise returns -1.
+  int64_t SimpleLine(int64_t s, int64_t limit, char* out, int32_t room, int32_t& columns,
+                     uint32_t& flags) const {
+    flags = 0;
+    if (formFeedPage_ && d_[s] == kFormFeed) return -1;
+    if (!expandTabs_) {
+      const int64_t e = code_.CopyToLineEnd(d_ + s, count_ - s, out, room, lineLength_);
+      if (e < 0 || e > lineLength_ || s + e >= limit) return -1;
+      columns = static_cast<int32_t>(e);
+      return s + e;
+    }
+    if (code_.ExpandsLines()) {
+      int64_t cut;
+      const int64_t e = code_.ExpandToLineEnd(d_ + s, count_ - s, out, std::min(room, lineLength_),
+                                              room, tabLength_, lineLength_, columns, cut);
+      if (e >= 0) return s + e < limit ? s + e : -1;
+      if (cut < 0 || wrap_ || room < lineLength_) return -1;
+      // Without wrap a line too long is cut at the line length, and the rest
+      // of it up to its line end is not shown.
+      const int64_t end = FindLineEnd(d_, s + cut, limit);
+      if (end >= limit) return -1;
+      columns = lineLength_;
+      flags = kTruncated;
+      return end;
+    }
+    const int64_t e = FindLineEnd(d_, s, limit);
+    return e < limit && ShowsWhole(s, e, out, room, columns) ? e : -1;
+  }
+
+  // The same for the input line [s, e), ended by a line end: true when it
+  // shows as one display line, written to `out`.
+  bool ShowsWhole(int64_t s, int64_t e, char* out, int32_t room, int32_t& columns) const {
+    if (formFeedPage_ && s < e && d_[s] == kFormFeed) return false;
+    if (!expandTabs_) {
+      if (e - s > std::min(room, lineLength_)) return false;
+      code_.Copy(d_ + s, e - s, out);
+      columns = static_cast<int32_t>(e - s);
+      return true;
+    }
+    int64_t consumed;
+    columns = code_.ExpandTabs(d_ + s, e - s, count_ - s, out, std::min(room, lineLength_), room,
+                               tabLength_, lineLength_, consumed);
+    return consumed == e - s;
+  }
+
   // Writes the characters of a piece into `out` (room for `room` bytes);
   // returns how many were written. `stoppedAt` receives the index of the
   // first byte not shown.
@@ -190,8 +246,9 @@ class TextAssembler {
       return static_cast<int32_t>(n);
     }
     int64_t consumed;
-    const int32_t columns = code_.ExpandTabs(d_ + piece.from, piece.to - piece.from, out, room,
-                                             tabLength_, lineLength_, consumed);
+    const int32_t columns =
+        code_.ExpandTabs(d_ + piece.from, piece.to - piece.from, count_ - piece.from, out, room,
+                         room, tabLength_, lineLength_, consumed);
     stoppedAt = piece.from + consumed;
     return columns;
   }
@@ -219,179 +276,253 @@ class TextAssembler {
   bool carriageControl_;
   bool formFeedPage_;
   bool pageGaps_;
+  int64_t count_;  // bytes in the block
+  bool simple_;
 };
 
 void WriteEndEntry(LineEntry& entry, int64_t offset) {
   entry = LineEntry{offset, 0, -1, 0, 0};
 }
 
-unsigned Forward(const Block& block, LineCursor& lines, TextCursor& text, int64_t fileOffset,
-                 const FormatParams& params) {
-  const TextAssembler as(block, fileOffset, params);
-  const unsigned char* d = block.data;
-  const int64_t n = block.count;
-  // In a block that the file goes on after, the last byte only shows how a
-  // CR or LF before it pairs; lines are taken up to it.
-  const int64_t limit = block.atFileEnd ? n : std::max<int64_t>(n - 1, block.start);
-  unsigned status = 0;
-  int64_t i = block.start;
-  int64_t endOffset = as.OffsetOf(i);
-  bool stopped = false;
-  BlockEdge edge = block.edge;
-  // The input line in hand: where it begins, and where its lines begin in
-  // the table and the text.
-  int64_t lineStart = i;
-  int32_t lineSlot = lines.index;
-  int32_t lineText = text.end;
-  const int32_t firstSlot = lines.index;
-  auto full = [&] {
-    return lines.index >= lines.count - 1 || text.end >= text.capacity ||
-           (text.wholeLines && text.capacity - text.end < as.lineLength());
+// One forward pass over a block: input line after input line, each laid out
+// as display lines, until the block, the line slots or the text run out.
+class ForwardPass {
+ public:
+  ForwardPass(const Block& block, LineCursor& lines, TextCursor& text, int64_t fileOffset,
+              const FormatParams& params)
+      : as_(block, fileOffset, params),
+        block_(block),
+        d_(block.data),
+        n_(block.count),
+        // In a block that the file goes on after, the last byte only shows
+        // how a CR or LF before it pairs; lines are taken up to it.
+        limit_(block.atFileEnd ? n_ : std::max<int64_t>(n_ - 1, block.start)),
+        lines_(lines),
+        text_(text),
+        i_(block.start),
+        endOffset_(as_.OffsetOf(i_)),
+        lineStart_(i_),
+        lineSlot_(lines.index),
+        lineText_(text.end),
+        firstSlot_(lines.index) {}
+
+  unsigned Run() {
+    SkipFinalCtrlZ();
+    if (block_.edge == BlockEdge::kInTail && !SkipTail()) return status_;
+    for (;;) {
+      if (stopped_ || Full()) break;
+      lineStart_ = i_;
+      lineSlot_ = lines_.index;
+      lineText_ = text_.end;
+      if (i_ >= limit_) {
+        if (!block_.atFileEnd) status_ |= kStatusReadOn;  // the next line starts past the block
+        break;
+      }
+      if (as_.simple() && TakeSimpleLine()) continue;
+      const int64_t e = FindLineEnd(d_, i_, limit_);
+      const bool ended = e < limit_;
+      if (!ended && !block_.atFileEnd) {
+        // The line goes on past the block: read it whole from its start,
+        // unless it is longer than the block.
+        if (first_) {
+          LineBeyondBlock();
+        } else {
+          status_ |= kStatusReadOn;
+        }
+        break;
+      }
+      const int64_t next = ended ? NextLine(e) : e;
+      if (!as_.LayOut(i_, e, ended, status_, Emitter{this}, ContinuesBlock())) break;
+      MoveTo(next);
+    }
+    if (lines_.index < lines_.count) WriteEndEntry(lines_.entries[lines_.index], endOffset_);
+    return status_;
+  }
+
+ private:
+  // Hands the pieces LayOut makes to Emit.
+  struct Emitter {
+    ForwardPass* pass;
+    bool operator()(const Piece& piece) const { return pass->Emit(piece); }
   };
 
-  // No room for `piece`: the end entry says where the next batch goes on.
-  auto roomOut = [&](const Piece& piece) {
-    stopped = true;
-    if (piece.continued) {
-      endOffset = as.OffsetOf(piece.from);
-      status |= kStatusReadOnContinued;
-    } else if (lines.index == lineSlot) {
-      endOffset = piece.offset;  // the input line's first line: its start
-    } else if (text.wholeLines && lineSlot > firstSlot) {
-      // Spacing lines are made but not the text they stand before: the
-      // next batch makes the whole input line again.
-      lines.index = lineSlot;
-      text.end = lineText;
-      endOffset = as.OffsetOf(lineStart);
-    } else if (text.wholeLines && !piece.lead) {
-      // Only a batch too small for one input line's spacing lines gets
-      // here: its text goes on from where the text begins.
-      endOffset = as.OffsetOf(piece.from);
-      status |= kStatusReadOnContinued;
-    } else {
-      endOffset = piece.offset;
-    }
-  };
+  // Whether the first input line of the block begins at a display-line
+  // boundary inside a line, with no control byte or form feed to read.
+  bool ContinuesBlock() const { return first_ && block_.edge == BlockEdge::kContinued; }
 
-  auto emit = [&](const Piece& piece) {
-    if (full()) {
-      roomOut(piece);
-      return false;
-    }
-    LineEntry& entry = lines.entries[lines.index];
-    const int32_t room = text.capacity - text.end;
-    int64_t stoppedAt;
-    const int32_t written = as.Render(piece, text.chars + text.end, room, stoppedAt);
-    entry = LineEntry{piece.offset, static_cast<uint32_t>(text.end), written, 0, piece.flags};
-    text.end += written;
-    ++lines.index;
-    if (stoppedAt < piece.to) {
-      // The text buffer filled inside this line.
-      entry.flags |= kIncomplete;
-      status |= kStatusIncomplete;
-      endOffset = as.OffsetOf(stoppedAt);
-      stopped = true;
-      return false;
-    }
-    return true;
-  };
+  void MoveTo(int64_t next) {
+    first_ = false;
+    i_ = next;
+    endOffset_ = as_.OffsetOf(i_);
+  }
+
+  bool Full() const {
+    return lines_.index >= lines_.count - 1 || text_.end >= text_.capacity ||
+           (text_.wholeLines && text_.capacity - text_.end < as_.lineLength());
+  }
 
   // Where one line ends and the next begins: after its CR or LF, and after
   // a pair of them, and after a Ctrl-Z that ends the file.
-  auto nextLine = [&](int64_t e) {
+  int64_t NextLine(int64_t e) const {
     int64_t next = e + 1;
-    if (next < n && IsLineEnd(d[next]) && d[next] != d[e]) ++next;  // CR LF or LF CR
-    if (block.atFileEnd && next == n - 1 && d[next] == kCtrlZ) ++next;
+    if (next < n_ && IsLineEnd(d_[next]) && d_[next] != d_[e]) ++next;  // CR LF or LF CR
+    if (block_.atFileEnd && next == n_ - 1 && d_[next] == kCtrlZ) ++next;
     return next;
-  };
+  }
 
-  bool first = true;  // the first input line of this block
   // A Ctrl-Z that ends the file after a line end belongs to that line, also
   // when the line end was in the block before.
-  if (block.atFileEnd && edge == BlockEdge::kLineStart && i == n - 1 && d[i] == kCtrlZ &&
-      as.OffsetOf(i) > 0 && (i == 0 || IsLineEnd(d[i - 1]))) {
-    i = n;
-    endOffset = as.OffsetOf(i);
-  }
-  if (edge == BlockEdge::kInTail) {
-    // The rest of a truncated line is not shown, but the line after it
-    // begins where it ends, however full the table is.
-    const int64_t e = FindLineEnd(d, i, limit);
-    if (e >= limit && !block.atFileEnd) {
-      endOffset = as.OffsetOf(limit);
-      status |= kStatusReadOn | kStatusReadOnInTail;
-      if (lines.index < lines.count) WriteEndEntry(lines.entries[lines.index], endOffset);
-      return status;
+  void SkipFinalCtrlZ() {
+    if (block_.atFileEnd && block_.edge == BlockEdge::kLineStart && i_ == n_ - 1 &&
+        d_[i_] == kCtrlZ && as_.OffsetOf(i_) > 0 && (i_ == 0 || IsLineEnd(d_[i_ - 1]))) {
+      i_ = n_;
+      endOffset_ = as_.OffsetOf(i_);
     }
-    i = e < limit ? nextLine(e) : e;
-    endOffset = as.OffsetOf(i);
-    first = false;
   }
-  for (;;) {
-    if (stopped || full()) break;
-    lineStart = i;
-    lineSlot = lines.index;
-    lineText = text.end;
-    if (i >= limit) {
-      if (!block.atFileEnd) status |= kStatusReadOn;  // the next line starts past the block
-      break;
+
+  // The rest of a truncated line is not shown, but the line after it begins
+  // where it ends, however full the table is. False when the pass ends here.
+  bool SkipTail() {
+    const int64_t e = FindLineEnd(d_, i_, limit_);
+    if (e >= limit_ && !block_.atFileEnd) {
+      endOffset_ = as_.OffsetOf(limit_);
+      status_ |= kStatusReadOn | kStatusReadOnInTail;
+      if (lines_.index < lines_.count) WriteEndEntry(lines_.entries[lines_.index], endOffset_);
+      return false;
     }
-    const int64_t e = FindLineEnd(d, i, limit);
-    const bool ended = e < limit;
-    if (!ended && !block.atFileEnd) {
-      // The line goes on past the block.
-      if (!first) {
-        status |= kStatusReadOn;  // read it whole from its start
-        break;
+    MoveTo(e < limit_ ? NextLine(e) : e);
+    return true;
+  }
+
+  // An input line that shows as one display line of its own text, made in
+  // one pass over its bytes: most lines of a text file.
+  bool TakeSimpleLine() {
+    int32_t columns;
+    uint32_t flags;
+    const int64_t e = as_.SimpleLine(i_, limit_, text_.chars + text_.end,
+                                     text_.capacity - text_.end, columns, flags);
+    if (e < 0) return false;
+    if (flags) status_ |= kStatusTruncated;
+    lines_.entries[lines_.index++] =
+        LineEntry{as_.OffsetOf(i_), static_cast<uint32_t>(text_.end), columns, 0, flags};
+    text_.end += columns;
+    MoveTo(NextLine(e));
+    return true;
+  }
+
+  // No room for `piece`: the end entry says where the next batch goes on.
+  void RoomOut(const Piece& piece) {
+    stopped_ = true;
+    if (piece.continued) {
+      endOffset_ = as_.OffsetOf(piece.from);
+      status_ |= kStatusReadOnContinued;
+    } else if (lines_.index == lineSlot_) {
+      endOffset_ = piece.offset;  // the input line's first line: its start
+    } else if (text_.wholeLines && lineSlot_ > firstSlot_) {
+      // Spacing lines are made but not the text they stand before: the
+      // next batch makes the whole input line again.
+      lines_.index = lineSlot_;
+      text_.end = lineText_;
+      endOffset_ = as_.OffsetOf(lineStart_);
+    } else if (text_.wholeLines && !piece.lead) {
+      // Only a batch too small for one input line's spacing lines gets
+      // here: its text goes on from where the text begins.
+      endOffset_ = as_.OffsetOf(piece.from);
+      status_ |= kStatusReadOnContinued;
+    } else {
+      endOffset_ = piece.offset;
+    }
+  }
+
+  // Writes a display line into the table; false when the pass ends.
+  bool Emit(const Piece& piece) {
+    if (Full()) {
+      RoomOut(piece);
+      return false;
+    }
+    LineEntry& entry = lines_.entries[lines_.index];
+    const int32_t room = text_.capacity - text_.end;
+    int64_t stoppedAt;
+    const int32_t written = as_.Render(piece, text_.chars + text_.end, room, stoppedAt);
+    entry = LineEntry{piece.offset, static_cast<uint32_t>(text_.end), written, 0, piece.flags};
+    text_.end += written;
+    ++lines_.index;
+    if (stoppedAt < piece.to) {
+      // The text buffer filled inside this line.
+      entry.flags |= kIncomplete;
+      status_ |= kStatusIncomplete;
+      endOffset_ = as_.OffsetOf(stoppedAt);
+      stopped_ = true;
+      return false;
+    }
+    return true;
+  }
+
+  // The block's first input line goes on past the block and is longer
+  // than it: what the block holds of it, up to a place the next block can
+  // go on from.
+  void LineBeyondBlock() {
+    const bool continued = block_.edge == BlockEdge::kContinued;
+    if (!as_.wrap()) {
+      // The line's first display line, cut at the line length; the rest is
+      // skipped in the blocks that follow.
+      as_.LayOut(i_, limit_, false, status_, Emitter{this}, continued);
+      if (!stopped_) {
+        endOffset_ = as_.OffsetOf(limit_);
+        status_ |= kStatusReadOn | kStatusReadOnInTail;
       }
-      // Longer than the block: what the block holds of it, up to a place
-      // the next block can go on from.
-      if (as.wrap()) {
-        // Every display line but the last, which the block may cut short.
-        std::optional<Piece> held;
-        unsigned lineStatus = 0;
-        as.LayOut(
-            i, limit, false, lineStatus,
-            [&](const Piece& piece) {
-              if (held && !emit(*held)) return false;
-              held = piece;
-              return true;
-            },
-            edge == BlockEdge::kContinued);
-        if (!stopped && held) {
-          if (held->continued && held->from > i) {
-            // Cut short or not, it is made again from its start by the next block.
-            endOffset = as.OffsetOf(held->from);
-            status |= (lineStatus & ~kStatusIncomplete) | kStatusReadOn | kStatusReadOnContinued;
-          } else {
-            status |= lineStatus;
-            // Not even one display line fits the block: shown as it stands.
-            emit(*held);
-            if (!stopped) {
-              endOffset = as.OffsetOf(limit);
-              status |= kStatusReadOn | kStatusReadOnContinued;
-            }
-          }
-        }
-      } else {
-        // The line's first display line, cut at the line length; the rest
-        // is skipped in the blocks that follow.
-        as.LayOut(i, limit, false, status, emit, edge == BlockEdge::kContinued);
-        if (!stopped) {
-          endOffset = as.OffsetOf(limit);
-          status |= kStatusReadOn | kStatusReadOnInTail;
-        }
-      }
-      break;
+      return;
     }
-    const int64_t next = ended ? nextLine(e) : e;
-    if (!as.LayOut(i, e, ended, status, emit, first && edge == BlockEdge::kContinued)) break;
-    first = false;
-    i = next;
-    endOffset = as.OffsetOf(i);
+    // Every display line but the last, which the block may cut short.
+    std::optional<Piece> held;
+    unsigned lineStatus = 0;
+    as_.LayOut(
+        i_, limit_, false, lineStatus,
+        [&](const Piece& piece) {
+          if (held && !Emit(*held)) return false;
+          held = piece;
+          return true;
+        },
+        continued);
+    if (stopped_ || !held) return;
+    if (held->continued && held->from > i_) {
+      // Cut short or not, it is made again from its start by the next block.
+      endOffset_ = as_.OffsetOf(held->from);
+      status_ |= (lineStatus & ~kStatusIncomplete) | kStatusReadOn | kStatusReadOnContinued;
+      return;
+    }
+    status_ |= lineStatus;
+    // Not even one display line fits the block: shown as it stands.
+    Emit(*held);
+    if (!stopped_) {
+      endOffset_ = as_.OffsetOf(limit_);
+      status_ |= kStatusReadOn | kStatusReadOnContinued;
+    }
   }
-  if (lines.index < lines.count) WriteEndEntry(lines.entries[lines.index], endOffset);
-  return status;
+
+  const TextAssembler as_;
+  const Block& block_;
+  const unsigned char* d_;
+  const int64_t n_;
+  const int64_t limit_;
+  LineCursor& lines_;
+  TextCursor& text_;
+  unsigned status_ = 0;
+  int64_t i_;  // where the next input line begins
+  int64_t endOffset_;
+  bool stopped_ = false;
+  bool first_ = true;  // the first input line of this block
+  // The input line in hand: where it begins, and where its lines begin in
+  // the table and the text.
+  int64_t lineStart_;
+  int32_t lineSlot_;
+  int32_t lineText_;
+  const int32_t firstSlot_;
+};
+
+unsigned Forward(const Block& block, LineCursor& lines, TextCursor& text, int64_t fileOffset,
+                 const FormatParams& params) {
+  return ForwardPass(block, lines, text, fileOffset, params).Run();
 }
 
 // Finds the line ends before a position the way a forward pass pairs them:
@@ -455,6 +586,18 @@ unsigned Backward(const Block& block, LineCursor& lines, TextCursor& text, int64
       // ends at its start is unknown): the caller reads on before p.
       status |= kStatusReadOn;
       break;
+    }
+
+    if (as.simple() && (e < p || dataGoesOn)) {
+      // Most lines show as one display line of their own text.
+      int32_t columns;
+      if (as.ShowsWhole(s, e, text.chars + text.end, text.capacity - text.end, columns)) {
+        lines.entries[--lines.index] =
+            LineEntry{as.OffsetOf(s), static_cast<uint32_t>(text.end), columns, 0, 0};
+        text.end += columns;
+        p = s;
+        continue;
+      }
     }
 
     // Keep the display lines nearest the lines already made: the last
