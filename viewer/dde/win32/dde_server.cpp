@@ -16,7 +16,7 @@
 #include "viewer/file/search.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/frame.h"
-#include "viewer/print/win32/print_job.h"
+#include "viewer/frame/win32/frame_parts.h"
 #include "viewer/resources/resource.h"
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/setups.h"
@@ -285,7 +285,7 @@ HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV conversation, HSZ hsz1, HSZ hs
             // While a print job runs, only its Cancel button may change
             // anything: the job is printing the file, the tags and the
             // selection as they are.
-            if (server.busy || PrintJobActive()) return reinterpret_cast<HDDEDATA>(DDE_FBUSY);
+            if (server.busy || FrameBusy()) return reinterpret_cast<HDDEDATA>(DDE_FBUSY);
             return Execute(conversation, hsz1, data, sent);
           }
           default:
@@ -333,5 +333,16 @@ void StopDdeServer() {
 }
 
 bool DdeServerRunning() { return server.instance != 0; }
+
+bool DdeServerCommand(HWND window, int id, LPARAM) {
+  if (id != IDM_IGNOREDDE) return false;
+  if (View().ddeState == kDdeOff) {
+    if (StartDdeServer(window)) View().ddeState = kDdeServing;
+  } else {
+    StopDdeServer();
+    View().ddeState = kDdeOff;
+  }
+  return true;
+}
 
 }  // namespace zorvo
