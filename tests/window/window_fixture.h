@@ -15,6 +15,7 @@
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/frame/win32/startup.h"
+#include "viewer/program/win32/viewer_parts.h"
 #include "viewer/resources/resource.h"
 #include "viewer/settings/colors.h"
 #include "viewer/settings/format_options.h"
@@ -27,6 +28,7 @@ namespace zorvo {
 class WindowTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
+    WireViewer();  // as the program does
     SetInstance(GetModuleHandleW(nullptr));
     RegisterMainClass(Instance());
   }

@@ -6,6 +6,70 @@
 
 namespace zorvo {
 
+namespace {
+
+// Rebuilds the table around `target`, or without one around the line that
+// Acur names, and shows the program-error report when that fails.
+void RebuildTable(ViewPosition& view, int64_t target, const std::function<void(bool busy)>& busy,
+                  PositionOutcome& outcome) {
+  LineTable& table = view.table;
+  FileRecord& file = view.rebuild.file;
+  RebuildRequest request;
+  request.target = target;
+  request.rows = view.linesPerPage;
+  request.format = std::clamp<int>(view.format, kFormatText, kFormatRaw);
+  request.params = view.params;
+  outcome.rebuilt = true;
+  if (busy) busy(true);
+  // A move further than the table reaches (a wheel set to scroll pages, a
+  // large count from elsewhere) goes as far as the table allows, rebuilds
+  // there and goes on in the new table.
+  for (int round = 0; round < 64; ++round) {
+    int32_t beyond = 0;
+    if (target < 0 && table.Acur > table.Alast) {
+      beyond = table.Acur - table.Alast;
+      table.Acur = table.Alast;
+    } else if (target < 0 && table.Acur + request.rows < table.Afirst) {
+      beyond = table.Acur + request.rows - table.Afirst;
+      table.Acur = table.Afirst - request.rows;
+    }
+    outcome.status = Rebuild(view.rebuild, table, request);
+    if (beyond == 0 || (outcome.status & kStatusFailed)) break;
+    const int32_t n = table.Acur + beyond;
+    const bool atStart = table[table.Afirst].offset == 0;
+    const bool atEnd = table[table.Alast].offset == file.Flen;
+    // Within this table, at an end of the file, or after enough rounds:
+    // stop here.
+    if (((n >= table.Afirst || atStart) && (n < table.Alast || atEnd)) || round == 63) {
+      table.Acur = std::clamp(n, table.Afirst, std::max(table.Afirst, table.Alast - 1));
+      break;
+    }
+    table.Acur = n;
+  }
+  if (busy) busy(false);
+  if ((outcome.status & kStatusFailed) || table.Acur < table.Afirst || table.Acur > table.Alast) {
+    ShowProgramError(outcome.status, file, table);
+    outcome.errorReport = true;
+  } else if (view.padPageLength > 0) {
+    PadPages(table, view.padPageLength, file.Flen);
+    outcome.padded = true;
+  }
+}
+
+// A move of exactly one line shifts the pixels and paints one row.
+Repaint RepaintAfter(const LineTable& table, int64_t previousTop, bool paintPending, bool padded) {
+  if (previousTop < 0 || paintPending || padded) return Repaint::kFull;
+  if (table.Acur > table.Afirst && table[table.Acur - 1].offset == previousTop) {
+    return Repaint::kScrollUp;
+  }
+  if (table.Acur < table.Alast - 1 && table[table.Acur + 1].offset == previousTop) {
+    return Repaint::kScrollDown;
+  }
+  return Repaint::kFull;
+}
+
+}  // namespace
+
 PositionOutcome Position(ViewPosition& view, const PositionMessage& message,
                          const std::function<void(bool busy)>& busy) {
   PositionOutcome outcome;
@@ -88,59 +152,9 @@ PositionOutcome Position(ViewPosition& view, const PositionMessage& message,
     rebuild = rebuild || reload;
   }
 
-  if (rebuild) {
-    RebuildRequest request;
-    request.target = target;
-    request.rows = view.linesPerPage;
-    request.format = std::clamp<int>(view.format, kFormatText, kFormatRaw);
-    request.params = view.params;
-    outcome.rebuilt = true;
-    if (busy) busy(true);
-    // A move further than the table reaches (a wheel set to scroll pages, a
-    // large count from elsewhere) goes as far as the table allows, rebuilds
-    // there and goes on in the new table.
-    for (int round = 0; round < 64; ++round) {
-      int32_t beyond = 0;
-      if (target < 0 && table.Acur > table.Alast) {
-        beyond = table.Acur - table.Alast;
-        table.Acur = table.Alast;
-      } else if (target < 0 && table.Acur + request.rows < table.Afirst) {
-        beyond = table.Acur + request.rows - table.Afirst;
-        table.Acur = table.Afirst - request.rows;
-      }
-      outcome.status = Rebuild(view.rebuild, table, request);
-      if (beyond == 0 || (outcome.status & kStatusFailed)) break;
-      const int32_t n = table.Acur + beyond;
-      const bool atStart = table[table.Afirst].offset == 0;
-      const bool atEnd = table[table.Alast].offset == file.Flen;
-      // Within this table, at an end of the file, or after enough rounds:
-      // stop here.
-      if (((n >= table.Afirst || atStart) && (n < table.Alast || atEnd)) || round == 63) {
-        table.Acur = std::clamp(n, table.Afirst, std::max(table.Afirst, table.Alast - 1));
-        break;
-      }
-      table.Acur = n;
-    }
-    if (busy) busy(false);
-    if ((outcome.status & kStatusFailed) || table.Acur < table.Afirst ||
-        table.Acur > table.Alast) {
-      ShowProgramError(outcome.status, file, table);
-      outcome.errorReport = true;
-    } else if (view.padPageLength > 0) {
-      PadPages(table, view.padPageLength, file.Flen);
-      outcome.padded = true;
-    }
-  }
+  if (rebuild) RebuildTable(view, target, busy, outcome);
 
-  // A move of exactly one line shifts the pixels and paints one row.
-  outcome.repaint = Repaint::kFull;
-  if (previousTop >= 0 && !view.paintPending && !outcome.padded) {
-    if (table.Acur > table.Afirst && table[table.Acur - 1].offset == previousTop) {
-      outcome.repaint = Repaint::kScrollUp;
-    } else if (table.Acur < table.Alast - 1 && table[table.Acur + 1].offset == previousTop) {
-      outcome.repaint = Repaint::kScrollDown;
-    }
-  }
+  outcome.repaint = RepaintAfter(table, previousTop, view.paintPending, outcome.padded);
   return outcome;
 }
 

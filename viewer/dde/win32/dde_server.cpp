@@ -17,7 +17,7 @@
 #include "viewer/file/search.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/frame.h"
-#include "viewer/print/win32/print_job.h"
+#include "viewer/frame/win32/frame_parts.h"
 #include "viewer/resources/resource.h"
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/setups.h"
@@ -150,32 +150,87 @@ class BusyScope {
 
 void Send(HWND window, int id) { SendMessageW(window, WM_COMMAND, id, 1); }
 
+// The menu command a DDE command is, sent as from DDE (no print dialog); 0
+// for the others.
+int MenuCommandOf(DdeAction action) {
+  switch (action) {
+    // [Close]
+    case DdeAction::kClose:
+      return IDM_CLOSE;
+    // [Print]: the whole file, without a dialog.
+    case DdeAction::kPrint:
+      return IDM_PRINTALL;
+    // [Print Page]: one page from the top line.
+    case DdeAction::kPrintPage:
+      return IDM_PRINTPAGE;
+    // [Print Tags]: the tagged lines, without a dialog.
+    case DdeAction::kPrintTags:
+      return IDM_PRINTTAGSNOW;
+    // [Display Text|Hex|Raw|Wrap|ZoomIn|ZoomOut|ZoomReset|Follow]; Follow
+    // toggles Follow End.
+    case DdeAction::kDisplayText:
+      return IDM_TEXT;
+    case DdeAction::kDisplayHex:
+      return IDM_HEX;
+    case DdeAction::kDisplayRaw:
+      return IDM_RAW;
+    case DdeAction::kDisplayWrap:
+      return IDM_WRAP;
+    case DdeAction::kDisplayFollow:
+      return IDM_FOLLOWEND;
+    case DdeAction::kZoomIn:
+      return IDM_ZOOMIN;
+    case DdeAction::kZoomOut:
+      return IDM_ZOOMOUT;
+    case DdeAction::kZoomReset:
+      return IDM_ZOOMRESET;
+    // [Window OnTop] toggles Always on Top.
+    case DdeAction::kOnTop:
+      return IDM_ONTOP;
+    case DdeAction::kNothing:
+    case DdeAction::kOpen:
+    case DdeAction::kExit:
+    case DdeAction::kIgnoreDde:
+    case DdeAction::kMinimize:
+    case DdeAction::kMaximize:
+    case DdeAction::kRestore:
+    case DdeAction::kFind:
+    case DdeAction::kSetup:
+    case DdeAction::kUnknown:
+    case DdeAction::kBadArgument:
+      break;
+  }
+  return 0;
+}
+
+// [Find text option...] with the options Top, Hex, Text, Case and All in
+// any order: Find Next, or Mark All with All. A text search looks for the
+// text in the file's character code, as Find Text does.
+void FindFromDde(HWND window, const DdeCommand& command) {
+  SearchState& search = Search();
+  search.flags = command.searchFlags;
+  search.pattern = command.pattern;
+  if (!(command.searchFlags & kSearchHexText)) {
+    SearchTextToFileCode(search.pattern, ViewOptions().CurrentOptions);
+  }
+  if (command.searchFlags & kSearchFromTop) View().searchPosition = 0;
+  Send(window, command.markAll ? IDM_MARKALL : IDM_FINDNEXT);
+}
+
 // Carries out one command as the main window's own command; false when it
 // cannot be carried out.
 bool Carry(const DdeCommand& command) {
   HWND window = server.target;
   if (!IsWindow(window)) return false;
+  if (const int id = MenuCommandOf(command.action)) {
+    Send(window, id);
+    return true;
+  }
   switch (command.action) {
     // [Open path]: a file opens; a directory or a name that does not exist
     // does nothing.
     case DdeAction::kOpen:
       SendMessageW(window, UM_OPEN_PATH, 0, reinterpret_cast<LPARAM>(command.text.c_str()));
-      return true;
-    // [Close]
-    case DdeAction::kClose:
-      Send(window, IDM_CLOSE);
-      return true;
-    // [Print]: the whole file, without a dialog.
-    case DdeAction::kPrint:
-      Send(window, IDM_PRINTALL);
-      return true;
-    // [Print Page]: one page from the top line.
-    case DdeAction::kPrintPage:
-      Send(window, IDM_PRINTPAGE);
-      return true;
-    // [Print Tags]: the tagged lines, without a dialog.
-    case DdeAction::kPrintTags:
-      Send(window, IDM_PRINTTAGSNOW);
       return true;
     // [Exit]: posted, so that this execute string is answered first.
     case DdeAction::kExit:
@@ -185,33 +240,7 @@ bool Carry(const DdeCommand& command) {
     case DdeAction::kIgnoreDde:
       PostMessageW(window, WM_COMMAND, IDM_IGNOREDDE, 0);
       return true;
-    // [Display Text|Hex|Raw|Wrap|ZoomIn|ZoomOut|ZoomReset|Follow]; Follow
-    // toggles Follow End.
-    case DdeAction::kDisplayText:
-      Send(window, IDM_TEXT);
-      return true;
-    case DdeAction::kDisplayHex:
-      Send(window, IDM_HEX);
-      return true;
-    case DdeAction::kDisplayRaw:
-      Send(window, IDM_RAW);
-      return true;
-    case DdeAction::kDisplayWrap:
-      Send(window, IDM_WRAP);
-      return true;
-    case DdeAction::kDisplayFollow:
-      Send(window, IDM_FOLLOWEND);
-      return true;
-    case DdeAction::kZoomIn:
-      Send(window, IDM_ZOOMIN);
-      return true;
-    case DdeAction::kZoomOut:
-      Send(window, IDM_ZOOMOUT);
-      return true;
-    case DdeAction::kZoomReset:
-      Send(window, IDM_ZOOMRESET);
-      return true;
-    // [Window Minimize|Maximize|Restore|OnTop]; OnTop toggles Always on Top.
+    // [Window Minimize|Maximize|Restore]
     case DdeAction::kMinimize:
       ShowWindow(window, SW_MINIMIZE);
       return true;
@@ -221,23 +250,9 @@ bool Carry(const DdeCommand& command) {
     case DdeAction::kRestore:
       ShowWindow(window, SW_SHOWNORMAL);
       return true;
-    case DdeAction::kOnTop:
-      Send(window, IDM_ONTOP);
+    case DdeAction::kFind:
+      FindFromDde(window, command);
       return true;
-    // [Find text option...] with the options Top, Hex, Text, Case and All in
-    // any order: Find Next, or Mark All with All. A text search looks for
-    // the text in the file's character code, as Find Text does.
-    case DdeAction::kFind: {
-      SearchState& search = Search();
-      search.flags = command.searchFlags;
-      search.pattern = command.pattern;
-      if (!(command.searchFlags & kSearchHexText)) {
-        SearchTextToFileCode(search.pattern, ViewOptions().CurrentOptions);
-      }
-      if (command.searchFlags & kSearchFromTop) View().searchPosition = 0;
-      Send(window, command.markAll ? IDM_MARKALL : IDM_FINDNEXT);
-      return true;
-    }
     // [Setup name]: the setup of section "Setup: name", applied at once.
     case DdeAction::kSetup:
       Setups().CurrentSetup = command.text;
@@ -246,8 +261,7 @@ bool Carry(const DdeCommand& command) {
     // A known command with a keyword it does not know.
     case DdeAction::kNothing:
       return true;
-    case DdeAction::kUnknown:
-    case DdeAction::kBadArgument:
+    default:  // kUnknown, kBadArgument (the menu commands went above)
       break;
   }
   return false;
@@ -284,7 +298,7 @@ HDDEDATA CALLBACK Callback(UINT type, UINT, HCONV conversation, HSZ hsz1, HSZ hs
             // While a print job runs, only its Cancel button may change
             // anything: the job is printing the file, the tags and the
             // selection as they are.
-            if (server.busy || PrintJobActive()) return reinterpret_cast<HDDEDATA>(DDE_FBUSY);
+            if (server.busy || FrameBusy()) return reinterpret_cast<HDDEDATA>(DDE_FBUSY);
             return Execute(conversation, hsz1, data, sent);
           }
           default:
@@ -332,5 +346,16 @@ void StopDdeServer() {
 }
 
 bool DdeServerRunning() { return server.instance != 0; }
+
+bool DdeServerCommand(HWND window, int id, LPARAM) {
+  if (id != IDM_IGNOREDDE) return false;
+  if (View().ddeState == kDdeOff) {
+    if (StartDdeServer(window)) View().ddeState = kDdeServing;
+  } else {
+    StopDdeServer();
+    View().ddeState = kDdeOff;
+  }
+  return true;
+}
 
 }  // namespace zorvo

@@ -16,5 +16,8 @@ bool StartDdeServer(HWND window);
 void StopDdeServer();
 // Whether the server holds a DDEML instance.
 bool DdeServerRunning();
+// File > Ignore DDE (command 107) turns serving off and on again; false
+// for other ids.
+bool DdeServerCommand(HWND window, int id, LPARAM lParam);
 
 }  // namespace zorvo

@@ -12,7 +12,7 @@
 #include "viewer/frame/follow_end.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/frame.h"
-#include "viewer/print/win32/print_job.h"
+#include "viewer/frame/win32/frame_parts.h"
 #include "viewer/settings/format_options.h"
 
 namespace zorvo {
@@ -59,7 +59,7 @@ void OnFollowTimer(HWND window) {
   const FileRecord& file = OpenFile();
   // A print job answers the window's messages between its pages; the view
   // waits for its end.
-  if (file.path.empty() || PrintJobActive()) return;
+  if (file.path.empty() || FrameBusy()) return;
   const int32_t rows = LinesPerPage(View(), TitleCount());
   Looked& last = LastLook();
   const int64_t leftAt = last.path == file.path ? last.leftAt : -1;

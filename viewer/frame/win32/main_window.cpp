@@ -14,16 +14,14 @@
 #include "common/exception_guard.h"
 #include "common/notifier.h"
 #include "common/program_path.h"
-#include "viewer/dde/win32/dde_server.h"
 #include "viewer/file/search.h"
 #include "viewer/frame/error_report.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/dialogs.h"
 #include "viewer/frame/win32/find_dialogs.h"
 #include "viewer/frame/win32/frame.h"
+#include "viewer/frame/win32/frame_parts.h"
 #include "viewer/frame/win32/startup.h"
-#include "viewer/print/win32/print_commands.h"
-#include "viewer/print/win32/print_job.h"
 #include "viewer/resources/resource.h"
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/recent_lists.h"
@@ -277,7 +275,7 @@ bool NeedsFile(int id) {
 }
 
 void Command(HWND window, int id, LPARAM lParam) {
-  if (PrintCommand(window, id, lParam)) return;
+  if (PartCommandDone(window, id, lParam)) return;
   const bool file = !OpenFile().path.empty();
   if (!file && NeedsFile(id)) return;
   switch (id) {
@@ -289,14 +287,6 @@ void Command(HWND window, int id, LPARAM lParam) {
       return;
     case IDM_CLOSE:
       if (file) CloseFile(window);
-      return;
-    case IDM_IGNOREDDE:
-      if (View().ddeState == kDdeOff) {
-        if (StartDdeServer(window)) View().ddeState = kDdeServing;
-      } else {
-        StopDdeServer();
-        View().ddeState = kDdeOff;
-      }
       return;
     case IDM_CONTENTS:
       ShowHelp(window);
@@ -431,7 +421,7 @@ bool Create(HWND window) {
 
 void Destroy(HWND window) {
   // No command may reach the window once it is gone.
-  StopDdeServer();
+  StopServing();
   View().ddeState = 2;
   SendMessageW(window, PG_END, 0, 0);
   SaveRecentSearch();
@@ -582,7 +572,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       Command(window, LOWORD(wParam), lParam);
       return 0;
     case WM_CLOSE:
-      if (HoldCloseWhilePrinting(window)) return 0;  // closed when the job ends
+      if (HoldCloseForPart(window)) return 0;  // closed when the job ends
       break;
     case WM_TIMER:
       if (wParam == kTimerAbove || wParam == kTimerBelow) {

@@ -17,7 +17,7 @@
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/dialogs.h"
 #include "viewer/frame/win32/frame.h"
-#include "viewer/print/win32/print_job.h"
+#include "viewer/frame/win32/frame_parts.h"
 #include "viewer/settings/format_options.h"
 
 namespace zorvo {
@@ -89,7 +89,7 @@ int32_t PagesKnown(const PageIndex& index) {
 // file is indexed; timer 3 goes on.
 void PostNextRun(HWND window) {
   if (runPosted || Globals().PageIndexingBudget <= 0 || WindowPageIndex().state() != PG_ACTIVE ||
-      PrintJobActive()) {
+      FrameBusy()) {
     return;
   }
   if (HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT | QS_TIMER | QS_HOTKEY)) != 0) {

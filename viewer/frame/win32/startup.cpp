@@ -1,10 +1,10 @@
 #include "viewer/frame/win32/startup.h"
 
 #include "common/program_path.h"
-#include "viewer/dde/win32/dde_server.h"
 #include "viewer/file/page_index.h"
 #include "viewer/frame/view_state.h"
 #include "viewer/frame/win32/frame.h"
+#include "viewer/frame/win32/frame_parts.h"
 #include "viewer/resources/resource.h"
 #include "viewer/settings/format_options.h"
 
@@ -89,7 +89,7 @@ int RunViewer(HINSTANCE instance, const wchar_t* commandLine, int show) {
   const int exitCode = RunMessageLoop(window, accelerators);
   // The window stopped the server when it was destroyed; this is for a
   // stop that waited for the commands it interrupted.
-  if (DdeServerRunning()) StopDdeServer();
+  StopServing();
   UnregisterClassW(kWindowClass, instance);
   return exitCode;
 }
