@@ -156,6 +156,7 @@ void Send(HWND window, int id) { SendMessageW(window, WM_COMMAND, id, 1); }
 bool Carry(const DdeCommand& command) {
   HWND window = server.target;
   if (!IsWindow(window)) return false;
+  Viewer& app = ViewerOf(window);
   switch (command.action) {
     // [Open path]: a file opens; a directory or a name that does not exist
     // does nothing.
@@ -229,19 +230,19 @@ bool Carry(const DdeCommand& command) {
     // any order: Find Next, or Mark All with All. A text search looks for
     // the text in the file's character code, as Find Text does.
     case DdeAction::kFind: {
-      SearchState& search = Search();
+      SearchState& search = app.search;
       search.flags = command.searchFlags;
       search.pattern = command.pattern;
       if (!(command.searchFlags & kSearchHexText)) {
-        SearchTextToFileCode(search.pattern, ViewOptions().CurrentOptions);
+        SearchTextToFileCode(search.pattern, app.settings.options.CurrentOptions);
       }
-      if (command.searchFlags & kSearchFromTop) View().searchPosition = 0;
+      if (command.searchFlags & kSearchFromTop) app.doc.view.searchPosition = 0;
       Send(window, command.markAll ? IDM_MARKALL : IDM_FINDNEXT);
       return true;
     }
     // [Setup name]: the setup of section "Setup: name", applied at once.
     case DdeAction::kSetup:
-      Setups().CurrentSetup = command.text;
+      app.settings.setups.CurrentSetup = command.text;
       Send(window, IDM_APPLYSETUP);
       return true;
     // A known command with a keyword it does not know.
