@@ -17,6 +17,7 @@
 #include "common/notifier.h"
 #include "viewer/file/page_index.h"
 #include "viewer/frame/view_state.h"
+#include "viewer/frame/viewer.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/frame/win32/startup.h"
 #include "viewer/settings/format_options.h"
@@ -42,14 +43,14 @@ int main(int argc, char** argv) {
   const double limit = argc > 5 ? std::atof(argv[5]) : 60.0;
   RecordingNotifier notifier;
   SetFrameNotifier(&notifier);
-  SetProfile(std::make_unique<ProfileStore>(MakeMemoryBackend()));
-  LoadStartupSettings(ParseCommandLine(""));
-  Globals().PageIndexingDelay = std::atoi(argv[2]);
-  Globals().PageIndexingBuffer = std::atoi(argv[3]);
-  Globals().PageIndexingBudget = std::atoi(argv[4]);
+  Viewer app;  // over a profile in memory
+  LoadStartupSettings(app.settings, ParseCommandLine(""));
+  app.settings.globals.PageIndexingDelay = std::atoi(argv[2]);
+  app.settings.globals.PageIndexingBuffer = std::atoi(argv[3]);
+  app.settings.globals.PageIndexingBudget = std::atoi(argv[4]);
   SetInstance(GetModuleHandleW(nullptr));
-  RegisterMainClass(Instance());
-  HWND window = CreateMainWindow(Instance());
+  RegisterMainClass(app, Instance());
+  HWND window = CreateMainWindow(app, Instance());
   ShowWindow(window, SW_SHOWNORMAL);
 
   // Timed from the start of indexing: the first screen is made before it.

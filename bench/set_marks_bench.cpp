@@ -12,6 +12,7 @@
 
 #include "common/notifier.h"
 #include "viewer/frame/view_state.h"
+#include "viewer/frame/viewer.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/frame/win32/startup.h"
 #include "viewer/resources/resource.h"
@@ -29,11 +30,11 @@ int main(int argc, char** argv) {
   }
   RecordingNotifier notifier;
   SetFrameNotifier(&notifier);
-  SetProfile(std::make_unique<ProfileStore>(MakeMemoryBackend()));
-  LoadStartupSettings(ParseCommandLine(""));
+  Viewer app;  // over a profile in memory
+  LoadStartupSettings(app.settings, ParseCommandLine(""));
   SetInstance(GetModuleHandleW(nullptr));
-  RegisterMainClass(Instance());
-  HWND window = CreateMainWindow(Instance());
+  RegisterMainClass(app, Instance());
+  HWND window = CreateMainWindow(app, Instance());
   ShowWindow(window, SW_SHOWNORMAL);
   const std::wstring name = path.wstring();
   SendMessageW(window, UM_OPEN_FILE, 0, reinterpret_cast<LPARAM>(name.c_str()));
@@ -41,15 +42,13 @@ int main(int argc, char** argv) {
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
 
   // The selection: from the top of the file to the start of line `lines`.
-  FileRecord& file = OpenFile();
-  (void)file;
   int64_t end = 0;
   {
     std::ifstream in(path, std::ios::binary);
     std::string line;
     for (long i = 0; i < lines && std::getline(in, line); ++i) end += static_cast<int64_t>(line.size()) + 1;
   }
-  View().selection = Selection{0, end, 0, 1};
+  app.doc.view.selection = Selection{0, end, 0, 1};
   long windows = 0;
   const auto t0 = std::chrono::steady_clock::now();
   SendMessageW(window, WM_COMMAND, IDM_SETMARKS, 0);
@@ -61,7 +60,7 @@ int main(int argc, char** argv) {
   const auto t1 = std::chrono::steady_clock::now();
   std::printf("Set over %ld lines: %.1f ms, %ld table windows, %u marks%s\n", lines,
               std::chrono::duration<double, std::milli>(t1 - t0).count(), windows,
-              static_cast<unsigned>(Tags().count),
+              static_cast<unsigned>(app.doc.tags.count),
               notifier.shown.empty() ? "" : " (stopped at the bookmark limit)");
   DestroyWindow(window);
   std::filesystem::remove(path);

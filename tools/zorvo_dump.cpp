@@ -24,6 +24,7 @@
 #include "viewer/settings/ansi_code_page.h"
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/profile_store.h"
+#include "viewer/settings/settings.h"
 #include "viewer/settings/user_skip_counts.h"
 
 #if defined(_WIN32)
@@ -244,21 +245,23 @@ class PagePadder {
 };
 
 // The display options in force: the profile's, then the command line's.
-struct Settings {
+struct DumpSettings {
   int format = kFormatText;
   FormatParams params;
   int32_t padPageLength = 0;
 };
 
-Settings LoadSettings(const DumpOptions& options) {
+// `viewer` holds the settings as the viewer would read them.
+DumpSettings LoadSettings(const DumpOptions& options, Settings& viewer) {
   if (!options.profile.empty()) {
-    SetProfile(std::make_unique<ProfileStore>(MakeIniBackend(options.profile), 0, options.profile));
+    viewer.store =
+        std::make_unique<ProfileStore>(MakeIniBackend(options.profile), 0, options.profile);
   } else {
     std::wstring path = BesideProgram(L"ZORVO.INI");
-    ChooseProfile(path);
+    ChooseProfile(viewer, path);
   }
-  LoadStartupSettings(options.AsSwitches());
-  FormatOptions& view = ViewOptions();
+  LoadStartupSettings(viewer, options.AsSwitches());
+  FormatOptions& view = viewer.options;
   if (options.code) {
     // ANSI has no switch letter of its own.
     view.CharCode = *options.code;
@@ -267,24 +270,23 @@ Settings LoadSettings(const DumpOptions& options) {
     view.CCChar = *options.carriageControl;
     if (view.CCChar >= 3) view.CCName = options.userTable;
   }
-  DeriveCodeBits();
+  DeriveCodeBits(viewer);
   if (options.lineLength) view.MaxLineLength = *options.lineLength;
   if (options.tabLength && *options.tabLength > 0) view.TabLength = *options.tabLength;
-  Settings settings;
+  DumpSettings settings;
   settings.format = view.Format;
   settings.params.options = view.CurrentOptions;
   settings.params.lineLength = view.MaxLineLength;
   settings.params.tabLength = view.TabLength;
-  settings.params.skipCounts = &ProfileSkipCounts(view.CurrentOptions, view.CCName);
+  settings.params.skipCounts = &ProfileSkipCounts(viewer, view.CurrentOptions, view.CCName);
   // The run-time bits the viewer adds before every rebuild.
-  settings.padPageLength = options.padPageLength.value_or(Globals().PadPageLength);
-  if (options.pageGaps || Globals().ShowPageGap) settings.params.options |= kOptPageGaps;
+  settings.padPageLength = options.padPageLength.value_or(viewer.globals.PadPageLength);
+  if (options.pageGaps || viewer.globals.ShowPageGap) settings.params.options |= kOptPageGaps;
   if (settings.padPageLength > 0) settings.params.options |= kOptPagePadding;
   return settings;
 }
 
-void ShowOptions() {
-  const FormatOptions& view = ViewOptions();
+void ShowOptions(const FormatOptions& view) {
   for (int i = 0; i < 3; ++i) std::printf("Options%d=%u\n", i, static_cast<unsigned>(view.Options[i]));
   std::printf("CurrentOptions=%u\n", static_cast<unsigned>(view.CurrentOptions));
   std::printf("Format=%d\nCharCode=%d\nCCChar=%d\nMaxLineLength=%d\nTabLength=%d\n", view.Format,
@@ -297,7 +299,7 @@ int Fail(const char* message) {
   return 1;
 }
 
-int DumpForward(const DumpOptions& options, const Settings& settings, Notifier& notifier) {
+int DumpForward(const DumpOptions& options, const DumpSettings& settings, Notifier& notifier) {
   FileRecord file{options.offset, 0, options.file};
   LineWalk walk(file, notifier, PlatformFileOpener(), settings.format, settings.params,
                 options.offset, WalkPieces{kChunk, kStreamSlots, kStreamText});
@@ -326,7 +328,7 @@ int DumpForward(const DumpOptions& options, const Settings& settings, Notifier& 
   return 0;
 }
 
-int DumpBackward(const DumpOptions& options, const Settings& settings, Notifier& notifier) {
+int DumpBackward(const DumpOptions& options, const DumpSettings& settings, Notifier& notifier) {
   const int32_t wanted =
       options.lines >= 0 && options.lines < kScreenLines ? static_cast<int32_t>(options.lines)
                                                          : kScreenLines - 1;
@@ -353,7 +355,7 @@ int DumpBackward(const DumpOptions& options, const Settings& settings, Notifier&
 
 // The screen table rebuilt around an offset, as the viewer rebuilds it when
 // it goes to that offset, printed whole.
-int DumpAround(const DumpOptions& options, const Settings& settings, Notifier& notifier) {
+int DumpAround(const DumpOptions& options, const DumpSettings& settings, Notifier& notifier) {
   FileRecord file{0, 0, options.file};
   ReadRequest probe{nullptr, 0, 0};
   ReadRequest result;
@@ -401,7 +403,7 @@ class FindProgress : public PacedProgress {
 };
 
 // Offsets of matches, as Find Next and Mark All find them.
-int DumpFind(const DumpOptions& options, const Settings& settings, Notifier& notifier) {
+int DumpFind(const DumpOptions& options, const DumpSettings& settings, Notifier& notifier) {
   std::string pattern;
   if (options.hex) {
     const int parsed = ParseHexText(NarrowFromWide(*options.find), pattern);
@@ -450,9 +452,10 @@ int Run(const std::vector<std::wstring>& args) {
     std::fputs(kDumpUsage, stdout);
     return 0;
   }
-  const Settings settings = LoadSettings(options);
+  Settings viewer;
+  const DumpSettings settings = LoadSettings(options, viewer);
   if (options.showOptions) {
-    ShowOptions();
+    ShowOptions(viewer.options);
     return 0;
   }
   StderrNotifier notifier;

@@ -17,6 +17,7 @@
 
 #include "viewer/file/carriage_control.h"
 #include "viewer/settings/profile_store.h"
+#include "viewer/settings/settings.h"
 #include "viewer/settings/user_skip_counts.h"
 
 namespace zorvo {
@@ -127,11 +128,7 @@ constexpr uint32_t kOptionBits[] = {kOptWrap,     kOptExpandTabs, kOptFormFeedPa
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace zorvo;
-  static const bool profile = [] {
-    SetProfile(std::make_unique<ProfileStore>(MakeMemoryBackend()));
-    return true;
-  }();
-  (void)profile;
+  Settings settings;
 
   size_t at = 0;
   auto byte = [&]() -> uint8_t { return at < size ? data[at++] : 0; };
@@ -150,11 +147,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(ParseUserSkipCounts(value + ",") == counts, "a final separator changed the table");
 
   // Through the profile: the bytes up to a null survive as 8-bit text.
-  ProfileWriteTextNarrow(L"CarriageControl", L"FUZZ", value.c_str());
-  MarkUserSkipCountsStale();
-  Check(ProfileSkipCounts(kOptCarriageControl | kOptCcUser, L"FUZZ") == counts,
+  settings.profile().WriteTextNarrow(L"CarriageControl", L"FUZZ", value.c_str());
+  MarkUserSkipCountsStale(settings);
+  Check(ProfileSkipCounts(settings, kOptCarriageControl | kOptCcUser, L"FUZZ") == counts,
         "the profile changed the table");
-  Check(!UserSkipCountsStale(), "reading the table leaves it current");
+  Check(!UserSkipCountsStale(settings), "reading the table leaves it current");
 
   FormatParams params;
   params.options = kOptCarriageControl | kOptCcUser;

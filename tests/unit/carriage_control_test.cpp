@@ -64,12 +64,8 @@ SkipCounts AllOne() {
 
 class CarriageControlTest : public SettingsTest {
  protected:
-  void SetUp() override {
-    SettingsTest::SetUp();
-    MarkUserSkipCountsStale();  // the user table outlives a test
-  }
-  static const SkipCounts& Table(uint32_t bit, std::wstring_view name = L"") {
-    return ProfileSkipCounts(kOptCarriageControl | bit, name);
+  const SkipCounts& Table(uint32_t bit, std::wstring_view name = L"") {
+    return ProfileSkipCounts(settings, kOptCarriageControl | bit, name);
   }
 };
 
@@ -111,12 +107,13 @@ TEST_F(CarriageControlTest, IbmMachineCodes) {
 
 TEST_F(CarriageControlTest, TableChoiceOrder) {
   const uint32_t all = kOptCcAsa | kOptCcIbm | kOptCcUser;
-  EXPECT_EQ(&ProfileSkipCounts(kOptCarriageControl | all, L"T"), &AsaSkipCounts());
-  EXPECT_EQ(&ProfileSkipCounts(kOptCcIbm | kOptCcUser, L"T"), &IbmSkipCounts());
-  EXPECT_EQ(&ProfileSkipCounts(kOptCarriageControl, L"T"), &PlainSkipCounts());
-  EXPECT_TRUE(UserSkipCountsStale()) << "only the user choice reads the profile";
-  EXPECT_EQ(ProfileSkipCounts(kOptCcUser, L"T"), AllOne()) << "a missing key is the plain table";
-  EXPECT_FALSE(UserSkipCountsStale());
+  EXPECT_EQ(&ProfileSkipCounts(settings, kOptCarriageControl | all, L"T"), &AsaSkipCounts());
+  EXPECT_EQ(&ProfileSkipCounts(settings, kOptCcIbm | kOptCcUser, L"T"), &IbmSkipCounts());
+  EXPECT_EQ(&ProfileSkipCounts(settings, kOptCarriageControl, L"T"), &PlainSkipCounts());
+  EXPECT_TRUE(UserSkipCountsStale(settings)) << "only the user choice reads the profile";
+  EXPECT_EQ(ProfileSkipCounts(settings, kOptCcUser, L"T"), AllOne())
+      << "a missing key is the plain table";
+  EXPECT_FALSE(UserSkipCountsStale(settings));
 }
 
 // ----------------------------------------------------------- user tables ----
@@ -142,10 +139,10 @@ TEST_F(CarriageControlTest, UserTableIsReadAgainOnlyWhenStale) {
   EXPECT_EQ(Table(kOptCcUser, L"T")['A'], 3);
   Put(L"CarriageControl", L"T", L"65=4");
   EXPECT_EQ(Table(kOptCcUser, L"T")['A'], 3) << "read once per choice, not per pass";
-  MarkUserSkipCountsStale();
+  MarkUserSkipCountsStale(settings);
   EXPECT_EQ(Table(kOptCcUser, L"T")['A'], 4);
   Put(L"CarriageControl", L"T", L"");
-  MarkUserSkipCountsStale();
+  MarkUserSkipCountsStale(settings);
   EXPECT_EQ(Table(kOptCcUser, L"T"), AllOne()) << "an empty value is the plain table";
 }
 
@@ -193,7 +190,7 @@ class CarriageControlDumpTest : public CarriageControlTest {
     CarriageControlTest::SetUp();
     path_ = std::filesystem::temp_directory_path() / (UniqueTempName("zorvo_cc_dump") + ".txt");
     std::filesystem::remove(path_);
-    Globals().DebugFileName = path_.wstring();
+    settings.globals.DebugFileName = path_.wstring();
     Put(L"CarriageControl", L"LINEPRT", L"241=2 64=-1 43=0");
   }
   void TearDown() override {
@@ -217,7 +214,7 @@ class CarriageControlDumpTest : public CarriageControlTest {
 };
 
 TEST_F(CarriageControlDumpTest, ListsTheCodesThatDoNotMoveOneLine) {
-  Globals().DiagMode = 1;
+  settings.globals.DiagMode = 1;
   Table(kOptCcUser, L"LINEPRT");
   const std::string dump = AsText(
       "\nRetrieved a user carriage control table:"
@@ -230,7 +227,7 @@ TEST_F(CarriageControlDumpTest, ListsTheCodesThatDoNotMoveOneLine) {
 
   Table(kOptCcUser, L"LINEPRT");
   EXPECT_EQ(Contents(), dump) << "no second read, no second dump";
-  MarkUserSkipCountsStale();
+  MarkUserSkipCountsStale(settings);
   Table(kOptCcUser, L"LINEPRT");
   EXPECT_EQ(Contents(), dump + dump) << "appended";
 }
@@ -238,13 +235,13 @@ TEST_F(CarriageControlDumpTest, ListsTheCodesThatDoNotMoveOneLine) {
 TEST_F(CarriageControlDumpTest, OnlyInDiagnosticModeWithAFileName) {
   Table(kOptCcUser, L"LINEPRT");
   EXPECT_FALSE(std::filesystem::exists(path_));
-  Globals().DiagMode = 1;
-  Globals().DebugFileName.clear();
-  MarkUserSkipCountsStale();
+  settings.globals.DiagMode = 1;
+  settings.globals.DebugFileName.clear();
+  MarkUserSkipCountsStale(settings);
   EXPECT_EQ(Table(kOptCcUser, L"LINEPRT")[0xF1], 2);
   // A file that cannot be opened changes nothing but the missing dump.
-  Globals().DebugFileName = (path_ / "no" / "such" / "folder").wstring();
-  MarkUserSkipCountsStale();
+  settings.globals.DebugFileName = (path_ / "no" / "such" / "folder").wstring();
+  MarkUserSkipCountsStale(settings);
   EXPECT_EQ(Table(kOptCcUser, L"LINEPRT")[0x40], 255);
   EXPECT_FALSE(std::filesystem::exists(path_));
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "viewer/settings/profile_store.h"
+#include "viewer/settings/settings.h"
 
 namespace zorvo {
 namespace {
@@ -15,13 +16,12 @@ constexpr wchar_t kSection[] = L"Zorvo Colors";
 
 class ColorsTest : public testing::Test {
  protected:
-  void SetUp() override {
-    SetProfile(std::make_unique<ProfileStore>(MakeMemoryBackend()));
-    Colors() = DefaultColors();
+  std::vector<std::wstring> Keys() { return settings.profile().backend().Keys(kSection); }
+  void Put(const wchar_t* key, const wchar_t* text) {
+    settings.profile().WriteText(kSection, key, text);
   }
-  void TearDown() override { SetProfile(nullptr); }
-  std::vector<std::wstring> Keys() { return Profile().backend().Keys(kSection); }
-  void Put(const wchar_t* key, const wchar_t* text) { ProfileWriteText(kSection, key, text); }
+
+  Settings settings;
 };
 
 TEST_F(ColorsTest, DefaultsFollowTheSystemColours) {
@@ -36,27 +36,27 @@ TEST_F(ColorsTest, DefaultsFollowTheSystemColours) {
 }
 
 TEST_F(ColorsTest, SavingOnlyWritesWhatDiffersFromTheDefaults) {
-  SaveScreenColors(kSection);
-  SavePrintShades(kSection);
+  SaveScreenColors(settings, kSection);
+  SavePrintShades(settings, kSection);
   EXPECT_TRUE(Keys().empty());
 
-  Colors()[kMessageBgnd] = 0xFF0000;  // blue
-  SaveScreenColors(kSection);
-  SavePrintShades(kSection);
+  settings.colors[kMessageBgnd] = 0xFF0000;  // blue
+  SaveScreenColors(settings, kSection);
+  SavePrintShades(settings, kSection);
   EXPECT_EQ(Keys(), std::vector<std::wstring>{L"MessageBgnd"});
-  EXPECT_EQ(ProfileGetText(kSection, L"MessageBgnd", L"", 32), L"16711680");
+  EXPECT_EQ(settings.profile().GetText(kSection, L"MessageBgnd", L"", 32), L"16711680");
 }
 
 TEST_F(ColorsTest, AKeyBackAtItsDefaultIsDeleted) {
   Put(L"CommentBgnd", L"255");
   Put(L"PrintBgnd", L"0");
-  LoadScreenColors(kSection);
-  LoadPrintShades(kSection);
-  EXPECT_EQ(Colors()[kCommentBgnd], 255u);
-  Colors()[kCommentBgnd] = 0x00FF00;
-  Colors()[kPrintBgnd] = 0xE0E0E0;
-  SaveScreenColors(kSection);
-  SavePrintShades(kSection);
+  LoadScreenColors(settings, kSection);
+  LoadPrintShades(settings, kSection);
+  EXPECT_EQ(settings.colors[kCommentBgnd], 255u);
+  settings.colors[kCommentBgnd] = 0x00FF00;
+  settings.colors[kPrintBgnd] = 0xE0E0E0;
+  SaveScreenColors(settings, kSection);
+  SavePrintShades(settings, kSection);
   EXPECT_TRUE(Keys().empty());
 }
 
@@ -78,20 +78,20 @@ TEST_F(ColorsTest, LoadingReadsPlainDecimal) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
     Put(L"WindowText", c.text);
-    LoadScreenColors(kSection);
-    EXPECT_EQ(Colors()[kWindowText], c.color);
+    LoadScreenColors(settings, kSection);
+    EXPECT_EQ(settings.colors[kWindowText], c.color);
   }
 }
 
 TEST_F(ColorsTest, MissingKeysLoadTheirDefaults) {
-  Colors().fill(0x123456);
+  settings.colors.fill(0x123456);
   Put(L"PrintTagB", L"8421504");
-  LoadScreenColors(kSection);
-  LoadPrintShades(kSection);
+  LoadScreenColors(settings, kSection);
+  LoadPrintShades(settings, kSection);
   ColorTable expected = DefaultColors();
   expected[kPrintTagB] = 0x808080;
-  EXPECT_EQ(Colors(), expected);
-  EXPECT_EQ(ColorToShade(Colors()[kPrintTagB]), 4);
+  EXPECT_EQ(settings.colors, expected);
+  EXPECT_EQ(ColorToShade(settings.colors[kPrintTagB]), 4);
 }
 
 TEST_F(ColorsTest, ResetTouchesOnlyTheChosenEntries) {

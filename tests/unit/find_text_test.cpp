@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "viewer/file/search.h"
+#include "viewer/settings/settings.h"
 
 namespace zorvo {
 namespace {
@@ -16,15 +17,10 @@ namespace {
 class FindTextTest : public testing::Test {
  protected:
   void SetUp() override {
-    for (RecentSearchList* list : {&RecentTexts(), &RecentHex()}) {
+    for (RecentSearchList* list : {&settings.recentTexts, &settings.recentHex}) {
       list->entries.fill(std::string());
       list->count = 0;
     }
-    Search() = SearchState{};
-  }
-  void TearDown() override {
-    RecentTexts().count = RecentHex().count = -1;
-    Search() = SearchState{};
   }
   static std::vector<std::string> Counted(const RecentSearchList& list) {
     return {list.entries.begin(), list.entries.begin() + list.count};
@@ -33,6 +29,9 @@ class FindTextTest : public testing::Test {
     for (size_t i = 0; i < entries.size(); ++i) list.entries[i] = entries[i];
     list.count = static_cast<int>(entries.size());
   }
+
+  Settings settings;
+  SearchState search;
 };
 
 TEST_F(FindTextTest, EntriesShowThroughTheDisplayTable) {
@@ -91,8 +90,8 @@ TEST_F(FindTextTest, HexTextChecks) {
 }
 
 TEST_F(FindTextTest, TypedTextIsConvertedPickedEntriesAreNot) {
-  const RecentSearchList& texts = RecentTexts();
-  List(RecentTexts(), {"\xC1\xC2"});
+  const RecentSearchList& texts = settings.recentTexts;
+  List(settings.recentTexts, {"\xC1\xC2"});
   EXPECT_EQ(TextSearchBytes(texts, -1, L"ABC", kOptEbcdic), "\xC1\xC2\xC3");
   EXPECT_EQ(TextSearchBytes(texts, 0, L"AB", kOptEbcdic), "\xC1\xC2")
       << "already in the file's code";
@@ -102,7 +101,7 @@ TEST_F(FindTextTest, TypedTextIsConvertedPickedEntriesAreNot) {
 }
 
 TEST_F(FindTextTest, OnlyNewTypedTextsLengthenTheList) {
-  RecentSearchList& texts = RecentTexts();
+  RecentSearchList& texts = settings.recentTexts;
   std::string text = "one";
   RememberSearch(texts, -1, text);
   text = "two";
@@ -127,12 +126,12 @@ TEST_F(FindTextTest, OnlyNewTypedTextsLengthenTheList) {
 }
 
 TEST_F(FindTextTest, APickedHexEntryMovesAndIsSearchedWithCase) {
-  List(RecentHex(), {"ff", "41 6a"});
-  StartHexSearch(1, L"41 6a", "\x41\x6A", true, false);
-  EXPECT_EQ(Search().pattern, "\x41\x6A");
-  EXPECT_EQ(Search().flags, kSearchDefined | kSearchCaseSensitive | kSearchFromTop);
-  EXPECT_EQ(Counted(RecentHex()), (std::vector<std::string>{"41 6a", "ff"}));
-  EXPECT_EQ(RecentTexts().count, 0) << "the text list is another list";
+  List(settings.recentHex, {"ff", "41 6a"});
+  StartHexSearch(settings.recentHex, search, 1, L"41 6a", "\x41\x6A", true, false);
+  EXPECT_EQ(search.pattern, "\x41\x6A");
+  EXPECT_EQ(search.flags, kSearchDefined | kSearchCaseSensitive | kSearchFromTop);
+  EXPECT_EQ(Counted(settings.recentHex), (std::vector<std::string>{"41 6a", "ff"}));
+  EXPECT_EQ(settings.recentTexts.count, 0) << "the text list is another list";
 }
 
 }  // namespace

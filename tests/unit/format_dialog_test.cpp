@@ -20,10 +20,10 @@ namespace {
 using FormatDialogTest = SettingsTest;
 
 TEST_F(FormatDialogTest, EachFormatKeepsItsOwnBoxesAndOkStoresThemAll) {
-  FormatOptions& o = ViewOptions();
+  FormatOptions& o = settings.options;
   o.Options = {0x220, 0x3, 0x1};
   o.CurrentOptions = 0x1228;  // in force: a switch set background, page gaps and padding are on
-  FormatWorkingSet set = OpenFormatWorkingSet();
+  FormatWorkingSet set = OpenFormatWorkingSet(settings);
   EXPECT_TRUE(BoxesOf(set.words[0]).background) << "the boxes show the word in force";
   // Text -> Hex Dump with wrap and background ticked for Text.
   const FormatBoxes hex = SwitchShownFormat(set, {true, true, false, true}, 1);
@@ -44,7 +44,7 @@ TEST_F(FormatDialogTest, EachFormatKeepsItsOwnBoxesAndOkStoresThemAll) {
   fields.carriageEntry = 4;
   fields.carriageName = L"Lineprinter";
   fields.boxes = text;
-  CommitFormatDialog(set, fields);
+  CommitFormatDialog(settings, set, fields);
   // The boxes set only their own bits, and form feeds start pages; 0x2 of a
   // switch and the line model's 0x1000 stay; the code bits are derived.
   EXPECT_EQ(o.Options, (std::array<uint32_t, 3>{0x400032A9, 0x40002292, 0x40002081}));
@@ -76,10 +76,10 @@ TEST_F(FormatDialogTest, TheCarriageListOffersTheTablesThatFitAndFindsTheOneInUs
       {7, L"asa", 4, 4},    {3, L"gone", -1, -1}, {-1, L"(none)", -1, -1},
   };
   for (const auto& c : cases) {
-    ViewOptions().CCChar = c.ccChar;
-    ViewOptions().CCName = c.name;
-    EXPECT_EQ(SelectCarriageEntry(entries), c.selected) << c.name;
-    EXPECT_EQ(ViewOptions().CCChar, c.ccCharAfter) << c.name;
+    settings.options.CCChar = c.ccChar;
+    settings.options.CCName = c.name;
+    EXPECT_EQ(SelectCarriageEntry(settings, entries), c.selected) << c.name;
+    EXPECT_EQ(settings.options.CCChar, c.ccCharAfter) << c.name;
   }
 }
 

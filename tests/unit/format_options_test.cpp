@@ -10,15 +10,15 @@ namespace {
 
 class FormatOptionsTest : public SettingsTest {
  protected:
-  static void LoadMain() {
-    LoadGlobalSettings();
-    LoadOptions(kOptionsSection, kKindFormat);
+  void LoadMain() {
+    LoadGlobalSettings(settings);
+    LoadOptions(settings, kOptionsSection, kKindFormat);
   }
 };
 
 TEST_F(FormatOptionsTest, ProfileWithoutOptionsGivesTheDefaults) {
   LoadMain();
-  const FormatOptions& o = ViewOptions();
+  const FormatOptions& o = settings.options;
   EXPECT_EQ(o.Options, (std::array<uint32_t, 3>{0x220, 0x3, 0x1}));
   EXPECT_EQ(o.CurrentOptions, 0x220u);
   EXPECT_EQ(o.Format, 0);
@@ -58,18 +58,18 @@ TEST_F(FormatOptionsTest, ValuesAreClampedNeverRejected) {
     Reset(0);
     Put(kOptionsSection, c.key, c.text);
     LoadMain();
-    EXPECT_EQ(ViewOptions().*c.field, c.expected) << c.key << "=" << c.text;
+    EXPECT_EQ(settings.options.*c.field, c.expected) << c.key << "=" << c.text;
   }
   for (auto [text, expected] : {std::pair{L"-1", 0}, {L"7", 2}, {L"1", 1}}) {
     Reset(0);
     Put(kOptionsSection, L"VertScroll", text);
     LoadMain();
-    EXPECT_EQ(ViewOptions().VertScroll, expected) << text;
+    EXPECT_EQ(settings.options.VertScroll, expected) << text;
   }
   Reset(0);
   Put(kOptionsSection, L"FontItalic", L"513");
   LoadMain();
-  EXPECT_EQ(ViewOptions().FontItalic, 1) << "only the low 8 bits";
+  EXPECT_EQ(settings.options.FontItalic, 1) << "only the low 8 bits";
 }
 
 TEST_F(FormatOptionsTest, FontForms) {
@@ -92,8 +92,8 @@ TEST_F(FormatOptionsTest, FontForms) {
     Reset(0);
     Put(kOptionsSection, L"Font", c.text);
     LoadMain();
-    EXPECT_EQ(ViewOptions().FontFace, std::wstring(c.face).substr(0, 31)) << c.text;
-    EXPECT_EQ(ViewOptions().FontSize, c.size) << c.text;
+    EXPECT_EQ(settings.options.FontFace, std::wstring(c.face).substr(0, 31)) << c.text;
+    EXPECT_EQ(settings.options.FontSize, c.size) << c.text;
   }
 }
 
@@ -104,71 +104,71 @@ TEST_F(FormatOptionsTest, OptionsWordsAndDerivedBits) {
   Put(kOptionsSection, L"CCName", L"LINEPRT");
   Put(kOptionsSection, L"CharCode", L"2");
   LoadMain();
-  const FormatOptions& o = ViewOptions();
+  const FormatOptions& o = settings.options;
   for (uint32_t word : {o.Options[0], o.Options[1], o.Options[2], o.CurrentOptions}) {
     EXPECT_EQ(word & 0xF0002000u, 0x40002000u);
     EXPECT_EQ(word & 0xC0u, 0x80u);
   }
   EXPECT_EQ(o.Options[1], 0x3u | 0x80u | 0x40002000u);
-  EXPECT_TRUE(UserSkipCountsStale());
+  EXPECT_TRUE(UserSkipCountsStale(settings));
 
-  ViewOptions().CCChar = 1;
-  ViewOptions().CharCode = 0;
-  DeriveCodeBits();
+  settings.options.CCChar = 1;
+  settings.options.CharCode = 0;
+  DeriveCodeBits(settings);
   EXPECT_EQ(o.Options[2], 0x1u | 0x10002000u);
-  ViewOptions().CCChar = 0;
-  DeriveCodeBits();
+  settings.options.CCChar = 0;
+  DeriveCodeBits(settings);
   EXPECT_EQ(o.Options[2], 0x1u);
 }
 
 TEST_F(FormatOptionsTest, SwitchLettersOverrideTheProfile) {
   Put(kOptionsSection, L"Options0", L"8");  // show background on
   LoadMain();
-  ApplySwitchOverrides(ParseCommandLine("-W -b"));
-  EXPECT_EQ(ViewOptions().CurrentOptions, 0x201u) << "wrap on, background off, the rest kept";
+  ApplySwitchOverrides(settings, ParseCommandLine("-W -b"));
+  EXPECT_EQ(settings.options.CurrentOptions, 0x201u) << "wrap on, background off, the rest kept";
 
   Reset(0);
   LoadMain();
-  ApplySwitchOverrides(ParseCommandLine("-AC -Y"));
-  EXPECT_EQ(ViewOptions().CharCode, 2) << "C wins over A";
-  EXPECT_EQ(ViewOptions().CurrentOptions & 0xC0u, 0x80u);
-  EXPECT_EQ(ViewOptions().Options[1] & 0xC0u, 0x80u);
-  EXPECT_EQ(ViewOptions().EscExit, 1);
+  ApplySwitchOverrides(settings, ParseCommandLine("-AC -Y"));
+  EXPECT_EQ(settings.options.CharCode, 2) << "C wins over A";
+  EXPECT_EQ(settings.options.CurrentOptions & 0xC0u, 0x80u);
+  EXPECT_EQ(settings.options.Options[1] & 0xC0u, 0x80u);
+  EXPECT_EQ(settings.options.EscExit, 1);
 
   // A format letter brings that format's own word; on/off letters act on it.
   Reset(0);
   LoadMain();
-  ApplySwitchOverrides(ParseCommandLine("-RH -e"));
-  EXPECT_EQ(ViewOptions().Format, 2);
-  EXPECT_EQ(ViewOptions().CurrentOptions, 0x1u);
-  EXPECT_EQ(ViewOptions().Options[0], 0x220u) << "the Text word is kept";
+  ApplySwitchOverrides(settings, ParseCommandLine("-RH -e"));
+  EXPECT_EQ(settings.options.Format, 2);
+  EXPECT_EQ(settings.options.CurrentOptions, 0x1u);
+  EXPECT_EQ(settings.options.Options[0], 0x220u) << "the Text word is kept";
 }
 
 TEST_F(FormatOptionsTest, PadLineLengthKeepsWithinTheScreensText) {
   for (auto [text, expected] : {std::pair{L"2147483647", kScreenText}, {L"-5", 0}, {L"132", 132}}) {
     Reset(0);
     Put(kGlobalSection, L"PadLineLength", text);
-    LoadGlobalSettings();
-    EXPECT_EQ(Globals().PadLineLength, expected) << text;
+    LoadGlobalSettings(settings);
+    EXPECT_EQ(settings.globals.PadLineLength, expected) << text;
   }
 }
 
 TEST_F(FormatOptionsTest, RecentListsSwitch) {
   Put(kGlobalSection, L"MruFiles", L"0");
   Put(L"MRU Files", L"File1", L"C:\\a.txt");
-  LoadGlobalSettings();
-  LoadOptions(kOptionsSection, kKindAll);
-  EXPECT_EQ(RecentFiles().count, 0);
-  ApplySwitchOverrides(ParseCommandLine("-S"));
-  EXPECT_EQ(RecentListSwitches().MruFiles, 1);
-  EXPECT_EQ(RecentFiles().count, 1) << "a list switched on for the run is read";
-  ApplySwitchOverrides(ParseCommandLine("-s"));
-  EXPECT_EQ(RecentListSwitches().MruSearch, 0);
-  EXPECT_EQ(RecentFiles().count, 0) << "a list switched off is not shown";
+  LoadGlobalSettings(settings);
+  LoadOptions(settings, kOptionsSection, kKindAll);
+  EXPECT_EQ(settings.recentFiles.count, 0);
+  ApplySwitchOverrides(settings, ParseCommandLine("-S"));
+  EXPECT_EQ(settings.recentSwitches.MruFiles, 1);
+  EXPECT_EQ(settings.recentFiles.count, 1) << "a list switched on for the run is read";
+  ApplySwitchOverrides(settings, ParseCommandLine("-s"));
+  EXPECT_EQ(settings.recentSwitches.MruSearch, 0);
+  EXPECT_EQ(settings.recentFiles.count, 0) << "a list switched off is not shown";
 }
 
 TEST_F(FormatOptionsTest, SaveAndLoadAgain) {
-  FormatOptions& o = ViewOptions();
+  FormatOptions& o = settings.options;
   LoadMain();
   o.Format = 1;
   o.CurrentOptions = o.Options[1] = 0x13;
@@ -178,16 +178,16 @@ TEST_F(FormatOptionsTest, SaveAndLoadAgain) {
   o.FontSize = 14;
   o.FreezeColumns = 12;
   o.SaveWindowPos = true;
-  DeriveCodeBits();
+  DeriveCodeBits(settings);
   const FormatOptions saved = o;
   const WindowRect window{10, 20, 110, 220};
-  EXPECT_EQ(SaveFormatOptions(kOptionsSection, &window), 1);
+  EXPECT_EQ(SaveFormatOptions(settings, kOptionsSection, &window), 1);
   EXPECT_EQ(Get(kOptionsSection, L"WindowPos"), L"20,10,200,100") << "top,left,height,width";
   EXPECT_EQ(Get(kOptionsSection, L"Font"), L"Lucida Console,14");
   EXPECT_EQ(Get(kOptionsSection, L"Options1"), L"83");
 
   o = FormatOptions{};
-  LoadOptions(kOptionsSection, kKindFormat | kKindWindowPos);
+  LoadOptions(settings, kOptionsSection, kKindFormat | kKindWindowPos);
   EXPECT_EQ(o.Options, saved.Options);
   EXPECT_EQ(o.CurrentOptions, saved.CurrentOptions);
   EXPECT_EQ(o.FontFace, saved.FontFace);
@@ -198,26 +198,26 @@ TEST_F(FormatOptionsTest, SaveAndLoadAgain) {
   // Follow End is saved only when on, and taken away again when off.
   EXPECT_FALSE(Get(kOptionsSection, L"FollowEnd").has_value());
   o.FollowEnd = 1;
-  SaveFormatOptions(kOptionsSection, nullptr);
+  SaveFormatOptions(settings, kOptionsSection, nullptr);
   EXPECT_EQ(Get(kOptionsSection, L"FollowEnd"), L"1");
   o = FormatOptions{};
-  LoadOptions(kOptionsSection, kKindFormat);
+  LoadOptions(settings, kOptionsSection, kKindFormat);
   EXPECT_EQ(o.FollowEnd, 1);
   o.FollowEnd = 0;
-  SaveFormatOptions(kOptionsSection, nullptr);
+  SaveFormatOptions(settings, kOptionsSection, nullptr);
   EXPECT_FALSE(Get(kOptionsSection, L"FollowEnd").has_value());
 
   // Without a saved position the system chooses.
   Reset(0);
-  LoadOptions(kOptionsSection, kKindWindowPos);
-  EXPECT_EQ(ViewOptions().WindowPos[0], kDefaultPosition);
-  EXPECT_EQ(ViewOptions().WindowPos[3], kDefaultPosition);
+  LoadOptions(settings, kOptionsSection, kKindWindowPos);
+  EXPECT_EQ(settings.options.WindowPos[0], kDefaultPosition);
+  EXPECT_EQ(settings.options.WindowPos[3], kDefaultPosition);
 }
 
 TEST_F(FormatOptionsTest, ReadOnlyProfileWritesNothing) {
   Reset(-1);
-  EXPECT_EQ(SaveFormatOptions(kOptionsSection, nullptr), 0);
-  EXPECT_EQ(SavePageSetup(kPageSetupSection), 0);
+  EXPECT_EQ(SaveFormatOptions(settings, kOptionsSection, nullptr), 0);
+  EXPECT_EQ(SavePageSetup(settings, kPageSetupSection), 0);
   EXPECT_TRUE(KeysOf(kOptionsSection).empty());
   EXPECT_TRUE(KeysOf(kPageSetupSection).empty());
 }
@@ -226,18 +226,18 @@ TEST_F(FormatOptionsTest, PageSetup) {
   Put(kPageSetupSection, L"PageMargins", L"100,,50");
   Put(kPageSetupSection, L"PrintMessages", L"5");
   Put(kPageSetupSection, L"PrintOptions", L"");
-  LoadPageSetup(kPageSetupSection);
-  const PageSetup& p = PageSetupOptions();
+  LoadPageSetup(settings, kPageSetupSection);
+  const PageSetup& p = settings.pageSetup;
   EXPECT_EQ(p.PageMargins, (std::array<int32_t, 4>{100, 0, 50, 0}));
   EXPECT_EQ(p.PrintMessages, 1);
   EXPECT_EQ(p.PrintOptions, 0x6FFu) << "an empty value leaves the word";
   Put(kPageSetupSection, L"PageMargins", L"2147483647,-5,300,301");
-  LoadPageSetup(kPageSetupSection);
+  LoadPageSetup(settings, kPageSetupSection);
   EXPECT_EQ(p.PageMargins, (std::array<int32_t, 4>{300, 0, 300, 300})) << "as the dialog allows";
   Put(kPageSetupSection, L"PageMargins", L"100,,50");
-  LoadPageSetup(kPageSetupSection);
-  PageSetupOptions().PrintOptions = 0x301;
-  SavePageSetup(L"Setup: P");
+  LoadPageSetup(settings, kPageSetupSection);
+  settings.pageSetup.PrintOptions = 0x301;
+  SavePageSetup(settings, L"Setup: P");
   EXPECT_EQ(Get(L"Setup: P", L"PageMargins"), L"100,0,50,0");
   EXPECT_EQ(Get(L"Setup: P", L"PrintOptions"), L"769");
 }
@@ -254,12 +254,12 @@ TEST_F(FormatOptionsTest, TitleLines) {
   titles[0] = LineEntry{0, 0, 8, 0, 0};
   titles[1] = LineEntry{1, 8, 7, 0, 0};
   titles.Alast = 2;
-  SaveTitles(kTitlesSection, &titles);
+  SaveTitles(settings, kTitlesSection, &titles);
   EXPECT_EQ(KeysOf(kTitlesSection).size(), 3u);
   EXPECT_FALSE(Get(kTitlesSection, L"Title3"));
 
   LineTable loaded(kTitleSlots, kTitleText);
-  EXPECT_EQ(LoadTitles(kTitlesSection, &loaded), 1);
+  EXPECT_EQ(LoadTitles(settings, kTitlesSection, &loaded), 1);
   ASSERT_EQ(loaded.Alast, 2);
   EXPECT_EQ(std::string(loaded.TextOf(0), loaded[0].length), "HEADER\xC1\x81");
   EXPECT_EQ(loaded[1].offset, 1);
@@ -269,10 +269,10 @@ TEST_F(FormatOptionsTest, TitleLines) {
   // At most 15 lines fit with the end entry.
   Put(kTitlesSection, L"Titles", L"20");
   for (int n = 1; n <= 20; ++n) Put(kTitlesSection, (L"Title" + std::to_wstring(n)).c_str(), L"t");
-  LoadTitles(kTitlesSection, &loaded);
+  LoadTitles(settings, kTitlesSection, &loaded);
   EXPECT_EQ(loaded.Alast, 15);
-  EXPECT_EQ(LoadTitles(L"", &loaded), 0);
-  SaveTitles(kTitlesSection, nullptr);
+  EXPECT_EQ(LoadTitles(settings, L"", &loaded), 0);
+  SaveTitles(settings, kTitlesSection, nullptr);
   EXPECT_EQ(Get(kTitlesSection, L"Titles"), L"0");
   EXPECT_EQ(KeysOf(kTitlesSection).size(), 1u);
 }
@@ -283,17 +283,17 @@ TEST_F(FormatOptionsTest, GlobalSettingsBoundsAndDefaults) {
   Put(kGlobalSection, L"FastMouseLines", L"2147483647");
   Put(kGlobalSection, L"CuaKeyboard", L"0");
   Put(kGlobalSection, L"PageIndexingBudget", L"-3");
-  LoadGlobalSettings();
-  EXPECT_EQ(Globals().PageIndexingBudget, 0) << "one slice per tick, no less";
-  EXPECT_EQ(Globals().FastMouseDelay, 1);
-  EXPECT_EQ(Globals().SlowMouseLines, 0);
-  EXPECT_EQ(Globals().FastMouseLines, kScreenLines) << "a screen table a step";
+  LoadGlobalSettings(settings);
+  EXPECT_EQ(settings.globals.PageIndexingBudget, 0) << "one slice per tick, no less";
+  EXPECT_EQ(settings.globals.FastMouseDelay, 1);
+  EXPECT_EQ(settings.globals.SlowMouseLines, 0);
+  EXPECT_EQ(settings.globals.FastMouseLines, kScreenLines) << "a screen table a step";
   Put(kGlobalSection, L"SlowMouseLines", L"5000");
-  LoadGlobalSettings();
-  EXPECT_EQ(Globals().SlowMouseLines, kScreenLines);
-  EXPECT_EQ(Globals().PageIndexingDelay, 200);
-  LoadOptions(kOptionsSection, kKindFormat);
-  EXPECT_EQ(ViewOptions().CuaKeyboard, 0) << "the options key defaults to the global one";
+  LoadGlobalSettings(settings);
+  EXPECT_EQ(settings.globals.SlowMouseLines, kScreenLines);
+  EXPECT_EQ(settings.globals.PageIndexingDelay, 200);
+  LoadOptions(settings, kOptionsSection, kKindFormat);
+  EXPECT_EQ(settings.options.CuaKeyboard, 0) << "the options key defaults to the global one";
 }
 
 TEST_F(FormatOptionsTest, StartupOrderWithSetups) {
@@ -302,29 +302,29 @@ TEST_F(FormatOptionsTest, StartupOrderWithSetups) {
   Put(L"Setup: wide", L"SaveOptions", L"1");
   Put(L"Setup: titles", L"SaveOptions", L"2");
 
-  LoadStartupSettings(ParseCommandLine("-vwide"));
-  EXPECT_EQ(ViewOptions().Format, 2);
-  EXPECT_EQ(ViewOptions().TabLength, 8) << "the setup's own options replace the main ones";
-  EXPECT_EQ(Setups().SetupKinds, 1u);
+  LoadStartupSettings(settings, ParseCommandLine("-vwide"));
+  EXPECT_EQ(settings.options.Format, 2);
+  EXPECT_EQ(settings.options.TabLength, 8) << "the setup's own options replace the main ones";
+  EXPECT_EQ(settings.setups.SetupKinds, 1u);
 
   Reset(0);
   Put(kOptionsSection, L"TabLength", L"4");
   Put(L"Setup: titles", L"SaveOptions", L"2");
-  LoadStartupSettings(ParseCommandLine("-vtitles"));
-  EXPECT_EQ(ViewOptions().TabLength, 4) << "a setup of title lines only keeps the main options";
+  LoadStartupSettings(settings, ParseCommandLine("-vtitles"));
+  EXPECT_EQ(settings.options.TabLength, 4) << "a setup of title lines only keeps the main options";
   Reset(0);
   Put(kOptionsSection, L"TabLength", L"4");
   Put(L"Setup: titles", L"SaveOptions", L"2");
-  LoadStartupSettings(ParseCommandLine("-Vtitles"));
-  EXPECT_EQ(ViewOptions().TabLength, 8) << "upper-case V reads no main section";
+  LoadStartupSettings(settings, ParseCommandLine("-Vtitles"));
+  EXPECT_EQ(settings.options.TabLength, 8) << "upper-case V reads no main section";
 
   // A setup without "SaveOptions" holds every kind.
   Reset(0);
   Put(L"Setup: hand", L"MaxLineLength", L"80");
   Put(L"Setup: hand", L"MessageBgnd", L"255");
-  LoadStartupSettings(ParseCommandLine("-Vhand"));
-  EXPECT_EQ(ViewOptions().MaxLineLength, 80);
-  EXPECT_EQ(Setups().SetupKinds, 0xFFFFFFFFu);
+  LoadStartupSettings(settings, ParseCommandLine("-Vhand"));
+  EXPECT_EQ(settings.options.MaxLineLength, 80);
+  EXPECT_EQ(settings.setups.SetupKinds, 0xFFFFFFFFu);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "viewer/frame/view_state.h"
+#include "viewer/frame/viewer.h"
 #include "viewer/resources/resource.h"
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/profile_store.h"
@@ -237,27 +238,17 @@ TEST(MenuState, HelpAndUnknownMenusSetNothing) {
   EXPECT_TRUE(MenuStateFor(-1, WithFile()).empty());
 }
 
-class MenuInputsTest : public testing::Test {
- protected:
-  void TearDown() override {
-    OpenFile().path.clear();
-    Tags().count = 0;
-    View() = ViewState{};
-    ViewOptions() = FormatOptions{};
-    SetProfile(nullptr);
-  }
-};
-
-TEST_F(MenuInputsTest, ComeFromTheRecordsOfThisRun) {
-  SetProfile(std::make_unique<ProfileStore>(MakeMemoryBackend(), -1));
-  OpenFile().path = L"C:\\a.txt";
-  Tags().count = 4;
-  View().ddeState = kDdeServing;
-  View().alwaysOnTop = true;
-  View().zoomSteps = -3;
-  ViewOptions().Format = 2;
-  ViewOptions().CurrentOptions = 0x41;
-  const MenuInputs in = CurrentMenuInputs();
+TEST(MenuInputs, ComeFromTheRecordsOfThisRun) {
+  Viewer app;
+  app.settings.store = (std::make_unique<ProfileStore>(MakeMemoryBackend(), -1));
+  app.doc.file.path = L"C:\\a.txt";
+  app.doc.tags.count = 4;
+  app.doc.view.ddeState = kDdeServing;
+  app.doc.view.alwaysOnTop = true;
+  app.doc.view.zoomSteps = -3;
+  app.settings.options.Format = 2;
+  app.settings.options.CurrentOptions = 0x41;
+  const MenuInputs in = CurrentMenuInputs(app);
   EXPECT_TRUE(in.fileOpen);
   EXPECT_EQ(in.tagCount, 4u);
   EXPECT_EQ(in.ddeState, 0);
@@ -267,8 +258,8 @@ TEST_F(MenuInputsTest, ComeFromTheRecordsOfThisRun) {
   EXPECT_EQ(in.currentOptions, 0x41u);
   EXPECT_EQ(in.profileReadOnly, -1);
 
-  OpenFile().path.clear();
-  EXPECT_FALSE(CurrentMenuInputs().fileOpen);
+  app.doc.file.path.clear();
+  EXPECT_FALSE(CurrentMenuInputs(app).fileOpen);
 }
 
 }  // namespace

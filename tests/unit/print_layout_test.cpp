@@ -10,7 +10,6 @@
 #include "support/whole_pass.h"
 #include "viewer/file/carriage_control.h"
 #include "viewer/print/print_file_range.h"
-#include "viewer/settings/user_skip_counts.h"
 
 namespace zorvo {
 namespace {
@@ -214,7 +213,7 @@ TEST_F(PrintLayout, FormFeedsAndCarriageControlEject) {
     Content(c.bytes);
     request.flags = c.flags | kPrintNoDialog;
     settings.params.options = kOptFormFeedPage | c.carriage;
-    settings.params.skipCounts = &ProfileSkipCounts(settings.params.options, L"");
+    settings.params.skipCounts = &SkipCountsFor(settings.params.options, PlainSkipCounts());
     Print();
     EXPECT_EQ(Pages(), c.pages);
   }
@@ -542,7 +541,7 @@ TEST_F(PrintLayout, AWrappedLineAcrossTwoBatches) {
   Content(bytes);
   request.flags = kPrintNoDialog;
   settings.params.options = kOptWrap | kOptCarriageControl | kOptCcAsa;
-  settings.params.skipCounts = &ProfileSkipCounts(settings.params.options, L"");
+  settings.params.skipCounts = &SkipCountsFor(settings.params.options, PlainSkipCounts());
   settings.fixedLength = true;
   settings.maxLineLength = 4096;
   Print();

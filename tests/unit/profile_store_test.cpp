@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "viewer/settings/settings.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -522,38 +524,38 @@ TEST_F(IniFileTest, ReadOnlyFileRefusesWrites) {
 
 class ChooseProfileTest : public testing::Test {
  protected:
-  void TearDown() override { SetProfile(std::make_unique<ProfileStore>(MakeMemoryBackend())); }
   // A name no Windows directory holds, so the shared profile is never found.
   fs::path Ini() const { return folder_.path() / ("zorvo_choose_" + name_ + ".ini"); }
 
   TempFolder folder_;
   std::string name_ = Unique();
+  Settings settings;
 };
 
 TEST_F(ChooseProfileTest, WithoutTheFileThePerUserStoreIsUsed) {
   std::wstring path = Ini().wstring();
-  EXPECT_EQ(ChooseProfile(path), 0);
+  EXPECT_EQ(ChooseProfile(settings, path), 0);
   EXPECT_EQ(path, L"");
-  EXPECT_EQ(Profile().Path(), L"");
-  EXPECT_EQ(ProfileReadOnly(), 0);
+  EXPECT_EQ(settings.profile().Path(), L"");
+  EXPECT_EQ(settings.profile().ReadOnly(), 0);
 }
 
 TEST_F(ChooseProfileTest, FileWithoutMasterProfileOneIsNotUsed) {
   WriteBytes(Ini(), "[Zorvo Setup]\r\nMasterProfile=2\r\n");
   std::wstring path = Ini().wstring();
-  EXPECT_EQ(ChooseProfile(path), 0);
+  EXPECT_EQ(ChooseProfile(settings, path), 0);
   EXPECT_EQ(path, L"");
-  EXPECT_EQ(Profile().Path(), L"");
+  EXPECT_EQ(settings.profile().Path(), L"");
 }
 
 TEST_F(ChooseProfileTest, FileWithMasterProfileOneIsUsed) {
   WriteBytes(Ini(), "[Zorvo Setup]\r\nMasterProfile=1\r\n");
   std::wstring path = Ini().wstring();
-  EXPECT_EQ(ChooseProfile(path), 0);
+  EXPECT_EQ(ChooseProfile(settings, path), 0);
   EXPECT_EQ(path, Ini().wstring());
-  EXPECT_EQ(Profile().Path(), Ini().wstring());
-  EXPECT_EQ(ProfileReadOnly(), 0);
-  EXPECT_TRUE(ProfileWriteText(L"Colors", L"Text", L"black"));
+  EXPECT_EQ(settings.profile().Path(), Ini().wstring());
+  EXPECT_EQ(settings.profile().ReadOnly(), 0);
+  EXPECT_TRUE(settings.profile().WriteText(L"Colors", L"Text", L"black"));
   const std::vector<std::string> lines = Lines(ReadBytes(Ini()));
   EXPECT_NE(std::find(lines.begin(), lines.end(), "Text=black"), lines.end());
 }
@@ -562,10 +564,10 @@ TEST_F(ChooseProfileTest, ReadOnlyFileIsUsedButMarkedReadOnly) {
   WriteBytes(Ini(), "[Zorvo Setup]\r\nMasterProfile=1\r\n");
   MakeReadOnly(Ini(), true);
   std::wstring path = Ini().wstring();
-  EXPECT_EQ(ChooseProfile(path), -1);
+  EXPECT_EQ(ChooseProfile(settings, path), -1);
   EXPECT_EQ(path, Ini().wstring());
-  EXPECT_EQ(ProfileReadOnly(), -1);
-  EXPECT_EQ(ProfileGetInt(L"Zorvo Setup", L"MasterProfile", 0), 1);
+  EXPECT_EQ(settings.profile().ReadOnly(), -1);
+  EXPECT_EQ(settings.profile().GetInt(L"Zorvo Setup", L"MasterProfile", 0), 1);
 }
 
 #ifndef _WIN32

@@ -9,28 +9,28 @@ namespace {
 class SetupsTest : public SettingsTest {};
 
 TEST_F(SetupsTest, SaveSetupWritesTheKindsAndListsTheNameOnce) {
-  LoadGlobalSettings();
-  LoadOptions(kOptionsSection, kKindFormat);
-  Colors()[kMessageBgnd] = 0xFF0000;
-  Setups().CurrentSetup = L"Setup: Daily";
-  Setups().SetupKinds = kKindFormat | kKindColors;
+  LoadGlobalSettings(settings);
+  LoadOptions(settings, kOptionsSection, kKindFormat);
+  settings.colors[kMessageBgnd] = 0xFF0000;
+  settings.setups.CurrentSetup = L"Setup: Daily";
+  settings.setups.SetupKinds = kKindFormat | kKindColors;
   Put(kSetupListSection, L"Setup1", L"Weekly");
-  SaveSetupSection(nullptr, nullptr);
+  SaveSetupSection(settings, nullptr, nullptr);
 
   EXPECT_EQ(Get(L"Setup: Daily", L"SaveOptions"), L"769");
   EXPECT_EQ(Get(L"Setup: Daily", L"Options0"), L"544");
   EXPECT_EQ(Get(L"Setup: Daily", L"MessageBgnd"), L"16711680");
   EXPECT_FALSE(Get(L"Setup: Daily", L"WindowText")) << "colours equal to their defaults stay out";
   EXPECT_FALSE(Get(L"Setup: Daily", L"Titles")) << "a kind not chosen is not written";
-  EXPECT_EQ(SetupList(), (std::vector<std::wstring>{L"Weekly", L"Daily"}));
+  EXPECT_EQ(SetupList(settings), (std::vector<std::wstring>{L"Weekly", L"Daily"}));
 
   // The same name in other letter case replaces the section, lists nothing new.
-  Setups().CurrentSetup = L"Setup: DAILY";
-  Setups().SetupKinds = kKindTitles;
-  SaveSetupSection(nullptr, nullptr);
+  settings.setups.CurrentSetup = L"Setup: DAILY";
+  settings.setups.SetupKinds = kKindTitles;
+  SaveSetupSection(settings, nullptr, nullptr);
   EXPECT_FALSE(Get(L"Setup: Daily", L"Options0")) << "a setup is rewritten from scratch";
   EXPECT_EQ(Get(L"Setup: Daily", L"Titles"), L"0");
-  EXPECT_EQ(SetupList().size(), 2u);
+  EXPECT_EQ(SetupList(settings).size(), 2u);
 }
 
 TEST_F(SetupsTest, SetupNames) {
@@ -65,63 +65,63 @@ TEST_F(SetupsTest, SetupListEndsAtTheFirstGap) {
   Put(kSetupListSection, L"Setup1", L"a");
   Put(kSetupListSection, L"Setup2", L"");
   Put(kSetupListSection, L"Setup3", L"c");
-  EXPECT_EQ(SetupList(), (std::vector<std::wstring>{L"a"}));
-  Setups().CurrentSetup = L"Setup: b";
-  Setups().SetupKinds = kKindFormat;
-  SaveSetupSection(nullptr, nullptr);
+  EXPECT_EQ(SetupList(settings), (std::vector<std::wstring>{L"a"}));
+  settings.setups.CurrentSetup = L"Setup: b";
+  settings.setups.SetupKinds = kKindFormat;
+  SaveSetupSection(settings, nullptr, nullptr);
   EXPECT_EQ(Get(kSetupListSection, L"Setup2"), L"b") << "the first empty slot";
 }
 
 TEST_F(SetupsTest, ReloadReplacesOnlyTheKindsTheSetupHolds) {
-  LoadOptions(kOptionsSection, kKindFormat);
-  ViewOptions().TabLength = 3;
+  LoadOptions(settings, kOptionsSection, kKindFormat);
+  settings.options.TabLength = 3;
   Put(L"Setup: T", L"SaveOptions", L"2");
   Put(L"Setup: T", L"Titles", L"1");
   Put(L"Setup: T", L"Title1", L"REPORT");
   Put(L"Setup: T", L"TabLength", L"6");
   LineTable titles(kTitleSlots, kTitleText);
   ClearTitles(titles);
-  Setups().CurrentSetup = L"Setup: T";
-  EXPECT_EQ(ReloadSetup(&titles), 1);
+  settings.setups.CurrentSetup = L"Setup: T";
+  EXPECT_EQ(ReloadSetup(settings, &titles), 1);
   EXPECT_EQ(titles.Alast, 1);
-  EXPECT_EQ(ViewOptions().TabLength, 3);
-  EXPECT_EQ(SetupKindsOf(L"Setup: missing"), 0xFFFFFFFFu);
-  Setups().CurrentSetup.clear();
-  EXPECT_EQ(ReloadSetup(&titles), 0);
+  EXPECT_EQ(settings.options.TabLength, 3);
+  EXPECT_EQ(SetupKindsOf(settings, L"Setup: missing"), 0xFFFFFFFFu);
+  settings.setups.CurrentSetup.clear();
+  EXPECT_EQ(ReloadSetup(settings, &titles), 0);
 }
 
 TEST_F(SetupsTest, SaveOptionsResetsWritesAndKeeps) {
-  LoadOptions(kOptionsSection, kKindFormat);
+  LoadOptions(settings, kOptionsSection, kKindFormat);
   Put(kTitlesSection, L"Titles", L"1");
   Put(kTitlesSection, L"Title1", L"kept?");
   Put(kPageSetupSection, L"PrintOptions", L"1");
   Put(kPrintSetupSection, L"PrtDevice", L"Lister");
   Put(kColorsSection, L"WindowText", L"255");
-  Setups().CurrentSetup = L"Setup: current";
-  Setups().SetupNameEntry = L"Setup: typed elsewhere";
+  settings.setups.CurrentSetup = L"Setup: current";
+  settings.setups.SetupNameEntry = L"Setup: typed elsewhere";
 
   // Format checked, Titles unchecked, Page Setup and Print Setup grey,
   // Colors checked.
   const uint32_t kinds = kKindFormat | kKindPageSetup | kKindPrinter | kKindColors;
   const uint32_t grey = kKindPageSetup | kKindPrinter;
-  SaveOptionsCommand(kinds, grey, nullptr, nullptr);
+  SaveOptionsCommand(settings, kinds, grey, nullptr, nullptr);
   EXPECT_EQ(Get(kOptionsSection, L"Options0"), L"544");
   EXPECT_TRUE(KeysOf(kTitlesSection).empty()) << "an unchecked kind goes back to its defaults";
   EXPECT_EQ(Get(kPageSetupSection, L"PrintOptions"), L"1") << "grey kinds are kept";
   EXPECT_EQ(Get(kPrintSetupSection, L"PrtDevice"), L"Lister");
   EXPECT_TRUE(KeysOf(kColorsSection).empty()) << "colours equal to the defaults are not kept";
-  EXPECT_EQ(Setups().CurrentSetup, L"Setup: current");
+  EXPECT_EQ(settings.setups.CurrentSetup, L"Setup: current");
 
   // All five grey: nothing changes.
   Put(kTitlesSection, L"Titles", L"1");
-  SaveOptionsCommand(kKindFormat | kKindTitles | kKindPageSetup | kKindPrinter | kKindColors,
-                     kKindFormat | kKindTitles | kKindPageSetup | kKindPrinter | kKindColors,
-                     nullptr, nullptr);
+  SaveOptionsCommand(
+      settings, kKindFormat | kKindTitles | kKindPageSetup | kKindPrinter | kKindColors,
+      kKindFormat | kKindTitles | kKindPageSetup | kKindPrinter | kKindColors, nullptr, nullptr);
   EXPECT_EQ(Get(kTitlesSection, L"Titles"), L"1");
 
   // A fresh profile with Colors checked leaves "Zorvo Colors" empty.
   Reset(0);
-  SaveOptionsCommand(kKindColors, 0, nullptr, nullptr);
+  SaveOptionsCommand(settings, kKindColors, 0, nullptr, nullptr);
   EXPECT_TRUE(KeysOf(kColorsSection).empty());
 }
 

@@ -1,9 +1,8 @@
 // What the Windows stores leave behind, looked at from outside: the registry
 // values and the bytes of the INI file; and the parts of choosing a profile
 // and reading regional settings that only Windows has.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "viewer/settings/profile_store.h"
+#include "viewer/settings/settings.h"
 
 namespace zorvo {
 namespace {
@@ -181,10 +181,7 @@ TEST_F(IniFileWin32Test, EightBitTextsKeepTheirBytesInTheFile) {
 
 class WindowsDirectoryTest : public testing::Test {
  protected:
-  ~WindowsDirectoryTest() override {
-    SetProfile(std::make_unique<ProfileStore>(MakeMemoryBackend()));
-    DeleteFileW(shared_.c_str());
-  }
+  ~WindowsDirectoryTest() override { DeleteFileW(shared_.c_str()); }
   static std::wstring WindowsDirectory() {
     wchar_t folder[MAX_PATH];
     const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
@@ -193,16 +190,17 @@ class WindowsDirectoryTest : public testing::Test {
 
   std::wstring bare_ = L"zorvo_shared_" + UniqueSuffix() + L".ini";
   std::wstring shared_ = WindowsDirectory() + L"\\" + bare_;
+  Settings settings;
 };
 
 TEST_F(WindowsDirectoryTest, SharedProfileInTheWindowsDirectoryIsChosenByItsBareName) {
   std::ofstream(fs::path(shared_), std::ios::binary) << "[Zorvo Setup]\r\nMasterProfile=1\r\n";
   // Beside the program there is no such file.
   std::wstring path = (fs::temp_directory_path() / bare_).wstring();
-  EXPECT_EQ(ChooseProfile(path), 0);
+  EXPECT_EQ(ChooseProfile(settings, path), 0);
   EXPECT_EQ(path, bare_);
-  EXPECT_EQ(Profile().Path(), bare_);
-  EXPECT_TRUE(ProfileWriteText(L"Colors", L"Text", L"black"));
+  EXPECT_EQ(settings.profile().Path(), bare_);
+  EXPECT_TRUE(settings.profile().WriteText(L"Colors", L"Text", L"black"));
   EXPECT_NE(ReadBytes(fs::path(shared_)).find("Text=black"), std::string::npos);
 }
 

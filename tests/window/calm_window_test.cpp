@@ -49,7 +49,7 @@ class Calm : public WindowTest {
     ASSERT_TRUE(MoveFileW(path.c_str(), moved.c_str()));
     PositionView(window, PositionKind::kGotoOffsetReload, 100);
     ASSERT_TRUE(MoveFileW(moved.c_str(), path.c_str()));
-    ASSERT_TRUE(HoldsProgramError(Screen()));
+    ASSERT_TRUE(HoldsProgramError(app().doc.screen));
   }
 };
 
@@ -64,7 +64,8 @@ TEST_F(Calm, AnExceptionInTheWindowIsReportedAndTheWindowGoesOn) {
     SetFrameNotifier(&notifier);
     EXPECT_FALSE(failing.armed);
     EXPECT_EQ(failing.beeps, std::vector<uint32_t>{kIconHand}) << "the failure's own beep";
-    EXPECT_EQ(HoldsProgramError(Screen()), withFile) << "the report shows in place of the file";
+    EXPECT_EQ(HoldsProgramError(app().doc.screen), withFile)
+        << "the report shows in place of the file";
     ASSERT_TRUE(IsWindow(window));
     if (withFile) {
       EXPECT_EQ(Top(), "*****************************************");
@@ -79,7 +80,7 @@ TEST_F(Calm, AFailingDialogEndsAsCancelWouldWithAStopBeep) {
   Start();
   Open(MakeFile(3));
   static bool leftOpen = false;
-  auto failOnOpen = [](HWND dialog) {
+  auto failOnOpen = [&](HWND dialog) {
     // Should the failure leave the dialog up, this ends it.
     SetTimer(dialog, 1, 3000, [](HWND d, UINT, UINT_PTR, DWORD) {
       leftOpen = true;
@@ -119,17 +120,17 @@ TEST_F(Calm, EveryWayOutOfTheReportReadsTheFileAgain) {
   const std::vector<WayOut> ways{
       {"Find Next",
        [&] {
-         Search().pattern = "line 1500";
-         Search().flags = kSearchDefined;
-         View().searchPosition = -1;
+         app().search.pattern = "line 1500";
+         app().search.flags = kSearchDefined;
+         app().doc.view.searchPosition = -1;
          Command(IDM_FINDNEXT);
        },
        "line 1500"},
       {"Next mark",
        [&] {
-         Tags().count = 0;
-         AddTag(Tags(), 10 * 8 + 90 * 9 + 900 * 10 + 200 * 11, kUserMark);  // line 1200
-         View().selection.Clear();
+         app().doc.tags.count = 0;
+         AddTag(app().doc.tags, 10 * 8 + 90 * 9 + 900 * 10 + 200 * 11, kUserMark);  // line 1200
+         app().doc.view.selection.Clear();
          Command(IDM_NEXTMARK);
        },
        "line 1200"},
@@ -152,7 +153,7 @@ TEST_F(Calm, EveryWayOutOfTheReportReadsTheFileAgain) {
     SCOPED_TRACE(way.name);
     ShowReport(path);
     way.go();
-    EXPECT_FALSE(HoldsProgramError(Screen()));
+    EXPECT_FALSE(HoldsProgramError(app().doc.screen));
     EXPECT_EQ(Top(), way.top);
   }
 }
@@ -161,22 +162,22 @@ TEST_F(Calm, ADragThatLosesTheMouseEndsThere) {
   Start();
   Open(MakeFile(500));
   SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, Point(100, RowY(2)));
-  SendMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, Point(100, View().clientHeight + 20));
-  ASSERT_NE(View().autoScrollTimer, 0) << "scrolling down";
+  SendMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, Point(100, app().doc.view.clientHeight + 20));
+  ASSERT_NE(app().doc.view.autoScrollTimer, 0) << "scrolling down";
   // Another window takes the mouse before the button comes up.
   HWND other = CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(other, nullptr);
   SetCapture(other);
   Pump();
-  EXPECT_EQ(View().autoScrollTimer, 0) << "the auto-scroll stopped";
-  EXPECT_FALSE(View().capturing);
+  EXPECT_EQ(app().doc.view.autoScrollTimer, 0) << "the auto-scroll stopped";
+  EXPECT_FALSE(app().doc.view.capturing);
   ReleaseCapture();
   DestroyWindow(other);
   // The next click is a click again: it selects its line.
-  const int64_t row4 = Screen()[Screen().Acur + 4].offset;
+  const int64_t row4 = app().doc.screen[app().doc.screen.Acur + 4].offset;
   Click(4);
-  EXPECT_EQ(View().selection.start, row4);
+  EXPECT_EQ(app().doc.view.selection.start, row4);
 }
 
 TEST_F(Calm, TheHorizontalThumbReachesColumnsBeyond65535) {
@@ -187,7 +188,7 @@ TEST_F(Calm, TheHorizontalThumbReachesColumnsBeyond65535) {
     SetScrollPos(window, SB_HORZ, column, TRUE);
     SendMessageW(window, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, column & 0xFFFF), 0);
     Pump();
-    EXPECT_EQ(View().horizontalOffset, column);
+    EXPECT_EQ(app().doc.view.horizontalOffset, column);
   }
 }
 
@@ -198,7 +199,7 @@ TEST_F(Calm, ANamePostedWithEitherOpenMessageOpensTheFile) {
   // What the table says both carry: the name, here the sender's own.
   PostMessageW(window, UM_OPEN_FILE2, 0, reinterpret_cast<LPARAM>(first.c_str()));
   Pump();
-  EXPECT_EQ(OpenFile().path, first);
+  EXPECT_EQ(app().doc.file.path, first);
   EXPECT_EQ(Top(), "first 0");
   PostMessageW(window, UM_OPEN_FILE, 0, reinterpret_cast<LPARAM>(second.c_str()));
   Pump();
@@ -208,7 +209,7 @@ TEST_F(Calm, ANamePostedWithEitherOpenMessageOpensTheFile) {
   PostOpenFile(window, name);
   name.assign(name.size(), L'x');
   Pump();
-  EXPECT_EQ(OpenFile().path, first);
+  EXPECT_EQ(app().doc.file.path, first);
 }
 
 TEST_F(Calm, TheMessageLoopEndsWithTheQuitCode) {

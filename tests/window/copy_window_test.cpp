@@ -29,10 +29,11 @@ class Copying : public WindowTest {
     CloseClipboard();
   }
   // The window's lines from entry `first` on, `count` of them, with CR LF.
-  static std::string Shown(int32_t first, int32_t count) {
+  std::string Shown(int32_t first, int32_t count) {
     std::string text;
     for (int32_t i = first; i < first + count; ++i) {
-      text.append(Screen().TextOf(i), static_cast<size_t>(Screen()[i].length)) += "\r\n";
+      text.append(app().doc.screen.TextOf(i), static_cast<size_t>(app().doc.screen[i].length)) +=
+          "\r\n";
     }
     return text;
   }
@@ -42,22 +43,24 @@ class Copying : public WindowTest {
     for (; n >= to; from = to, to *= 10, ++width) offset += (to - from) * width;
     return offset + (n - from) * width;
   }
-  static void Select(int32_t first, int32_t count) {
-    const int64_t start = Screen()[first].offset, end = Screen()[first + count].offset;
-    View().selection = Selection{start, end, start, end};
+  void Select(int32_t first, int32_t count) {
+    const int64_t start = app().doc.screen[first].offset,
+                  end = app().doc.screen[first + count].offset;
+    app().doc.view.selection = Selection{start, end, start, end};
   }
 };
 
 TEST_F(Copying, TheSelectionAsTheWindowShowsItInTextAndHex) {
   Start();
   Open(MakeFile(300, "line\t"));
-  ViewOptions().CurrentOptions |= 0x20;  // expand tabs: the copy shows them as the window does
+  app().settings.options.CurrentOptions |=
+      0x20;  // expand tabs: the copy shows them as the window does
   Command(IDM_TEXT);
   for (const int format : {IDM_TEXT, IDM_HEX}) {
     SCOPED_TRACE(format);
     Command(format);
     Scroll(40);
-    const int32_t top = Screen().Acur;
+    const int32_t top = app().doc.screen.Acur;
     Select(top + 2, 3);
     Command(IDM_COPY);
     EXPECT_EQ(Clipboard(), Shown(top + 2, 3));
@@ -67,7 +70,7 @@ TEST_F(Copying, TheSelectionAsTheWindowShowsItInTextAndHex) {
 
   // Without a selection: a plain beep, and the clipboard keeps what it had.
   SetClipboard("kept");
-  View().selection.Clear();
+  app().doc.view.selection.Clear();
   Command(IDM_COPY);
   EXPECT_EQ(Clipboard(), "kept");
   EXPECT_EQ(notifier.beeps, (std::vector<uint32_t>{kMessageOk}));
@@ -81,7 +84,7 @@ TEST_F(Copying, SelectAllTakesALastLineOfOneByte) {
   std::ofstream(files.back(), std::ios::app | std::ios::binary) << "z";
   Open(path);
   Command(IDM_SELECTALL);
-  EXPECT_EQ(View().selection.end, OpenFile().Flen);
+  EXPECT_EQ(app().doc.view.selection.end, app().doc.file.Flen);
   Command(IDM_COPY);
   EXPECT_EQ(Clipboard(), "l0\r\nl1\r\nl2\r\nz\r\n");
 }
@@ -96,7 +99,7 @@ TEST_F(Copying, TaggedLinesAcrossATableRebuild) {
     ASSERT_EQ(Top(), "line " + std::to_string(line));
     Command(IDM_TOGGLE);
   }
-  ASSERT_EQ(Tags().count, 3u);
+  ASSERT_EQ(app().doc.tags.count, 3u);
   SendMessageW(window, UM_GOTO_OFFSET_RELOAD, 0, static_cast<LPARAM>(Offset(15000)));
   Pump();
   SetClipboard("old");
@@ -118,14 +121,14 @@ TEST_F(Copying, TaggedLinesAcrossATableRebuild) {
 TEST_F(Copying, ToggleAfterFindNextMarksTheLineOfTheMatch) {
   Start();
   Open(MakeFile(100));
-  Search().pattern = "ne 42";
-  Search().flags = kSearchDefined;
-  View().searchPosition = 0;
+  app().search.pattern = "ne 42";
+  app().search.flags = kSearchDefined;
+  app().doc.view.searchPosition = 0;
   Command(IDM_FINDNEXT);
-  ASSERT_EQ(View().selection.start, Offset(42) + 2);
+  ASSERT_EQ(app().doc.view.selection.start, Offset(42) + 2);
   Command(IDM_TOGGLE);
-  ASSERT_EQ(Tags().count, 1u);
-  EXPECT_EQ(Tags()[0].offset, Offset(42));
+  ASSERT_EQ(app().doc.tags.count, 1u);
+  EXPECT_EQ(app().doc.tags[0].offset, Offset(42));
 }
 
 }  // namespace

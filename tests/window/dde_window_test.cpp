@@ -10,10 +10,10 @@ using DdeServerWindow = WindowTest;
 
 TEST_F(DdeServerWindow, IgnoreDdeStartsAndStopsIt) {
   Start();
-  ASSERT_EQ(View().ddeState, 2);
+  ASSERT_EQ(app().doc.view.ddeState, 2);
   for (const int state : {0, 2, 0}) {
     Command(IDM_IGNOREDDE);
-    EXPECT_EQ(View().ddeState, state);
+    EXPECT_EQ(app().doc.view.ddeState, state);
     EXPECT_EQ(DdeServerRunning(), state == 0);
   }
   EXPECT_TRUE(notifier.shown.empty());

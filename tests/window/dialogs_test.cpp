@@ -20,11 +20,9 @@ class DialogTest : public DrivenDialogTest {
   void SetUp() override {
     WindowTest::SetUp();
     Start();
-    Colors() = DefaultColors();
   }
   void TearDown() override {
     SetColorPicker({});
-    Colors() = DefaultColors();
     DrivenDialogTest::TearDown();
   }
 };
@@ -42,7 +40,7 @@ class FreezeDialogTest : public DialogTest {
 
 TEST_F(FreezeDialogTest, ClickingAColumnOfTheTopLineOrTheScaleSetsTheCount) {
   Open(MakeFile(5, kLine));
-  ViewOptions().FreezeColumns = 7;
+  app().settings.options.FreezeColumns = 7;
   const LOGFONTW record = ScreenFontRecord();
   HFONT font = nullptr;
   // Through the menu command, which takes the top line as the example.
@@ -84,14 +82,14 @@ TEST_F(FreezeDialogTest, ClickingAColumnOfTheTopLineOrTheScaleSetsTheCount) {
            EXPECT_EQ(ItemText(dialog, IDC_FREEZE_COUNT), L"31");
            Press(dialog, IDOK);
          }});
-  EXPECT_EQ(ViewOptions().FreezeColumns, 31);
+  EXPECT_EQ(app().settings.options.FreezeColumns, 31);
   EXPECT_TRUE(notifier.shown.empty());
   EXPECT_EQ(ScreenFontRecord().lfHeight, record.lfHeight) << "the record keeps its height";
   EXPECT_EQ(GetObjectType(font), 0u) << "the sample font is deleted on closing";
 }
 
 TEST_F(FreezeDialogTest, ACountOutsideZeroTo255IsRefusedAndTheDialogStays) {
-  ViewOptions().FreezeColumns = 3;
+  app().settings.options.FreezeColumns = 3;
   const auto refuse = [this](const wchar_t* text) {
     return [this, text](HWND dialog) {
       notifier.shown.clear();
@@ -105,19 +103,19 @@ TEST_F(FreezeDialogTest, ACountOutsideZeroTo255IsRefusedAndTheDialogStays) {
       EXPECT_EQ(notifier.beeps, (std::vector<uint32_t>{kIconHand, kIconAsterisk}));
       EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_FREEZE_COUNT));
       EXPECT_TRUE(IsWindowVisible(dialog));
-      EXPECT_EQ(ViewOptions().FreezeColumns, 3);
+      EXPECT_EQ(app().settings.options.FreezeColumns, 3);
     };
   };
-  const Step accept255 = [](HWND dialog) {
+  const Step accept255 = [&](HWND dialog) {
     SetItem(dialog, IDC_FREEZE_COUNT, L"255");
     Press(dialog, IDOK);
   };
   EXPECT_EQ(Run({refuse(L"256"), refuse(L"-1"), refuse(L"twelve"), accept255}), 1);
-  EXPECT_EQ(ViewOptions().FreezeColumns, 255);
+  EXPECT_EQ(app().settings.options.FreezeColumns, 255);
 }
 
 TEST_F(FreezeDialogTest, ZeroIsAcceptedAndCancelOrClosingKeepTheCount) {
-  ViewOptions().FreezeColumns = 20;
+  app().settings.options.FreezeColumns = 20;
   const auto type = [](const wchar_t* text, UINT message, WPARAM wParam) {
     return [=](HWND dialog) {
       SetItem(dialog, IDC_FREEZE_COUNT, text);
@@ -126,13 +124,13 @@ TEST_F(FreezeDialogTest, ZeroIsAcceptedAndCancelOrClosingKeepTheCount) {
   };
   EXPECT_EQ(Run({type(L"40", WM_COMMAND, IDCANCEL)}), 0);
   EXPECT_EQ(Run({type(L"40", WM_CLOSE, 0)}), 0);
-  EXPECT_EQ(ViewOptions().FreezeColumns, 20);
+  EXPECT_EQ(app().settings.options.FreezeColumns, 20);
   EXPECT_EQ(Run({type(L"0", WM_COMMAND, IDOK)}), 1);
-  EXPECT_EQ(ViewOptions().FreezeColumns, 0);
+  EXPECT_EQ(app().settings.options.FreezeColumns, 0);
 
-  ViewOptions().FreezeColumns = 9;
+  app().settings.options.FreezeColumns = 9;
   Command(IDM_CLEARCOLUMNS);
-  EXPECT_EQ(ViewOptions().FreezeColumns, 0);
+  EXPECT_EQ(app().settings.options.FreezeColumns, 0);
 }
 
 // Color Selection.
@@ -210,7 +208,7 @@ TEST_F(ColorDialogTest, ListsTheScreenColoursAndTwoClicksOnASampleReachBothOfIts
 }
 
 TEST_F(ColorDialogTest, TheMenuCommandCommitsAColourChosenThroughThePickerOnOk) {
-  const COLORREF before = Colors()[kMessageBgnd];
+  const COLORREF before = app().settings.colors[kMessageBgnd];
   Drive([this] { return static_cast<int>(SendMessageW(window, WM_COMMAND, IDM_COLOR, 0)); },
         {[&](HWND dialog) {
           Click(dialog, IDC_SAMPLE_ERROR);
@@ -218,17 +216,17 @@ TEST_F(ColorDialogTest, TheMenuCommandCommitsAColourChosenThroughThePickerOnOk) 
           Click(dialog, IDC_COLOR_CHANGE);
           EXPECT_EQ(pickerOwner, dialog);
           EXPECT_EQ(offered, before) << "the picker starts at the entry's colour";
-          EXPECT_EQ(Colors()[kMessageBgnd], before) << "only the working copy changes";
+          EXPECT_EQ(app().settings.colors[kMessageBgnd], before) << "only the working copy changes";
           Press(dialog, IDOK);
         }});
   ColorTable expected = DefaultColors();
   expected[kMessageBgnd] = kPicked;
-  EXPECT_EQ(Colors(), expected);
+  EXPECT_EQ(app().settings.colors, expected);
 }
 
 TEST_F(ColorDialogTest, CancelClosingOrAPickerLeftWithoutChoosingChangeNothing) {
-  Colors()[kTagText] = RGB(9, 9, 9);
-  const ColorTable before = Colors();
+  app().settings.colors[kTagText] = RGB(9, 9, 9);
+  const ColorTable before = app().settings.colors;
   EXPECT_EQ(Run({[&](HWND dialog) {
               Select(dialog, kTagText);
               Click(dialog, IDC_COLOR_RESET);
@@ -250,32 +248,34 @@ TEST_F(ColorDialogTest, CancelClosingOrAPickerLeftWithoutChoosingChangeNothing) 
               Press(dialog, IDOK);
             }}),
             1);
-  EXPECT_EQ(Colors(), before);
+  EXPECT_EQ(app().settings.colors, before);
 }
 
 TEST_F(ColorDialogTest, ResetTakesOneEntryBackAndResetAllLeavesTheShades) {
-  for (int i = 0; i < kColorCount; ++i) Colors()[i] = RGB(i, 100, 200);
-  const ColorTable before = Colors();
+  for (int i = 0; i < kColorCount; ++i) app().settings.colors[i] = RGB(i, 100, 200);
+  const ColorTable before = app().settings.colors;
   const ColorTable defaults = DefaultColors();
   Run({[&](HWND dialog) {
     Select(dialog, kWindowBgnd);
     Click(dialog, IDC_COLOR_RESET);
     Press(dialog, IDOK);
   }});
-  EXPECT_EQ(Colors()[kWindowBgnd], defaults[kWindowBgnd]);
-  EXPECT_EQ(Colors()[kWindowText], before[kWindowText]);
+  EXPECT_EQ(app().settings.colors[kWindowBgnd], defaults[kWindowBgnd]);
+  EXPECT_EQ(app().settings.colors[kWindowText], before[kWindowText]);
   Run({[&](HWND dialog) {
     Click(dialog, IDC_COLOR_RESETALL);
     Press(dialog, IDOK);
   }});
-  for (int i = 0; i < kPrintText; ++i) EXPECT_EQ(Colors()[i], defaults[i]) << ColorKey(i);
-  for (int i = kPrintText; i < kColorCount; ++i) EXPECT_EQ(Colors()[i], before[i]) << ColorKey(i);
+  for (int i = 0; i < kPrintText; ++i)
+    EXPECT_EQ(app().settings.colors[i], defaults[i]) << ColorKey(i);
+  for (int i = kPrintText; i < kColorCount; ++i)
+    EXPECT_EQ(app().settings.colors[i], before[i]) << ColorKey(i);
 }
 
 TEST_F(ColorDialogTest, SamplesAreDrawnInTheWorkingColours) {
-  Colors()[kMessageText] = RGB(10, 20, 30);
-  Colors()[kMessageBgnd] = RGB(200, 100, 50);
-  Colors()[kBackground] = RGB(60, 70, 80);
+  app().settings.colors[kMessageText] = RGB(10, 20, 30);
+  app().settings.colors[kMessageBgnd] = RGB(200, 100, 50);
+  app().settings.colors[kBackground] = RGB(60, 70, 80);
   Run({[&](HWND dialog) {
          EXPECT_EQ(PixelOf(dialog, IDC_SAMPLE_ERROR, -2, 2), RGB(200, 100, 50));
          int text = 0;
@@ -313,12 +313,14 @@ class ShadeDialogTest : public DialogTest {
     for (const int id : kShadeFields) out += ItemText(dialog, id) + L" ";
     return out;
   }
-  static std::vector<std::wstring> ColorKeys() { return Profile().backend().Keys(kColorsSection); }
+  std::vector<std::wstring> ColorKeys() {
+    return app().settings.profile().backend().Keys(kColorsSection);
+  }
 };
 
 TEST_F(ShadeDialogTest, ShowsTheShadesAndOkTakesZeroAsWhiteAndEightAsBlack) {
-  Colors()[kPrintTagB] = 8421504;
-  Colors()[kWindowText] = RGB(7, 7, 7);
+  app().settings.colors[kPrintTagB] = 8421504;
+  app().settings.colors[kWindowText] = RGB(7, 7, 7);
   EXPECT_EQ(Run({[&](HWND dialog) {
               EXPECT_EQ(TextOf(dialog), L"Print Shade Selection");
               EXPECT_EQ(Fields(dialog), L"8 0 8 4 8 1 0 8 1 ");
@@ -330,16 +332,16 @@ TEST_F(ShadeDialogTest, ShowsTheShadesAndOkTakesZeroAsWhiteAndEightAsBlack) {
               Press(dialog, IDOK);
             }}),
             1);
-  EXPECT_EQ(Colors()[kPrintText], 0xFFFFFFu);
-  EXPECT_EQ(Colors()[kPrintTextB], 0u);
-  EXPECT_EQ(Colors()[kPrintBgnd], 0xC0C0C0u);
-  EXPECT_EQ(Colors()[kPrintTagB], 8421504u);
-  EXPECT_EQ(Colors()[kWindowText], RGB(7, 7, 7));
+  EXPECT_EQ(app().settings.colors[kPrintText], 0xFFFFFFu);
+  EXPECT_EQ(app().settings.colors[kPrintTextB], 0u);
+  EXPECT_EQ(app().settings.colors[kPrintBgnd], 0xC0C0C0u);
+  EXPECT_EQ(app().settings.colors[kPrintTagB], 8421504u);
+  EXPECT_EQ(app().settings.colors[kWindowText], RGB(7, 7, 7));
   EXPECT_TRUE(ColorKeys().empty()) << "OK does not save";
 }
 
 TEST_F(ShadeDialogTest, TheFirstBadFieldIsNamedFocusedAndNothingIsTaken) {
-  const ColorTable before = Colors();
+  const ColorTable before = app().settings.colors;
   Run({[&](HWND dialog) {
     notifier.beeps.clear();
     SetItem(dialog, IDC_SHADE_NORMAL, L"0");
@@ -351,7 +353,7 @@ TEST_F(ShadeDialogTest, TheFirstBadFieldIsNamedFocusedAndNothingIsTaken) {
     EXPECT_EQ(notifier.beeps, (std::vector<uint32_t>{kIconHand, kIconAsterisk}));
     EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_SHADE_TAGGEDB));
     EXPECT_TRUE(IsWindowVisible(dialog));
-    EXPECT_EQ(Colors(), before);
+    EXPECT_EQ(app().settings.colors, before);
     EXPECT_TRUE(ColorKeys().empty());
     // Every field by its own name.
     const wchar_t* names[] = {L"Normal line text shade", L"Normal line background shade",
@@ -371,34 +373,36 @@ TEST_F(ShadeDialogTest, TheFirstBadFieldIsNamedFocusedAndNothingIsTaken) {
     }
     Press(dialog, IDCANCEL);
   }});
-  EXPECT_EQ(Colors(), before);
+  EXPECT_EQ(app().settings.colors, before);
 }
 
 TEST_F(ShadeDialogTest, SaveWritesOnlyTheShadesThatDifferFromTheDefaults) {
-  Colors()[kMessageBgnd] = RGB(1, 2, 3);  // a screen colour: not saved with the shades
+  app().settings.colors[kMessageBgnd] = RGB(1, 2, 3);  // a screen colour: not saved with the shades
   EXPECT_EQ(Run({[&](HWND dialog) {
               SetItem(dialog, IDC_SHADE_TAGGEDB, L"4");
               Press(dialog, IDC_SHADE_SAVE);
             }}),
             1);
-  EXPECT_EQ(Colors()[kPrintTagB], 0x808080u);
+  EXPECT_EQ(app().settings.colors[kPrintTagB], 0x808080u);
   EXPECT_EQ(ColorKeys(), std::vector<std::wstring>{L"PrintTagB"});
-  EXPECT_EQ(Profile().backend().Read(kColorsSection, L"PrintTagB"), L"8421504");
+  EXPECT_EQ(app().settings.profile().backend().Read(kColorsSection, L"PrintTagB"), L"8421504");
 }
 
 TEST_F(ShadeDialogTest, ResetAllShowsTheDefaultShadesAndCancelDropsThem) {
-  for (int i = 0; i < kColorCount; ++i) Colors()[i] = RGB(i * 10, 100, 200);
-  const ColorTable before = Colors();
-  const Step reset = [](HWND dialog) {
+  for (int i = 0; i < kColorCount; ++i) app().settings.colors[i] = RGB(i * 10, 100, 200);
+  const ColorTable before = app().settings.colors;
+  const Step reset = [&](HWND dialog) {
     Press(dialog, IDC_SHADE_RESETALL);
     EXPECT_EQ(Fields(dialog), L"8 0 8 2 8 1 0 8 1 ");
   };
-  EXPECT_EQ(Run({reset, [](HWND dialog) { Press(dialog, IDCANCEL); }}), 0);
-  EXPECT_EQ(Colors(), before);
-  EXPECT_EQ(Run({reset, [](HWND dialog) { Press(dialog, IDOK); }}), 1);
+  EXPECT_EQ(Run({reset, [&](HWND dialog) { Press(dialog, IDCANCEL); }}), 0);
+  EXPECT_EQ(app().settings.colors, before);
+  EXPECT_EQ(Run({reset, [&](HWND dialog) { Press(dialog, IDOK); }}), 1);
   const ColorTable defaults = DefaultColors();
-  for (int i = 0; i < kPrintText; ++i) EXPECT_EQ(Colors()[i], before[i]) << ColorKey(i);
-  for (int i = kPrintText; i < kColorCount; ++i) EXPECT_EQ(Colors()[i], defaults[i]) << ColorKey(i);
+  for (int i = 0; i < kPrintText; ++i)
+    EXPECT_EQ(app().settings.colors[i], before[i]) << ColorKey(i);
+  for (int i = kPrintText; i < kColorCount; ++i)
+    EXPECT_EQ(app().settings.colors[i], defaults[i]) << ColorKey(i);
 }
 
 }  // namespace

@@ -23,8 +23,8 @@ TEST_F(FileShapes, ALineLongerThan64KiBCutOrWrappedAndTheLinesAfterIt) {
   const std::string longLine(70000, 'x');
   Open(Write("first\r\n" + longLine + "\r\nlast\r\n"));
   Scroll(1);
-  const LineTable& table = Screen();
-  EXPECT_EQ(Top(), longLine.substr(0, static_cast<size_t>(ViewOptions().MaxLineLength)))
+  const LineTable& table = app().doc.screen;
+  EXPECT_EQ(Top(), longLine.substr(0, static_cast<size_t>(app().settings.options.MaxLineLength)))
       << "cut at the line length";
   EXPECT_TRUE(table[table.Acur].flags & kTruncated);
   Scroll(1);
@@ -62,7 +62,7 @@ TEST_F(FileShapes, ALayoutChangeKeepsATopLineDeepInTheFile) {
   for (const int id : {IDM_WRAP, IDM_ZOOMIN, IDM_HEX, IDM_TEXT, IDM_ZOOMRESET, IDM_WRAP}) {
     SCOPED_TRACE(id);
     Command(id);
-    const LineTable& table = Screen();
+    const LineTable& table = app().doc.screen;
     EXPECT_LE(table[table.Acur].offset, deep);
     EXPECT_GT(table[table.Acur + 1].offset, deep) << "the top line still holds the offset";
   }
@@ -78,7 +78,7 @@ TEST_F(FileShapes, CarriageControlAndPagePaddingInTheWindow) {
   }
   Open(Write(bytes));
   ASSERT_EQ(Top(), "PAGE 1") << "column 1 is not shown";
-  const LineTable& table = Screen();
+  const LineTable& table = app().doc.screen;
   int pages = 0;
   int32_t pageStart = -1;
   for (int32_t i = table.Afirst; i < table.Alast; ++i) {

@@ -20,21 +20,9 @@ class FindDialogs : public WindowTest {
  protected:
   using Step = std::function<void(HWND dialog)>;
 
-  void SetUp() override {
-    WindowTest::SetUp();
-    ResetSearches();
-  }
   void TearDown() override {
     FindDialogHook() = nullptr;
-    ResetSearches();
     WindowTest::TearDown();
-  }
-  static void ResetSearches() {
-    for (RecentSearchList* list : {&RecentTexts(), &RecentHex()}) {
-      list->entries.fill(std::string());
-      list->count = -1;
-    }
-    Search() = SearchState{};
   }
 
   // Runs `steps` on the next dialog, one per timer tick once it is up, so
@@ -45,7 +33,7 @@ class FindDialogs : public WindowTest {
     next = 0;
     idle = 0;
     hidden = 0;
-    FindDialogHook() = [](HWND dialog) { SetTimer(dialog, 1, 10, Tick); };
+    FindDialogHook() = [&](HWND dialog) { SetTimer(dialog, 1, 10, Tick); };
   }
   static void CALLBACK Tick(HWND dialog, UINT, UINT_PTR, DWORD) {
     // The dialog shows when its modal loop first finds nothing else to do;
@@ -111,7 +99,7 @@ TEST_F(FindDialogs, AnEmptyTextIsRefusedAndTheDialogStaysOpen) {
   Start();
   bool stayedOpen = false;
   Drive({
-      [](HWND dialog) {
+      [&](HWND dialog) {
         Type(dialog, L"");
         Click(dialog, IDOK);
       },
@@ -128,8 +116,8 @@ TEST_F(FindDialogs, AnEmptyTextIsRefusedAndTheDialogStaysOpen) {
   EXPECT_EQ(notifier.shown[0].caption, L"Bad Options");
   EXPECT_EQ(notifier.shown[0].style, kIconHand);
   EXPECT_EQ(notifier.beeps, (std::vector<uint32_t>{kIconHand, kIconAsterisk}));
-  EXPECT_EQ(Search().flags, 0) << "no search was set up";
-  EXPECT_EQ(RecentTexts().count, 0);
+  EXPECT_EQ(app().search.flags, 0) << "no search was set up";
+  EXPECT_EQ(app().settings.recentTexts.count, 0);
 }
 
 // The bytes show as text while the digits are typed; a bad digit is named
@@ -166,7 +154,7 @@ TEST_F(FindDialogs, ABadHexDigitIsNamedAndSelected) {
   EXPECT_TRUE(notifier.shown.empty()) << "a bad digit shows on the error line only";
   EXPECT_EQ(errorAfter, L" ");
   EXPECT_EQ(shown, L"AB0");
-  EXPECT_EQ(Search().flags, 0);
+  EXPECT_EQ(app().search.flags, 0);
 }
 
 // Entry 0 shows as text when the dialog opens, and a picked entry when the
@@ -194,11 +182,11 @@ TEST_F(FindDialogs, TheFindHexPreviewOfListedEntries) {
 TEST_F(FindDialogs, HexDigitsAreCheckedForLengthAndSearchedWithCase) {
   Start();
   Drive({
-      [](HWND dialog) {
+      [&](HWND dialog) {
         Type(dialog, L"");  // nothing to preview is fine
         Click(dialog, IDOK);
       },
-      [](HWND dialog) {
+      [&](HWND dialog) {
         EXPECT_TRUE(ComboHasFocus(dialog));
         Type(dialog, L"6c 69 6E 65");
         CheckDlgButton(dialog, IDC_FIND_FROM_TOP, BST_CHECKED);
@@ -209,10 +197,11 @@ TEST_F(FindDialogs, HexDigitsAreCheckedForLengthAndSearchedWithCase) {
   ASSERT_EQ(notifier.shown.size(), 1u);
   EXPECT_EQ(notifier.shown[0].text, L"Number of hex digits must be between 1 and 510!");
   EXPECT_EQ(notifier.shown[0].caption, L"Bad Options");
-  EXPECT_EQ(Search().pattern, "line");
-  EXPECT_EQ(Search().flags, kSearchDefined | kSearchCaseSensitive | kSearchFromTop);
-  EXPECT_EQ(Counted(RecentHex()), (std::vector<std::string>{"6c 69 6E 65"})) << "as typed";
-  EXPECT_EQ(RecentTexts().count, -1) << "the text list is not touched";
+  EXPECT_EQ(app().search.pattern, "line");
+  EXPECT_EQ(app().search.flags, kSearchDefined | kSearchCaseSensitive | kSearchFromTop);
+  EXPECT_EQ(Counted(app().settings.recentHex), (std::vector<std::string>{"6c 69 6E 65"}))
+      << "as typed";
+  EXPECT_EQ(app().settings.recentTexts.count, -1) << "the text list is not touched";
 }
 
 // The history keeps 255 characters of a search text; the field takes no
@@ -233,7 +222,7 @@ TEST_F(FindDialogs, TypingStopsAt255CharactersSoTheHistoryKeepsTheWholeText) {
     }});
     EXPECT_EQ(hex ? FindHexDialog(window) : FindTextDialog(window), 1);
     EXPECT_EQ(typed.size(), 255u);
-    const RecentSearchList& list = hex ? RecentHex() : RecentTexts();
+    const RecentSearchList& list = hex ? app().settings.recentHex : app().settings.recentTexts;
     ASSERT_GE(list.count, 1);
     EXPECT_EQ(list.entries[0], std::string(typed.begin(), typed.end()));
   }
@@ -257,8 +246,9 @@ TEST_F(FindDialogs, PickingTheThirdEntryMovesItToTheFront) {
   // another byte, so the picked entry must be searched for as kept.
   EXPECT_EQ(listed, (std::vector<std::wstring>{L"first", L"second", L"tab\u00A4here"}));
   EXPECT_EQ(initial, L"first");
-  EXPECT_EQ(Search().pattern, "tab\there");
-  EXPECT_EQ(Counted(RecentTexts()), (std::vector<std::string>{"tab\there", "first", "second"}))
+  EXPECT_EQ(app().search.pattern, "tab\there");
+  EXPECT_EQ(Counted(app().settings.recentTexts),
+            (std::vector<std::string>{"tab\there", "first", "second"}))
       << "moved, not added";
 }
 
@@ -266,7 +256,7 @@ TEST_F(FindDialogs, WithTheSearchListOffTheProfileIsNotRead) {
   Start("", {{L"Zorvo Setup", L"MruSearch", L"0"},
              {L"MRU Search", L"Texts", L"1"},
              {L"MRU Search", L"Text1", L"saved"}});
-  Search().pattern = "current";
+  app().search.pattern = "current";
   size_t count = 99;
   std::wstring initial;
   Drive({[&](HWND dialog) {
@@ -277,14 +267,14 @@ TEST_F(FindDialogs, WithTheSearchListOffTheProfileIsNotRead) {
   EXPECT_EQ(FindTextDialog(window), 0);
   EXPECT_EQ(count, 0u);
   EXPECT_EQ(initial, L"current") << "an empty list offers the current search";
-  EXPECT_EQ(RecentTexts().count, 0);
+  EXPECT_EQ(app().settings.recentTexts.count, 0);
 }
 
 // The boxes show the last search's case and start. Mark All is a button:
 // it closes the dialog and marks this search only, never the next.
 TEST_F(FindDialogs, CheckBoxesFollowTheSearchAndMarkAllIsAnAction) {
   Start();
-  Search().flags = kSearchDefined | kSearchCaseSensitive | kSearchFromTop | kSearchMarkAll;
+  app().search.flags = kSearchDefined | kSearchCaseSensitive | kSearchFromTop | kSearchMarkAll;
   std::vector<UINT> initial;
   Drive({[&](HWND dialog) {
     for (int id : {IDC_FIND_CASE, IDC_FIND_FROM_TOP})
@@ -295,31 +285,31 @@ TEST_F(FindDialogs, CheckBoxesFollowTheSearchAndMarkAllIsAnAction) {
   }});
   EXPECT_EQ(FindTextDialog(window), 1);
   EXPECT_EQ(initial, (std::vector<UINT>{BST_CHECKED, BST_CHECKED}));
-  EXPECT_EQ(Search().pattern, "line");
-  EXPECT_EQ(Search().flags, kSearchDefined | kSearchFromTop | kSearchMarkAll);
-  EXPECT_EQ(Counted(RecentTexts()), (std::vector<std::string>{"line"}));
+  EXPECT_EQ(app().search.pattern, "line");
+  EXPECT_EQ(app().search.flags, kSearchDefined | kSearchFromTop | kSearchMarkAll);
+  EXPECT_EQ(Counted(app().settings.recentTexts), (std::vector<std::string>{"line"}));
   for (const bool hex : {false, true}) {
     Drive({[hex](HWND dialog) {
       Type(dialog, hex ? L"6C" : L"line");
       Click(dialog, IDOK);
     }});
     EXPECT_EQ(hex ? FindHexDialog(window) : FindTextDialog(window), 1);
-    EXPECT_FALSE(Search().flags & kSearchMarkAll) << "Find finds the next match";
+    EXPECT_FALSE(app().search.flags & kSearchMarkAll) << "Find finds the next match";
   }
 }
 
 TEST_F(FindDialogs, AnEbcdicFileKeepsTypedTextInItsOwnCode) {
   Start();
-  ViewOptions().CharCode = kEbcdic;
-  DeriveCodeBits();
-  ASSERT_TRUE(ViewOptions().CurrentOptions & kOptEbcdic);
-  Drive({[](HWND dialog) {
+  app().settings.options.CharCode = kEbcdic;
+  DeriveCodeBits(app().settings);
+  ASSERT_TRUE(app().settings.options.CurrentOptions & kOptEbcdic);
+  Drive({[&](HWND dialog) {
     Type(dialog, L"ABC");
     Click(dialog, IDOK);
   }});
   ASSERT_EQ(FindTextDialog(window), 1);
-  EXPECT_EQ(Search().pattern, "\xC1\xC2\xC3");
-  EXPECT_EQ(Counted(RecentTexts()), (std::vector<std::string>{"\xC1\xC2\xC3"}));
+  EXPECT_EQ(app().search.pattern, "\xC1\xC2\xC3");
+  EXPECT_EQ(Counted(app().settings.recentTexts), (std::vector<std::string>{"\xC1\xC2\xC3"}));
 
   std::vector<std::wstring> listed;
   std::wstring initial;
@@ -331,8 +321,8 @@ TEST_F(FindDialogs, AnEbcdicFileKeepsTypedTextInItsOwnCode) {
   EXPECT_EQ(FindTextDialog(window), 1);
   EXPECT_EQ(listed, (std::vector<std::wstring>{L"ABC"}));
   EXPECT_EQ(initial, L"ABC");
-  EXPECT_EQ(Search().pattern, "\xC1\xC2\xC3");
-  EXPECT_EQ(RecentTexts().count, 1);
+  EXPECT_EQ(app().search.pattern, "\xC1\xC2\xC3");
+  EXPECT_EQ(app().settings.recentTexts.count, 1);
 }
 
 }  // namespace

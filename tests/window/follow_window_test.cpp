@@ -34,12 +34,12 @@ class Following : public WindowTest {
     SetKeyboardState(keys);
     Pump();
   }
-  static int32_t Rows() { return LinesPerPage(View(), TitleCount()); }
+  int32_t Rows() { return LinesPerPage(app().doc.view, TitleCount(app().doc.titles)); }
   // The text of the last line of the file as it is on disk when it shows,
   // else "<not shown>".
-  static std::string LastShown() {
-    const LineTable& table = Screen();
-    const auto size = static_cast<int64_t>(std::filesystem::file_size(OpenFile().path));
+  std::string LastShown() {
+    const LineTable& table = app().doc.screen;
+    const auto size = static_cast<int64_t>(std::filesystem::file_size(app().doc.file.path));
     if (table[table.Alast].offset != size || !EndInView(table, Rows())) {
       return "<not shown>";
     }
@@ -53,20 +53,21 @@ TEST_F(Following, TheViewFollowsTheEndPausesAwayFromItAndFollowsAgainAfterCtrlEn
   const std::wstring path = MakeFile(100);
   Open(path);
   Command(IDM_FOLLOWEND);
-  EXPECT_TRUE(ViewOptions().FollowEnd);
+  EXPECT_TRUE(app().settings.options.FollowEnd);
   CtrlEnd();
   ASSERT_EQ(LastShown(), "line 99");
   Append(path, 100, 150, "line ");
   Tick();
   EXPECT_EQ(LastShown(), "line 149");
-  EXPECT_EQ(Screen().Acur, Screen().Alast - Rows()) << "the last line on the last row";
+  EXPECT_EQ(app().doc.screen.Acur, app().doc.screen.Alast - Rows())
+      << "the last line on the last row";
   Append(path, 150, 151, "line ");
   Tick();
   EXPECT_EQ(LastShown(), "line 150");
   // Lines that came between the look and the move are below the screen;
   // the view has not moved since, and the next look shows them.
   Append(path, 151, 160, "line ");
-  const int64_t top = Screen()[Screen().Acur].offset;
+  const int64_t top = app().doc.screen[app().doc.screen.Acur].offset;
   SendMessageW(window, UM_GOTO_OFFSET_RELOAD, OffsetHigh(top), OffsetLow(top));
   ASSERT_EQ(LastShown(), "<not shown>");
   Tick();
@@ -75,11 +76,11 @@ TEST_F(Following, TheViewFollowsTheEndPausesAwayFromItAndFollowsAgainAfterCtrlEn
   // Away from the end, the view stays and the file is not read.
   Scroll(-2 * Rows());
   const std::string away = Top();
-  const int64_t tableEnd = Screen()[Screen().Alast].offset;
+  const int64_t tableEnd = app().doc.screen[app().doc.screen.Alast].offset;
   Append(path, 160, 200, "line ");
   Tick();
   EXPECT_EQ(Top(), away);
-  EXPECT_EQ(Screen()[Screen().Alast].offset, tableEnd);
+  EXPECT_EQ(app().doc.screen[app().doc.screen.Alast].offset, tableEnd);
 
   CtrlEnd();
   Tick();
@@ -89,7 +90,7 @@ TEST_F(Following, TheViewFollowsTheEndPausesAwayFromItAndFollowsAgainAfterCtrlEn
 
   // Off, nothing follows.
   Command(IDM_FOLLOWEND);
-  EXPECT_FALSE(ViewOptions().FollowEnd);
+  EXPECT_FALSE(app().settings.options.FollowEnd);
   Append(path, 210, 220, "line ");
   Tick();
   EXPECT_EQ(LastShown(), "<not shown>");
@@ -165,9 +166,9 @@ class LongWork : public WindowTest {
     return path.wstring();
   }
   void Look(const char* pattern, uint16_t flags = kSearchDefined | kSearchCaseSensitive) {
-    Search().pattern = pattern;
-    Search().flags = flags;
-    View().searchPosition = -1;
+    app().search.pattern = pattern;
+    app().search.flags = flags;
+    app().doc.view.searchPosition = -1;
   }
   void PressEscape() { PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 1); }
 };
@@ -205,12 +206,12 @@ TEST_F(LongWork, EscStopsASearchAndTheViewStaysAsItWas) {
   PressEscape();
   Command(IDM_FINDNEXT);
   EXPECT_EQ(Top(), top);
-  EXPECT_FALSE(View().selection.Any());
+  EXPECT_FALSE(app().doc.view.selection.Any());
   EXPECT_EQ(notifier.beeps.size(), beeps) << "a stopped search says nothing";
   EXPECT_FALSE(IsIconic(window)) << "the Esc stopped the search, not the window";
   // Not stopped, it finds the line.
   Command(IDM_FINDNEXT);
-  EXPECT_TRUE(View().selection.Any());
+  EXPECT_TRUE(app().doc.view.selection.Any());
 }
 
 TEST_F(LongWork, EscStopsMarkAllWithTheMarksMadeSoFar) {
@@ -220,13 +221,13 @@ TEST_F(LongWork, EscStopsMarkAllWithTheMarksMadeSoFar) {
   Look("MARK");
   PressEscape();
   Command(IDM_MARKALL);
-  EXPECT_GT(Tags().count, 0u) << "the marks of the first piece stay";
-  EXPECT_LT(Tags().count, 60u);
+  EXPECT_GT(app().doc.tags.count, 0u) << "the marks of the first piece stay";
+  EXPECT_LT(app().doc.tags.count, 60u);
   EXPECT_EQ(Top(), top);
   EXPECT_TRUE(notifier.shown.empty());
-  Tags().count = 0;
+  app().doc.tags.count = 0;
   Command(IDM_MARKALL);
-  EXPECT_EQ(Tags().count, 60u);
+  EXPECT_EQ(app().doc.tags.count, 60u);
 }
 
 TEST_F(LongWork, EscStopsCopyTagsAndTheClipboardKeepsWhatItHeld) {
@@ -234,7 +235,7 @@ TEST_F(LongWork, EscStopsCopyTagsAndTheClipboardKeepsWhatItHeld) {
   Open(BigFile());
   Look("MARK");
   Command(IDM_MARKALL);
-  ASSERT_EQ(Tags().count, 60u);
+  ASSERT_EQ(app().doc.tags.count, 60u);
   auto clipboard = [] {
     std::string text = "<nothing>";
     if (!OpenClipboard(nullptr)) return std::string("<not opened>");

@@ -84,7 +84,7 @@ class GoToTest : public DrivenDialogTest {
       Press(dialog, IDOK);
     };
   }
-  static const LineEntry& TopLine() { return Screen()[Screen().Acur]; }
+  const LineEntry& TopLine() { return app().doc.screen[app().doc.screen.Acur]; }
 };
 
 TEST_F(GoToTest, PageThreeOfAFormFeedFileComesToTheTop) {
@@ -92,8 +92,8 @@ TEST_F(GoToTest, PageThreeOfAFormFeedFileComesToTheTop) {
   Open(kPagedFile);
   ASSERT_TRUE(WaitIndexed());
   EXPECT_EQ(WindowPageIndex().pageCount(), 15);
-  EXPECT_EQ(View().pageIndexTimer, 0) << "timer 3 stops when the index is complete";
-  GoTo({[](HWND dialog) {
+  EXPECT_EQ(app().doc.view.pageIndexTimer, 0) << "timer 3 stops when the index is complete";
+  GoTo({[&](HWND dialog) {
           Click(dialog, IDC_GOTO_PAGE);
           EXPECT_EQ(ItemText(dialog, IDC_GOTO_ENTRY) + L"|" + ItemText(dialog, IDC_GOTO_HINT),
                     L"1|1 to 15");
@@ -105,13 +105,14 @@ TEST_F(GoToTest, PageThreeOfAFormFeedFileComesToTheTop) {
   // first line (the form feed's own, empty) is at the top, the heading below.
   EXPECT_EQ(TopLine().offset, 4047);
   EXPECT_NE(TopLine().flags & kPageBreak, 0u);
-  EXPECT_EQ(std::string(Screen().TextOf(Screen().Acur + 1), 25), "RFC 2181        Clarifica");
+  EXPECT_EQ(std::string(app().doc.screen.TextOf(app().doc.screen.Acur + 1), 25),
+            "RFC 2181        Clarifica");
 }
 
 TEST_F(GoToTest, AByteBeyondTheFileIsRefusedAndOneInsideComesToTheTop) {
   StartIndexing();
   Open(MakeFile(300));  // "line n\r\n"
-  const int64_t length = OpenFile().Flen;
+  const int64_t length = app().doc.file.Flen;
   const std::wstring beyond = std::to_wstring(length + 1);
   wchar_t hex[32];
   swprintf(hex, 32, L"0x%llX", static_cast<unsigned long long>(length));
@@ -139,7 +140,7 @@ TEST_F(GoToTest, WithoutAnIndexThereAreNoPageNumbers) {
   StartIndexing();
   Open(kPagedFile);
   SendMessageW(window, PG_CANCEL, 0, 0);
-  GoTo({[](HWND dialog) {
+  GoTo({[&](HWND dialog) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_GOTO_PAGE)));
     Press(dialog, IDCANCEL);
   }});
@@ -158,7 +159,7 @@ TEST_F(GoToTest, TheIndexFileLivesWhileTheFileIsOpenAndNoLonger) {
   Open(first);
   const PageIndex& index = WindowPageIndex();
   ASSERT_EQ(index.state(), PG_ACTIVE);
-  EXPECT_EQ(View().pageIndexTimer, 3);
+  EXPECT_EQ(app().doc.view.pageIndexTimer, 3);
   const std::wstring name = index.indexFileName();
   wchar_t folder[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, folder);
@@ -173,7 +174,7 @@ TEST_F(GoToTest, TheIndexFileLivesWhileTheFileIsOpenAndNoLonger) {
   Command(IDM_CLOSE);
   EXPECT_FALSE(Exists(second));
   EXPECT_EQ(index.state(), PG_IDLE);
-  EXPECT_EQ(View().pageIndexTimer, 0);
+  EXPECT_EQ(app().doc.view.pageIndexTimer, 0);
   // The window's end (as Exit, closing, or Exit over DDE bring it).
   Open(first);
   const std::wstring third = index.indexFileName();
@@ -238,14 +239,14 @@ TEST_F(GoToTest, PageOneThousandOfTwoThousandIsOfferedSecondsAfterOpeningWithThe
   // The dialog opens at once, before the first page is known.
   SendMessageW(window, UM_OPEN_FILE, 0, reinterpret_cast<LPARAM>(path.c_str()));
   GoTo({Until(
-            [](HWND dialog) {
+            [&](HWND dialog) {
               if (!IsWindowEnabled(GetDlgItem(dialog, IDC_GOTO_PAGE))) return false;
               if (!IsChecked(dialog, IDC_GOTO_PAGE)) Click(dialog, IDC_GOTO_PAGE);
               const std::wstring hint = ItemText(dialog, IDC_GOTO_HINT);  // "1 to N"
               return hint.size() > 5 && std::wcstol(hint.c_str() + 5, nullptr, 10) >= 1000;
             },
             "page 1000 in the dialog's range"),
-        [](HWND dialog) {
+        [&](HWND dialog) {
           // Not a click on a disabled button, which Wine never returns from.
           if (IsWindowEnabled(GetDlgItem(dialog, IDC_GOTO_PAGE))) {
             Choose(IDC_GOTO_PAGE, L"1000")(dialog);
@@ -302,9 +303,9 @@ TEST_F(GoToTest, AFailingSliceShowsOneMessageAndAFileOpenedMeanwhileKeepsItsInde
   const std::wstring other = MakeFile(30, "page\n\fline ", "\n");
   int timerWhenShown = -1;
   boxes.whileShown = [&] {
-    timerWhenShown = View().pageIndexTimer;
+    timerWhenShown = app().doc.view.pageIndexTimer;
     // Ticks of a timer left running would fail again, a box each.
-    PumpUntil([&] { return View().pageIndexTimer == 0 || boxes.shown.size() > 1; });
+    PumpUntil([&] { return app().doc.view.pageIndexTimer == 0 || boxes.shown.size() > 1; });
     SetPageIndexOpener(nullptr);
     SendMessageW(window, UM_OPEN_FILE, 0, reinterpret_cast<LPARAM>(other.c_str()));
     EXPECT_TRUE(PumpUntil([] { return WindowPageIndex().state() == PG_DONE; }))

@@ -20,10 +20,10 @@ class LineEngineWindow : public WindowTest {
     UpdateWindow(window);
     Pump();
   }
-  static int64_t TopOffset() { return Screen()[Screen().Acur].offset; }
+  int64_t TopOffset() { return app().doc.screen[app().doc.screen.Acur].offset; }
   // The line at the top holds `offset`.
-  static bool TopHolds(int64_t offset) {
-    const LineTable& table = Screen();
+  bool TopHolds(int64_t offset) {
+    const LineTable& table = app().doc.screen;
     return table[table.Acur].offset <= offset && offset < table[table.Acur + 1].offset;
   }
 };
@@ -33,15 +33,15 @@ TEST_F(LineEngineWindow, ALineLongerThan64KiBIsCutOrWrappedAndPainted) {
   std::string line(100'000, ' ');
   for (size_t i = 0; i < line.size(); ++i) line[i] = static_cast<char>('a' + i % 26);
   Open(MakeBytes("before\r\n" + line + "\r\nafter\r\n"));
-  const LineTable& table = Screen();
+  const LineTable& table = app().doc.screen;
   ASSERT_EQ(Top(), "before");
-  EXPECT_EQ(table[table.Acur + 1].length, ViewOptions().MaxLineLength);
+  EXPECT_EQ(table[table.Acur + 1].length, app().settings.options.MaxLineLength);
   EXPECT_EQ(table[table.Acur + 1].flags & kTruncated, static_cast<uint32_t>(kTruncated));
   EXPECT_EQ(std::string(table.TextOf(table.Acur + 2), 5), "after");
   Redraw();
 
   Command(IDM_WRAP);
-  const int32_t width = View().layoutWidth;
+  const int32_t width = app().doc.view.layoutWidth;
   ASSERT_GT(width, 20);
   ASSERT_LT(width, 1000) << "wrapped at the window's width";
   EXPECT_EQ(Top(), "before");
@@ -103,7 +103,7 @@ TEST_F(LineEngineWindow, PagePaddingWithCarriageControl) {
     }
   }
   Open(MakeBytes(bytes));
-  const LineTable& table = Screen();
+  const LineTable& table = app().doc.screen;
   ASSERT_EQ(Top(), "PAGE 0");
   EXPECT_EQ(table[table.Acur].pageLine, 1);
   for (int k = 41; k < 66; ++k) {

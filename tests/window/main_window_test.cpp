@@ -23,16 +23,17 @@ TEST_F(MainWindow, StartupSwitchesAndTheSetup) {
   Start("\"my file.txt\" -w second.txt -Vdaily/W",
         {{{L"Setup: daily", L"Options0", L"1"}}, {{L"Setup: daily", L"MaxLineLength", L"77"}}},
         true);
-  const CommandLine& line = StartupState().commandLine;
+  const CommandLine& line = app().startup.commandLine;
   EXPECT_EQ(line.startupFile, L"my file.txt") << "the name keeps its space; a second is ignored";
-  EXPECT_EQ(ViewOptions().MaxLineLength, 77) << "the setup is loaded";
-  EXPECT_EQ(ViewOptions().CurrentOptions & kOptWrap, 0u) << "-w wins, the /W after the name is skipped";
-  EXPECT_EQ(Setups().CurrentSetup, L"Setup: daily");
+  EXPECT_EQ(app().settings.options.MaxLineLength, 77) << "the setup is loaded";
+  EXPECT_EQ(app().settings.options.CurrentOptions & kOptWrap, 0u)
+      << "-w wins, the /W after the name is skipped";
+  EXPECT_EQ(app().settings.setups.CurrentSetup, L"Setup: daily");
 
   Start("-TH", {}, true);
-  EXPECT_EQ(ViewOptions().Format, kFormatHex);
+  EXPECT_EQ(app().settings.options.Format, kFormatHex);
   Start("-RH", {}, true);
-  EXPECT_EQ(ViewOptions().Format, kFormatRaw);
+  EXPECT_EQ(app().settings.options.Format, kFormatRaw);
 }
 
 TEST_F(MainWindow, OpeningAndClosingAFile) {
@@ -44,14 +45,14 @@ TEST_F(MainWindow, OpeningAndClosingAFile) {
   const std::wstring name = std::filesystem::path(path).filename().wstring();
   EXPECT_EQ(Title(), name + L" - Tessary");
   EXPECT_EQ(Top(), "line 0");
-  EXPECT_EQ(Screen().Alast - Screen().Afirst, 100);
-  EXPECT_EQ(RecentFiles().count, 1);
-  Tags().count = 3;
+  EXPECT_EQ(app().doc.screen.Alast - app().doc.screen.Afirst, 100);
+  EXPECT_EQ(app().settings.recentFiles.count, 1);
+  app().doc.tags.count = 3;
 
   Command(IDM_CLOSE);
   EXPECT_EQ(Title(), L"Tessary");
-  EXPECT_TRUE(OpenFile().path.empty());
-  EXPECT_EQ(Tags().count, 0u) << "closing clears the marks";
+  EXPECT_TRUE(app().doc.file.path.empty());
+  EXPECT_EQ(app().doc.tags.count, 0u) << "closing clears the marks";
   EXPECT_EQ(std::filesystem::last_write_time(path), before) << "the viewed file is never written";
 }
 
@@ -89,7 +90,7 @@ TEST_F(MainWindow, StartupOpenOfAMissingFileAsksAndCloses) {
   const std::wstring missing = folder + L"\\nothing here.txt";
   const std::string line = "\"" + std::string(missing.begin(), missing.end()) + "\"";
   Start(line.c_str(), {}, true);
-  ASSERT_EQ(StartupState().commandLine.startupFile, missing);
+  ASSERT_EQ(app().startup.commandLine.startupFile, missing);
 
   // As the viewer starts on it: the Open dialog offers the missing name,
   // and its Cancel closes the window, which ends the program.
@@ -124,24 +125,24 @@ TEST_F(MainWindow, StartupOpenOfAMissingFileAsksAndCloses) {
             0);
   const std::wstring path = MakeFile(3);
   EXPECT_EQ(SendMessageW(window, UM_OPEN_IF_EXISTS, 0, reinterpret_cast<LPARAM>(path.c_str())), 1);
-  EXPECT_EQ(OpenFile().path, path);
+  EXPECT_EQ(app().doc.file.path, path);
   SendMessageW(window, UM_OPEN_PATH, 0, reinterpret_cast<LPARAM>(folder.c_str()));
-  EXPECT_EQ(OpenFile().path, path);
+  EXPECT_EQ(app().doc.file.path, path);
 }
 
 TEST_F(MainWindow, EachFormatKeepsItsOwnWrap) {
   Start();
   Open(MakeFile(10));
   Command(IDM_HEX);
-  EXPECT_EQ(ViewOptions().Format, kFormatHex);
-  const uint32_t textWord = ViewOptions().Options[kFormatText];
-  const uint32_t hexWrap = ViewOptions().CurrentOptions & kOptWrap;
+  EXPECT_EQ(app().settings.options.Format, kFormatHex);
+  const uint32_t textWord = app().settings.options.Options[kFormatText];
+  const uint32_t hexWrap = app().settings.options.CurrentOptions & kOptWrap;
   Command(IDM_WRAP);
-  EXPECT_NE(ViewOptions().CurrentOptions & kOptWrap, hexWrap);
-  EXPECT_EQ(ViewOptions().Options[kFormatHex], ViewOptions().CurrentOptions);
-  EXPECT_EQ(ViewOptions().Options[kFormatText], textWord) << "the Text word is untouched";
+  EXPECT_NE(app().settings.options.CurrentOptions & kOptWrap, hexWrap);
+  EXPECT_EQ(app().settings.options.Options[kFormatHex], app().settings.options.CurrentOptions);
+  EXPECT_EQ(app().settings.options.Options[kFormatText], textWord) << "the Text word is untouched";
   Command(IDM_TEXT);
-  EXPECT_EQ(ViewOptions().CurrentOptions, textWord);
+  EXPECT_EQ(app().settings.options.CurrentOptions, textWord);
   EXPECT_EQ(Top(), "line 0");
 }
 
@@ -157,10 +158,10 @@ TEST_F(MainWindow, LineMovesAtBothEnds) {
   SendMessageW(window, WM_VSCROLL, SB_BOTTOM, 0);
   Pump();
   EXPECT_EQ(Top(), "line 4999");
-  const int32_t before = Screen().Acur;
+  const int32_t before = app().doc.screen.Acur;
   Scroll(1);
   EXPECT_EQ(Top(), "line 4999") << "line down on the last line stays";
-  EXPECT_EQ(Screen().Acur, before);
+  EXPECT_EQ(app().doc.screen.Acur, before);
 }
 
 TEST_F(MainWindow, GoToAnOffset) {
@@ -169,14 +170,14 @@ TEST_F(MainWindow, GoToAnOffset) {
   Open(path);
   // "line 9\r\n" is 8 bytes, "line 10\r\n" to "line 99\r\n" 9 bytes each.
   const int64_t line50 = 10 * 8 + 40 * 9;
-  const int64_t table = Screen()[Screen().Alast].offset;
+  const int64_t table = app().doc.screen[app().doc.screen.Alast].offset;
   PositionOutcome inside = PositionView(window, PositionKind::kGotoOffset, line50 + 3);
   EXPECT_FALSE(inside.rebuilt) << "inside the table: a move";
   EXPECT_EQ(Top(), "line 50");
   PositionOutcome outside = PositionView(window, PositionKind::kGotoOffset, table + 100000);
   EXPECT_TRUE(outside.rebuilt);
-  EXPECT_LE(Screen()[Screen().Acur].offset, table + 100000);
-  EXPECT_GT(Screen()[Screen().Acur + 1].offset, table + 100000);
+  EXPECT_LE(app().doc.screen[app().doc.screen.Acur].offset, table + 100000);
+  EXPECT_GT(app().doc.screen[app().doc.screen.Acur + 1].offset, table + 100000);
 }
 
 TEST_F(MainWindow, OneLineScrollMovesPixelsAPageRepaints) {
@@ -202,7 +203,7 @@ TEST_F(MainWindow, AFailedReadShowsTheReportAndHomeGoesBack) {
   ASSERT_TRUE(MoveFileW(path.c_str(), moved.c_str()));
   files.push_back(moved);
   PositionView(window, PositionKind::kGotoOffsetReload, 100);
-  ASSERT_EQ(Screen().Alast, 10) << "ten report lines";
+  ASSERT_EQ(app().doc.screen.Alast, 10) << "ten report lines";
   EXPECT_EQ(Top(), "*****************************************");
   ASSERT_EQ(notifier.shown.size(), 1u);
   EXPECT_NE(notifier.shown[0].text.find(L"Cannot open"), std::wstring::npos);
@@ -242,17 +243,17 @@ TEST_F(MainWindow, DroppedAndRecentFilesOpen) {
   ASSERT_EQ(checked, second) << "the drop is not laid out as the shell lays it out";
   SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
   Pump();
-  EXPECT_EQ(OpenFile().path, first);
+  EXPECT_EQ(app().doc.file.path, first);
   EXPECT_EQ(Top(), "first 0");
   EXPECT_EQ(Title(), std::filesystem::path(first).filename().wstring() + L" - Tessary");
   SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(DropOf({second})), 0);
   Pump();
-  EXPECT_EQ(OpenFile().path, second);
+  EXPECT_EQ(app().doc.file.path, second);
   EXPECT_EQ(Top(), "second 0");
   // Both are in the recent list, newest first; its second entry opens the first.
-  EXPECT_EQ(RecentFiles().count, 2);
+  EXPECT_EQ(app().settings.recentFiles.count, 2);
   Command(IDM_RECENT + 1);  // the older of the two
-  EXPECT_EQ(OpenFile().path, first);
+  EXPECT_EQ(app().doc.file.path, first);
   EXPECT_EQ(Top(), "first 0");
 }
 
@@ -260,11 +261,11 @@ TEST_F(MainWindow, DroppedAndRecentFilesOpen) {
 // width) says; the lowest integer in a place lets the system choose it.
 TEST_F(MainWindow, TheWindowIsMadeAtItsSavedPlace) {
   Start("", {{L"Tessary", L"WindowPos", L"40,30,300,420"}}, true);
-  ASSERT_EQ(ViewOptions().WindowPos, (std::array<int32_t, 4>{40, 30, 300, 420}));
+  ASSERT_EQ(app().settings.options.WindowPos, (std::array<int32_t, 4>{40, 30, 300, 420}));
   DestroyWindow(window);
   shared = window = nullptr;
   Pump();
-  window = shared = CreateMainWindow(Instance());
+  window = shared = CreateMainWindow(app(), Instance());
   ASSERT_NE(window, nullptr);
   RECT rect{};
   GetWindowRect(window, &rect);
@@ -277,7 +278,7 @@ TEST_F(MainWindow, TheWindowIsMadeAtItsSavedPlace) {
   DestroyWindow(window);
   shared = window = nullptr;
   Pump();
-  window = shared = CreateMainWindow(Instance());
+  window = shared = CreateMainWindow(app(), Instance());
   ASSERT_NE(window, nullptr);
   GetWindowRect(window, &rect);
   EXPECT_GT(rect.right - rect.left, 0) << "the system's default size";
@@ -286,27 +287,27 @@ TEST_F(MainWindow, TheWindowIsMadeAtItsSavedPlace) {
 
 TEST_F(MainWindow, ZoomStepsChangeTheLineHeight) {
   Start();
-  const int32_t height = View().lineHeight;
+  const int32_t height = app().doc.view.lineHeight;
   Command(IDM_ZOOMIN);
   Command(IDM_ZOOMIN);
   Command(IDM_ZOOMIN);
-  EXPECT_EQ(View().zoomSteps, 3);
-  EXPECT_GT(View().lineHeight, height);
+  EXPECT_EQ(app().doc.view.zoomSteps, 3);
+  EXPECT_GT(app().doc.view.lineHeight, height);
   Command(IDM_ZOOMRESET);
-  EXPECT_EQ(View().lineHeight, height);
+  EXPECT_EQ(app().doc.view.lineHeight, height);
 }
 
 TEST_F(MainWindow, AlwaysOnTopTogglesTheTopmostBand) {
   Start();
   Command(IDM_ONTOP);
-  EXPECT_TRUE(View().alwaysOnTop);
+  EXPECT_TRUE(app().doc.view.alwaysOnTop);
   EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
   Command(IDM_ONTOP);
-  EXPECT_FALSE(View().alwaysOnTop);
+  EXPECT_FALSE(app().doc.view.alwaysOnTop);
   EXPECT_FALSE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
   Command(IDM_ONTOPON);
   Command(IDM_ONTOPON);
-  EXPECT_TRUE(View().alwaysOnTop) << "316 only switches it on";
+  EXPECT_TRUE(app().doc.view.alwaysOnTop) << "316 only switches it on";
   Command(IDM_ONTOP);
 }
 
@@ -318,9 +319,9 @@ TEST_F(MainWindow, CommandsNeedingAFileDoNothingWithoutOne) {
   // A window made afresh (when the test before it ended the last one) has
   // a title table from its creation; without one, a Freeze Title that ran
   // would show.
-  TitleTable().reset();
+  app().doc.titles.reset();
   static int dialogs = 0;
-  auto refuse = [](HWND dialog) {
+  auto refuse = [&](HWND dialog) {
     ++dialogs;
     EndDialog(dialog, 0);
   };
@@ -332,24 +333,24 @@ TEST_F(MainWindow, CommandsNeedingAFileDoNothingWithoutOne) {
     SCOPED_TRACE(id);
     dialogs = 0;
     const Selection selection{0, 20, 0, 10};
-    View().selection = selection;
-    Tags().count = 0;
-    AddTag(Tags(), 0, kUserMark);
-    Search().pattern = "x";
-    Search().flags = kSearchDefined;
+    app().doc.view.selection = selection;
+    app().doc.tags.count = 0;
+    AddTag(app().doc.tags, 0, kUserMark);
+    app().search.pattern = "x";
+    app().search.flags = kSearchDefined;
     Command(id);
     EXPECT_EQ(dialogs, 0);
     EXPECT_TRUE(notifier.beeps.empty());
-    EXPECT_EQ(View().selection.start, selection.start);
-    EXPECT_EQ(View().selection.end, selection.end);
-    EXPECT_EQ(Tags().count, 1u);
-    EXPECT_EQ(TitleTable(), nullptr);
+    EXPECT_EQ(app().doc.view.selection.start, selection.start);
+    EXPECT_EQ(app().doc.view.selection.end, selection.end);
+    EXPECT_EQ(app().doc.tags.count, 1u);
+    EXPECT_EQ(app().doc.titles, nullptr);
     EXPECT_EQ(Title(), L"Tessary");
   }
   FindDialogHook() = nullptr;
   SetDialogInitHook({});
-  Tags().count = 0;
-  Search() = SearchState{};
+  app().doc.tags.count = 0;
+  app().search = SearchState{};
 }
 
 }  // namespace

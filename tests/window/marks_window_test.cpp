@@ -19,7 +19,7 @@ class Marks : public WindowTest {
     }
   }
   void Select(int64_t start, int64_t end) {
-    View().selection = Selection{start, end, start, end};
+    app().doc.view.selection = Selection{start, end, start, end};
   }
   // Offsets of "line N\r\n" lines with N < 100000.
   static int64_t LineOffset(int64_t n) {
@@ -40,25 +40,25 @@ TEST_F(Marks, ToggleTwiceLeavesNoMark) {
   Open(MakeFile(100));
   Scroll(10);
   RunCommand(IDM_TOGGLE);
-  ASSERT_EQ(Tags().count, 1u);
-  EXPECT_EQ(Tags()[0].offset, LineOffset(10));
-  EXPECT_EQ(Screen()[Screen().Acur].flags & kTagMask, kUserMark);
+  ASSERT_EQ(app().doc.tags.count, 1u);
+  EXPECT_EQ(app().doc.tags[0].offset, LineOffset(10));
+  EXPECT_EQ(app().doc.screen[app().doc.screen.Acur].flags & kTagMask, kUserMark);
   RunCommand(IDM_TOGGLE);
-  EXPECT_EQ(Tags().count, 0u);
+  EXPECT_EQ(app().doc.tags.count, 0u);
 }
 
 TEST_F(Marks, SetOverTenThousandLinesTagsThemAllAndReturns) {
   Start();
   Open(MakeFile(30000));
   Scroll(20);
-  const int64_t top = Screen()[Screen().Acur].offset;
+  const int64_t top = app().doc.screen[app().doc.screen.Acur].offset;
   Select(LineOffset(1000), LineOffset(11000));
   RunCommand(IDM_SETMARKS);
-  EXPECT_EQ(Tags().count, 10000u) << "more lines than one table holds";
-  EXPECT_EQ(Tags()[0].offset, LineOffset(1000));
-  EXPECT_EQ(Tags()[9999].offset, LineOffset(10999));
-  EXPECT_EQ(Screen()[Screen().Acur].offset, top) << "the view is back where it was";
-  EXPECT_FALSE(View().selection.Any());
+  EXPECT_EQ(app().doc.tags.count, 10000u) << "more lines than one table holds";
+  EXPECT_EQ(app().doc.tags[0].offset, LineOffset(1000));
+  EXPECT_EQ(app().doc.tags[9999].offset, LineOffset(10999));
+  EXPECT_EQ(app().doc.screen[app().doc.screen.Acur].offset, top) << "the view is back where it was";
+  EXPECT_FALSE(app().doc.view.selection.Any());
   // Next goes from mark to mark; after the last, to the end with a beep.
   SendMessageW(window, UM_GOTO_OFFSET, 0, LineOffset(10998));
   Pump();
@@ -87,7 +87,7 @@ TEST_F(Marks, SetStopsWhenTheFileCannotBeRead) {
   EXPECT_FALSE(PeekMessageW(&message, window, WM_COMMAND, WM_COMMAND, PM_NOREMOVE))
       << "Set goes on although every rebuild fails";
   EXPECT_EQ(notifier.shown.size(), shown + 1) << "the failure is reported once";
-  EXPECT_FALSE(View().selection.Any());
+  EXPECT_FALSE(app().doc.view.selection.Any());
 }
 
 TEST_F(Marks, SetWithoutASelectionTagsTheTopLine) {
@@ -95,20 +95,20 @@ TEST_F(Marks, SetWithoutASelectionTagsTheTopLine) {
   Open(MakeFile(100));
   Scroll(7);
   RunCommand(IDM_SETMARKS);
-  ASSERT_EQ(Tags().count, 1u);
-  EXPECT_EQ(Tags()[0].offset, LineOffset(7));
+  ASSERT_EQ(app().doc.tags.count, 1u);
+  EXPECT_EQ(app().doc.tags[0].offset, LineOffset(7));
 }
 
 TEST_F(Marks, ResetRemovesBothMarksOfALine) {
   Start();
   Open(MakeFile(100));
-  AddTag(Tags(), LineOffset(3) + 1, kSearchMark);
-  AddTag(Tags(), LineOffset(3) + 4, kSearchMark);
+  AddTag(app().doc.tags, LineOffset(3) + 1, kSearchMark);
+  AddTag(app().doc.tags, LineOffset(3) + 4, kSearchMark);
   SendMessageW(window, UM_GOTO_OFFSET_RELOAD, 0, LineOffset(3));
   Pump();
-  EXPECT_EQ(Screen()[Screen().Acur].flags & kTagMask, kSearchMark);
+  EXPECT_EQ(app().doc.screen[app().doc.screen.Acur].flags & kTagMask, kSearchMark);
   RunCommand(IDM_RESETMARKS);
-  EXPECT_EQ(Tags().count, 0u);
+  EXPECT_EQ(app().doc.tags.count, 0u);
 }
 
 TEST_F(Marks, TheBookmarkLimit) {
@@ -116,7 +116,7 @@ TEST_F(Marks, TheBookmarkLimit) {
   Open(MakeFile(70000));
   Select(0, LineOffset(70000));
   RunCommand(IDM_SETMARKS);
-  EXPECT_EQ(Tags().count, TagList::kCapacity);
+  EXPECT_EQ(app().doc.tags.count, TagList::kCapacity);
   ASSERT_FALSE(notifier.shown.empty());
   EXPECT_EQ(notifier.shown.back().text, kTooManyBookmarks);
   EXPECT_EQ(notifier.shown.back().caption, kBookmarkCaption);
@@ -127,35 +127,35 @@ TEST_F(Marks, TheBookmarkLimit) {
   EXPECT_EQ(notifier.shown.back().text, kTooManyBookmarks);
   // Unmark All empties the list.
   RunCommand(IDM_UNMARKALL);
-  EXPECT_EQ(Tags().count, 0u);
+  EXPECT_EQ(app().doc.tags.count, 0u);
 }
 
 TEST_F(Marks, FrozenTitlesStayAcrossScrollingAndFiles) {
   Start();
   Open(MakeFile(100));
-  const int32_t rows = LinesPerPage(View(), 0);
+  const int32_t rows = LinesPerPage(app().doc.view, 0);
   Select(0, LineOffset(20));
   RunCommand(IDM_FREEZETITLE);
-  EXPECT_EQ(TitleCount(), 15);
-  EXPECT_EQ(LinesPerPage(View(), TitleCount()), rows - 15);
+  EXPECT_EQ(TitleCount(app().doc.titles), 15);
+  EXPECT_EQ(LinesPerPage(app().doc.view, TitleCount(app().doc.titles)), rows - 15);
   Scroll(50);
-  EXPECT_EQ(TitleCount(), 15);
-  FormatOptions& options = ViewOptions();
+  EXPECT_EQ(TitleCount(app().doc.titles), 15);
+  FormatOptions& options = app().settings.options;
   options.FreezeColumns = 4;
-  Tags().count = 0;
-  AddTag(Tags(), 0, kUserMark);
+  app().doc.tags.count = 0;
+  AddTag(app().doc.tags, 0, kUserMark);
   Open(MakeFile(10, "other "));
-  EXPECT_EQ(TitleCount(), 15) << "titles survive another file";
+  EXPECT_EQ(TitleCount(app().doc.titles), 15) << "titles survive another file";
   EXPECT_EQ(options.FreezeColumns, 4) << "and so do the frozen columns";
-  EXPECT_EQ(Tags().count, 0u) << "the marks do not";
+  EXPECT_EQ(app().doc.tags.count, 0u) << "the marks do not";
   RunCommand(IDM_CLEARTITLE);
-  EXPECT_EQ(TitleCount(), 0);
+  EXPECT_EQ(TitleCount(app().doc.titles), 0);
   options.FreezeColumns = 0;
   // Without a selection Freeze Title only beeps.
   const size_t beeps = notifier.beeps.size();
   RunCommand(IDM_FREEZETITLE);
   EXPECT_EQ(notifier.beeps.size(), beeps + 1);
-  EXPECT_EQ(TitleCount(), 0);
+  EXPECT_EQ(TitleCount(app().doc.titles), 0);
 }
 
 }  // namespace

@@ -255,10 +255,8 @@ class Accelerators : public testing::Test {
     window = CreateWindowW(L"ZorvoAcceleratorProbe", L"probe", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200,
                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(window, nullptr);
+    AttachViewer(window, viewer);
     table = LoadAcceleratorsW(GetModuleHandleW(nullptr), L"ZORVO");
-    SetProfile(std::make_unique<ProfileStore>(MakeMemoryBackend()));
-    OpenFile() = FileRecord{};
-    Tags().count = 0;
     probeCommands.clear();
   }
 
@@ -266,8 +264,6 @@ class Accelerators : public testing::Test {
     Press(0);  // all keys up again
     DestroyAcceleratorTable(table);
     DestroyWindow(window);
-    OpenFile() = FileRecord{};
-    SetProfile(nullptr);
   }
 
   // Holds the modifiers in the thread's key state.
@@ -290,6 +286,8 @@ class Accelerators : public testing::Test {
     return probeCommands.size() == 1 ? probeCommands[0] : -1;
   }
 
+  Viewer& app() { return viewer; }
+  Viewer viewer;
   HWND window = nullptr;
   HACCEL table = nullptr;
 };
@@ -318,7 +316,7 @@ TEST_F(Accelerators, AGrayedCommandIsNotRun) {
   SetMenu(window, LoadResourceMenu(L"ZORVO"));
   EXPECT_EQ(Translate(FCONTROL, 'P'), -1) << "nothing to print without a file";
   EXPECT_TRUE(probeCommands.empty());
-  OpenFile().path = L"C:\\x.txt";
+  app().doc.file.path = L"C:\\x.txt";
   EXPECT_EQ(Translate(FCONTROL, 'P'), IDM_PRINT);
 }
 
@@ -328,7 +326,7 @@ TEST_F(Accelerators, ACommandInASubmenuFollowsTheState) {
   SetMenu(window, LoadResourceMenu(L"ALTZORVO"));
   EXPECT_EQ(Translate(FCONTROL, 'P'), -1);
   EXPECT_TRUE(probeCommands.empty());
-  OpenFile().path = L"C:\\x.txt";
+  app().doc.file.path = L"C:\\x.txt";
   EXPECT_EQ(Translate(FCONTROL, 'P'), IDM_PRINT);
   EXPECT_EQ(Translate(FCONTROL, 'Q'), IDM_PRINTPAGE);
 }
@@ -337,8 +335,8 @@ TEST_F(Accelerators, ACommandInASubmenuFollowsTheState) {
 // and with no item to gray it runs whatever the state.
 TEST_F(Accelerators, ATrimmedCommandKeepsItsKeys) {
   HMENU bar = LoadResourceMenu(L"ZORVO");
-  Profile().backend().Write(kGlobalSection, L"DeleteMenu1", L"p");
-  TrimMenuBar(bar);
+  app().settings.profile().backend().Write(kGlobalSection, L"DeleteMenu1", L"p");
+  TrimMenuBar(app(), bar);
   SetMenu(window, bar);
   EXPECT_EQ(Translate(FCONTROL, 'P'), IDM_PRINT);
   EXPECT_EQ(Translate(FCONTROL, 'Q'), -1) << "Print Page is still there, grayed";
@@ -346,33 +344,24 @@ TEST_F(Accelerators, ATrimmedCommandKeepsItsKeys) {
 
 class MenuBar : public testing::Test {
  protected:
-  void SetUp() override {
-    SetProfile(std::make_unique<ProfileStore>(MakeMemoryBackend()));
-    View() = ViewState{};
-    ViewOptions() = FormatOptions{};
-    OpenFile() = FileRecord{};
-    Tags().count = 0;
-    RecentFiles() = RecentFileList{};
-    RecentListSwitches() = RecentSwitches{};
-  }
   void TearDown() override {
     if (bar) DestroyMenu(bar);
-    SetUp();
-    SetProfile(nullptr);
   }
   void Load(const wchar_t* name) {
     bar = LoadResourceMenu(name);
     ASSERT_NE(bar, nullptr);
   }
-  static void Rule(int menu, const wchar_t* value) {
-    Profile().backend().Write(kGlobalSection, DeleteMenuKey(menu - 1), value);
+  void Rule(int menu, const wchar_t* value) {
+    app().settings.profile().backend().Write(kGlobalSection, DeleteMenuKey(menu - 1), value);
   }
+  Viewer& app() { return viewer; }
   HMENU bar = nullptr;
+  Viewer viewer;
 };
 
 TEST_F(MenuBar, NoKeysLeaveTheMenusAlone) {
   Load(L"ZORVO");
-  TrimMenuBar(bar);
+  TrimMenuBar(app(), bar);
   EXPECT_EQ(GetMenuItemCount(bar), 6);
   EXPECT_EQ(IdsOf(GetSubMenu(bar, 1)), kEdit);
   for (int i = 0; i < 6; ++i) EXPECT_EQ(OwningMenu(bar, GetSubMenu(bar, i)), i);
@@ -384,7 +373,7 @@ TEST_F(MenuBar, TrimsItemsAndWholeMenus) {
   Rule(2, L"*");
   Rule(4, L"ZAV");  // Save Options, Save Setup; Fit Font Size has no letter
   Rule(6, L"c");
-  TrimMenuBar(bar);
+  TrimMenuBar(app(), bar);
   EXPECT_EQ(TopNames(bar), L"&File|&View|F&ormat|&Mark|&Help|");
   EXPECT_EQ(IdsOf(GetSubMenu(bar, 0)), (std::vector<int>{112, 0, 103, 105, 104, 106, 110, 0, 107}));
   EXPECT_EQ(IdsOf(GetSubMenu(bar, 2)), (std::vector<int>{161, 162, 163, 168, 0, 166}));
@@ -401,8 +390,8 @@ TEST_F(MenuBar, TrimmingTwiceKeepsTheOriginalPositions) {
   // A second pass reads the same keys by the same resource positions.
   Load(L"ZORVO");
   Rule(1, L"*");
-  TrimMenuBar(bar);
-  TrimMenuBar(bar);
+  TrimMenuBar(app(), bar);
+  TrimMenuBar(app(), bar);
   EXPECT_EQ(TopNames(bar), L"&Edit|&View|F&ormat|&Mark|&Help|") << "the Edit menu is not taken";
   EXPECT_EQ(OwningMenu(bar, GetSubMenu(bar, 0)), kMenuEdit);
 }
@@ -412,7 +401,7 @@ TEST_F(MenuBar, TheAlternativePrintSubmenuGoesByItsLetter) {
   HMENU print = GetSubMenu(GetSubMenu(bar, 0), 3);
   EXPECT_EQ(OwningMenu(bar, print), kMenuFile) << "a submenu belongs to its menu";
   Rule(1, L"P");
-  TrimMenuBar(bar);
+  TrimMenuBar(app(), bar);
   EXPECT_EQ(IdsOf(GetSubMenu(bar, 0)), (std::vector<int>{101, 112, 0, 105, 104, 0, 107, 0, 108}));
 }
 
@@ -429,36 +418,36 @@ TEST_F(MenuBar, OtherPopupsBelongToNoMenu) {
 TEST_F(MenuBar, StateReachesTheItems) {
   Load(L"ALTZORVO");
   HMENU file = GetSubMenu(bar, 0);
-  UpdatePopupState(file, kMenuFile);
+  UpdatePopupState(app(), file, kMenuFile);
   EXPECT_TRUE(Grayed(file, IDM_CLOSE));
   EXPECT_TRUE(Grayed(file, IDM_SIDES));
   EXPECT_FALSE(Grayed(file, IDM_OPEN));
   EXPECT_TRUE(Checked(file, IDM_IGNOREDDE));
 
-  OpenFile().path = L"C:\\data\\a.txt";
-  View().ddeState = kDdeServing;
-  UpdatePopupState(file, kMenuFile);
+  app().doc.file.path = L"C:\\data\\a.txt";
+  app().doc.view.ddeState = kDdeServing;
+  UpdatePopupState(app(), file, kMenuFile);
   EXPECT_FALSE(Grayed(file, IDM_CLOSE));
   EXPECT_FALSE(Grayed(file, IDM_SIDES));
   EXPECT_FALSE(Checked(file, IDM_IGNOREDDE));
 
   HMENU view = GetSubMenu(bar, 2);
-  ViewOptions().Format = 1;
-  UpdatePopupState(view, kMenuView);
+  app().settings.options.Format = 1;
+  UpdatePopupState(app(), view, kMenuView);
   EXPECT_TRUE(Checked(view, IDM_HEX));
   EXPECT_FALSE(Checked(view, IDM_TEXT));
 }
 
 TEST_F(MenuBar, RecentFilesFollowTheSeparator) {
   Load(L"ZORVO");
-  RecentFiles().entries[0] = L"C:\\logs\\today.log";
-  RecentFiles().entries[1] = L"D:\\old.txt";
-  RecentFiles().count = 2;
-  TrimMenuBar(bar);
-  AppendRecentSeparatorTo(bar);
+  app().settings.recentFiles.entries[0] = L"C:\\logs\\today.log";
+  app().settings.recentFiles.entries[1] = L"D:\\old.txt";
+  app().settings.recentFiles.count = 2;
+  TrimMenuBar(app(), bar);
+  AppendRecentSeparatorTo(app(), bar);
   HMENU file = GetSubMenu(bar, 0);
-  UpdatePopupState(file, kMenuFile);
-  UpdatePopupState(file, kMenuFile);  // each opening replaces the entries
+  UpdatePopupState(app(), file, kMenuFile);
+  UpdatePopupState(app(), file, kMenuFile);  // each opening replaces the entries
   std::vector<Item> items = ItemsOf(file);
   ASSERT_EQ(items.size(), 15u);
   EXPECT_EQ(items[11].id, IDM_EXIT);
@@ -468,24 +457,24 @@ TEST_F(MenuBar, RecentFilesFollowTheSeparator) {
   EXPECT_EQ(items[14].id, IDM_RECENT + 1);
   EXPECT_EQ(items[14].text, L"&2 old.txt");
 
-  RecentFiles().count = 1;
-  UpdatePopupState(file, kMenuFile);
+  app().settings.recentFiles.count = 1;
+  UpdatePopupState(app(), file, kMenuFile);
   EXPECT_EQ(GetMenuItemCount(file), 14);
 }
 
 TEST_F(MenuBar, NoRecentFilesWhenTheListIsOffOrTheFileMenuIsGone) {
   Load(L"ZORVO");
-  RecentListSwitches().MruFiles = 0;
-  RecentFiles().entries[0] = L"C:\\a.txt";
-  RecentFiles().count = 1;
-  AppendRecentSeparatorTo(bar);
-  UpdatePopupState(GetSubMenu(bar, 0), kMenuFile);
+  app().settings.recentSwitches.MruFiles = 0;
+  app().settings.recentFiles.entries[0] = L"C:\\a.txt";
+  app().settings.recentFiles.count = 1;
+  AppendRecentSeparatorTo(app(), bar);
+  UpdatePopupState(app(), GetSubMenu(bar, 0), kMenuFile);
   EXPECT_EQ(GetMenuItemCount(GetSubMenu(bar, 0)), 12);
 
-  RecentListSwitches().MruFiles = 1;
+  app().settings.recentSwitches.MruFiles = 1;
   Rule(1, L"*");
-  TrimMenuBar(bar);
-  AppendRecentSeparatorTo(bar);
+  TrimMenuBar(app(), bar);
+  AppendRecentSeparatorTo(app(), bar);
   EXPECT_EQ(IdsOf(GetSubMenu(bar, 0)), kEdit);
 }
 
@@ -571,7 +560,7 @@ TEST_F(MenusOfTheWindow, WithoutAFileTheCommandsThatNeedOneAreGrayed) {
     };
     EXPECT_EQ(grayed(), expected);
     Open(MakeFile(3));
-    AddTag(Tags(), 0, kUserMark);
+    AddTag(app().doc.tags, 0, kUserMark);
     EXPECT_EQ(grayed(), std::set<std::wstring>{});
   }
 }

@@ -60,9 +60,9 @@ TEST_F(OptionsDialogTest, ShowsTheOptionsAndEachFormatsOwnBoxes) {
              {L"Tessary", L"VertScroll", L"1"},
              {L"Tessary", L"HorzScroll", L"2"},
              {L"Tessary", L"EscExit", L"1"}});
-  ViewOptions().SaveWindowPos = true;
+  app().settings.options.SaveWindowPos = true;
   const int result =
-      Run({[](HWND dialog) {
+      Run({[&](HWND dialog) {
              EXPECT_EQ(
                  ListOf(dialog, IDC_FMT_CCCHAR),
                  (std::vector<std::wstring>{L"(none)", L"ASA", L"IBM", L"Lineprinter", L"Cards"}));
@@ -82,7 +82,7 @@ TEST_F(OptionsDialogTest, ShowsTheOptionsAndEachFormatsOwnBoxes) {
              Pick(dialog, IDC_FMT_FORMAT, 1);
              EXPECT_TRUE(!IsChecked(dialog, IDC_FMT_EXPANDTABS) && IsChecked(dialog, IDC_FMT_WRAP));
            },
-           [](HWND dialog) {
+           [&](HWND dialog) {
              Mark(dialog, IDC_FMT_WRAP, false);
              Mark(dialog, IDC_FMT_FIXEDLENGTH, true);
              Pick(dialog, IDC_FMT_FORMAT, 0);
@@ -93,7 +93,7 @@ TEST_F(OptionsDialogTest, ShowsTheOptionsAndEachFormatsOwnBoxes) {
              Press(dialog, IDOK);
            }});
   EXPECT_EQ(result, 1);
-  const FormatOptions& o = ViewOptions();
+  const FormatOptions& o = app().settings.options;
   EXPECT_EQ(o.Options[0] & 0x239u, 0x221u) << "Text: wrap and expand tabs";
   EXPECT_EQ(o.Options[1] & 0x239u, 0x210u) << "Hex Dump: fixed length, no wrap";
   EXPECT_EQ(o.CurrentOptions, o.Options[0]);
@@ -110,36 +110,37 @@ TEST_F(OptionsDialogTest, BadFieldsAreRefusedInTurnAndTheBoundsAccepted) {
   const int result =
       Run({Refused(IDC_FMT_LINELENGTH, L"3", line), Refused(IDC_FMT_LINELENGTH, L"65537", line),
            Refused(IDC_FMT_LINELENGTH, L"", line),
-           [](HWND dialog) { SetItem(dialog, IDC_FMT_LINELENGTH, L"65536"); },
+           [&](HWND dialog) { SetItem(dialog, IDC_FMT_LINELENGTH, L"65536"); },
            Refused(IDC_FMT_TABLENGTH, L"0", tab), Refused(IDC_FMT_TABLENGTH, L"257", tab),
-           [](HWND dialog) { SetItem(dialog, IDC_FMT_TABLENGTH, L"256"); },
+           [&](HWND dialog) { SetItem(dialog, IDC_FMT_TABLENGTH, L"256"); },
            Refused(IDC_FMT_CODE, nullptr, L"You must choose a code !"),
-           [](HWND dialog) {
-             EXPECT_EQ(ViewOptions().MaxLineLength, 4096) << "nothing is taken before all pass";
+           [&](HWND dialog) {
+             EXPECT_EQ(app().settings.options.MaxLineLength, 4096)
+                 << "nothing is taken before all pass";
              Pick(dialog, IDC_FMT_CODE, 2);
              Press(dialog, IDOK);
            }});
   EXPECT_EQ(result, 1);
-  EXPECT_EQ(ViewOptions().MaxLineLength, 65536);
-  EXPECT_EQ(ViewOptions().TabLength, 256);
-  EXPECT_EQ(ViewOptions().CurrentOptions & 0xC0u, 0x80u) << "EBCDIC";
+  EXPECT_EQ(app().settings.options.MaxLineLength, 65536);
+  EXPECT_EQ(app().settings.options.TabLength, 256);
+  EXPECT_EQ(app().settings.options.CurrentOptions & 0xC0u, 0x80u) << "EBCDIC";
 }
 
 TEST_F(OptionsDialogTest, SaveWritesTheProfileAndCancelKeepsTheOptions) {
   Start("", {{L"Tessary", L"CCChar", L"3"}, {L"Tessary", L"CCName", L"Gone"}});
   // Cancel changes nothing, but a table no longer offered counts as none.
-  EXPECT_EQ(Run({[](HWND dialog) {
+  EXPECT_EQ(Run({[&](HWND dialog) {
               EXPECT_EQ(Selected(dialog, IDC_FMT_CCCHAR), -1);
               SetItem(dialog, IDC_FMT_TABLENGTH, L"3");
               Mark(dialog, IDC_FMT_WRAP, true);
               Press(dialog, IDCANCEL);
             }}),
             0);
-  EXPECT_EQ(ViewOptions().TabLength, 8);
-  EXPECT_EQ(ViewOptions().CCChar, -1);
-  EXPECT_EQ(ViewOptions().CurrentOptions & 0xF0002001u, 0u);
+  EXPECT_EQ(app().settings.options.TabLength, 8);
+  EXPECT_EQ(app().settings.options.CCChar, -1);
+  EXPECT_EQ(app().settings.options.CurrentOptions & 0xF0002001u, 0u);
 
-  EXPECT_EQ(Run({[](HWND dialog) {
+  EXPECT_EQ(Run({[&](HWND dialog) {
               SetItem(dialog, IDC_FMT_TABLENGTH, L"256");
               Mark(dialog, IDC_FMT_SAVEPOS, true);
               Pick(dialog, IDC_FMT_CCCHAR, 1);
@@ -150,25 +151,25 @@ TEST_F(OptionsDialogTest, SaveWritesTheProfileAndCancelKeepsTheOptions) {
   GetWindowRect(window, &r);
   std::wstring stored;
   for (const wchar_t* key : {L"TabLength", L"CCChar", L"CCName", L"WindowPos"}) {
-    stored += Profile().backend().Read(L"Tessary", key).value_or(L"-") + L";";
+    stored += app().settings.profile().backend().Read(L"Tessary", key).value_or(L"-") + L";";
   }
   EXPECT_EQ(stored, L"256;1;ASA;" + std::to_wstring(r.top) + L"," + std::to_wstring(r.left) + L"," +
                         std::to_wstring(r.bottom - r.top) + L"," +
                         std::to_wstring(r.right - r.left) + L";");
-  LoadOptions(kOptionsSection, kKindFormat);
-  EXPECT_EQ(ViewOptions().TabLength, 255) << "loaded again, bounded";
+  LoadOptions(app().settings, kOptionsSection, kKindFormat);
+  EXPECT_EQ(app().settings.options.TabLength, 255) << "loaded again, bounded";
 
   // A profile that cannot be written: no Save; diagnostic mode shows its path.
-  SetProfile(std::make_unique<ProfileStore>(MakeMemoryBackend(), -1));
-  Globals().DiagMode = 1;
-  StartupState().profilePath = L"C:\\Zorvo\\ZORVO.INI";
-  Run({[](HWND dialog) {
+  app().settings.store = (std::make_unique<ProfileStore>(MakeMemoryBackend(), -1));
+  app().settings.globals.DiagMode = 1;
+  app().startup.profilePath = L"C:\\Zorvo\\ZORVO.INI";
+  Run({[&](HWND dialog) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_FMT_SAVE)));
     EXPECT_TRUE(Shows(dialog, IDC_FMT_PROFILE));
     EXPECT_EQ(ItemText(dialog, IDC_FMT_PROFILE), L"C:\\Zorvo\\ZORVO.INI");
     Press(dialog, IDCANCEL);
   }});
-  StartupState().profilePath.clear();
+  app().startup.profilePath.clear();
 }
 
 TEST_F(OptionsDialogTest, TheFontCommandAndButtonTakeTheChosenFont) {
@@ -185,7 +186,7 @@ TEST_F(OptionsDialogTest, TheFontCommandAndButtonTakeTheChosenFont) {
   });
   Command(IDM_FONT);
   EXPECT_EQ(owner, window);
-  const FormatOptions& o = ViewOptions();
+  const FormatOptions& o = app().settings.options;
   EXPECT_EQ(o.FontFace + L"," + std::to_wstring(o.FontSize) + L"," + std::to_wstring(o.FontWeight) +
                 L"," + std::to_wstring(o.FontItalic),
             L"Lucida Console,12,700,1");
@@ -193,19 +194,19 @@ TEST_F(OptionsDialogTest, TheFontCommandAndButtonTakeTheChosenFont) {
   ASSERT_NE(GetObjectW(ScreenFont(), sizeof made, &made), 0);
   EXPECT_STREQ(made.lfFaceName, L"Lucida Console") << "the screen font is made again";
   // From the dialog: taken at once and kept though the dialog is cancelled.
-  ViewOptions().FontFace = L"Courier New";
+  app().settings.options.FontFace = L"Courier New";
   Run({[&](HWND dialog) {
     Press(dialog, IDC_FMT_FONT);
     EXPECT_EQ(owner, dialog);
     Press(dialog, IDCANCEL);
   }});
-  EXPECT_EQ(ViewOptions().FontFace, L"Lucida Console");
+  EXPECT_EQ(app().settings.options.FontFace, L"Lucida Console");
 }
 
 TEST_F(OptionsDialogTest, OkRebuildsTheViewWithTheNewOptions) {
   Start();
   Open(MakeFile(20, std::string(100, 'x') + " "));
-  DriveCommand(IDM_OPTIONS, {[](HWND dialog) {
+  DriveCommand(IDM_OPTIONS, {[&](HWND dialog) {
                  SetItem(dialog, IDC_FMT_LINELENGTH, L"40");
                  Mark(dialog, IDC_FMT_WRAP, true);
                  Mark(dialog, IDC_FMT_FIXEDLENGTH, true);

@@ -32,8 +32,8 @@ std::wstring Boxes(HWND dialog) {
   return out;
 }
 
-std::wstring Stored(const wchar_t* key) {
-  return Profile().backend().Read(kPageSetupSection, key).value_or(L"-");
+std::wstring Stored(Viewer& app, const wchar_t* key) {
+  return app.settings.profile().backend().Read(kPageSetupSection, key).value_or(L"-");
 }
 
 // The regional measurement system as win.ini's [Intl] gives it; what was
@@ -42,7 +42,6 @@ class PageSetupDialogTest : public DrivenDialogTest {
  protected:
   void SetUp() override {
     DrivenDialogTest::SetUp();
-    PageSetupOptions() = PageSetup{};  // Start loads over what is there
     measure = Saved(L"iMeasure");
     decimal = Saved(L"sDecimal");
     Regional(L"1");
@@ -71,7 +70,7 @@ TEST_F(PageSetupDialogTest, InchesAreCheckedInTurnAndOkTakesTheFieldsAndBoxes) {
   Start("", {{kPageSetupSection, L"PrintOptions", L"525314"},  // 0x80402
              {kPageSetupSection, L"PageMargins", L"50,254,0,300"},
              {kPageSetupSection, L"PrintFontAutoSize", L"1"}});
-  std::vector<Step> steps{[](HWND dialog) {
+  std::vector<Step> steps{[&](HWND dialog) {
     wchar_t title[64] = {};
     GetWindowTextW(dialog, title, 64);
     EXPECT_EQ(std::wstring(title), L"Page Setup");
@@ -97,49 +96,49 @@ TEST_F(PageSetupDialogTest, InchesAreCheckedInTurnAndOkTakesTheFieldsAndBoxes) {
     steps.push_back(Refused(r.field, r.bad, r.message));
     steps.push_back([r](HWND dialog) { SetItem(dialog, r.field, r.good); });
   }
-  steps.push_back([](HWND dialog) {
-    EXPECT_EQ(PageSetupOptions().PageMargins[0], 50) << "nothing is taken before all pass";
+  steps.push_back([&](HWND dialog) {
+    EXPECT_EQ(app().settings.pageSetup.PageMargins[0], 50) << "nothing is taken before all pass";
     CheckDlgButton(dialog, IDC_PAGE_NUMBER, BST_UNCHECKED);
     CheckDlgButton(dialog, IDC_PAGE_EJECT, BST_CHECKED);
     CheckDlgButton(dialog, IDC_PAGE_MESSAGES, BST_CHECKED);
     Press(dialog, IDOK);
   });
   EXPECT_EQ(Run(std::move(steps)), 1);
-  const PageSetup& page = PageSetupOptions();
+  const PageSetup& page = app().settings.pageSetup;
   EXPECT_EQ(page.PageMargins, (std::array<int32_t, 4>{75, 150, 300, 25}));
   EXPECT_EQ(page.PrintOptions, 0x500u) << "made from the boxes alone";
   EXPECT_EQ(page.PrintFontAutoSize, 1);
   EXPECT_EQ(page.PrintMessages, 1);
-  EXPECT_EQ(Stored(L"PageMargins"), L"50,254,0,300") << "OK does not save";
+  EXPECT_EQ(Stored(app(), L"PageMargins"), L"50,254,0,300") << "OK does not save";
 }
 
 TEST_F(PageSetupDialogTest, CentimetresComeBackAsTypedAndSaveWritesThePageSetup) {
   Regional(L"0");
   Start();
-  Run({[](HWND dialog) {
+  Run({[&](HWND dialog) {
          EXPECT_EQ(ItemText(dialog, IDC_PAGE_MARGINS), L"Margins (cm)");
          EXPECT_EQ(Margins(dialog), L"1.2 1.2 1.2 1.2 ") << "half an inch, in tenths of a cm";
        },
        Refused(IDC_PAGE_TOP, L"7.6", L"Page top margin must be a number between 0 and 7.5!"),
-       [](HWND dialog) {
+       [&](HWND dialog) {
          SetItem(dialog, IDC_PAGE_TOP, L"2.5");
          SetItem(dialog, IDC_PAGE_BOTTOM, L"7.5");
          Press(dialog, IDC_PAGE_SAVE);
        }});
-  EXPECT_EQ(PageSetupOptions().PageMargins, (std::array<int32_t, 4>{100, 48, 48, 300}));
-  EXPECT_EQ(Stored(L"PageMargins") + L";" + Stored(L"PrintOptions") + L";" +
-                Stored(L"PrintFontAutoSize") + L";" + Stored(L"PrintMessages"),
+  EXPECT_EQ(app().settings.pageSetup.PageMargins, (std::array<int32_t, 4>{100, 48, 48, 300}));
+  EXPECT_EQ(Stored(app(), L"PageMargins") + L";" + Stored(app(), L"PrintOptions") + L";" +
+                Stored(app(), L"PrintFontAutoSize") + L";" + Stored(app(), L"PrintMessages"),
             L"100,48,48,300;1551;0;0");
   // Opened again: as typed. A read-only profile cannot be saved to.
-  SetProfile(std::make_unique<ProfileStore>(MakeMemoryBackend(), -1));
-  EXPECT_EQ(Run({[](HWND dialog) {
+  app().settings.store = (std::make_unique<ProfileStore>(MakeMemoryBackend(), -1));
+  EXPECT_EQ(Run({[&](HWND dialog) {
               EXPECT_EQ(Margins(dialog), L"2.5 1.2 1.2 7.5 ");
               EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_PAGE_SAVE)));
               SetItem(dialog, IDC_PAGE_TOP, L"0");
               Press(dialog, IDCANCEL);
             }}),
             0);
-  EXPECT_EQ(PageSetupOptions().PageMargins[0], 100) << "Cancel keeps the page setup";
+  EXPECT_EQ(app().settings.pageSetup.PageMargins[0], 100) << "Cancel keeps the page setup";
 }
 
 TEST_F(PageSetupDialogTest, TheMenuCommandOpensItAndShadesOpensPrintShadeSelection) {
@@ -149,12 +148,12 @@ TEST_F(PageSetupDialogTest, TheMenuCommandOpensItAndShadesOpensPrintShadeSelecti
   static HWND pageSetup = nullptr;
   shadeTitle.clear();
   shadeOwner = pageSetup = nullptr;
-  DriveCommand(IDM_PAGESETUP, {[](HWND dialog) {
+  DriveCommand(IDM_PAGESETUP, {[&](HWND dialog) {
                                  pageSetup = dialog;
                                  // The shade dialog runs its own loop: this dialog's steps
                                  // wait until it is gone.
                                  KillTimer(dialog, 1);
-                                 SetDialogInitHook([](HWND shades) {
+                                 SetDialogInitHook([&](HWND shades) {
                                    wchar_t title[64] = {};
                                    GetWindowTextW(shades, title, 64);
                                    shadeTitle = title;
@@ -165,7 +164,7 @@ TEST_F(PageSetupDialogTest, TheMenuCommandOpensItAndShadesOpensPrintShadeSelecti
                                  SetDialogInitHook({});
                                  SetTimer(dialog, 1, 5, Tick);
                                },
-                               [](HWND dialog) {
+                               [&](HWND dialog) {
                                  EXPECT_TRUE(IsWindowEnabled(dialog)) << "back after the shades";
                                  Press(dialog, IDCANCEL);
                                }});

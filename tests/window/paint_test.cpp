@@ -17,7 +17,7 @@ constexpr COLORREF kText = RGB(0, 0, 128), kBgnd = RGB(250, 250, 200), kTagT = R
 class Paint : public WindowTest {
  protected:
   void Colorize() {
-    ColorTable& c = Colors();
+    ColorTable& c = app().settings.colors;
     c[kWindowText] = kText; c[kWindowBgnd] = kBgnd; c[kTagText] = kTagT; c[kTagBgnd] = kTagB;
     c[kHeadingText] = kHeadT; c[kHeadingBgnd] = kHeadB; c[kBackground] = kBack;
     c[kCommentText] = kCmtT; c[kCommentBgnd] = kCmtB; c[kMessageText] = kMsgT; c[kMessageBgnd] = kMsgB;
@@ -47,9 +47,9 @@ TEST_F(Paint, RowsTagsAndTheBlankArea) {
   Start();
   Colorize();
   Open(MakeFile(5));
-  Screen()[Screen().Acur + 1].flags |= 0x2;
+  app().doc.screen[app().doc.screen.Acur + 1].flags |= 0x2;
   Redraw();
-  const int lh = View().lineHeight;
+  const int lh = app().doc.view.lineHeight;
   const int w = Client(false);
   EXPECT_EQ(At(w - 2, lh / 2), kBgnd);
   EXPECT_EQ(At(w - 2, lh + lh / 2), kTagB);
@@ -68,11 +68,11 @@ TEST_F(Paint, ShowBackgroundNotesAndPageBreaks) {
   Start();
   Colorize();
   Open(MakeFile(40));
-  ViewOptions().CurrentOptions |= kScreenShowBackground;
-  Screen()[Screen().Acur].flags |= kTruncated;
-  Screen()[Screen().Acur + 2].flags |= kPageBreak;
+  app().settings.options.CurrentOptions |= kScreenShowBackground;
+  app().doc.screen[app().doc.screen.Acur].flags |= kTruncated;
+  app().doc.screen[app().doc.screen.Acur + 2].flags |= kPageBreak;
   Redraw();
-  const int lh = View().lineHeight;
+  const int lh = app().doc.view.lineHeight;
   const int w = Client(false);
   EXPECT_EQ(At(w - 2, lh + 2), kBack) << "the background after the text";
   // "line 1": its text ends 2 pixels after the characters.
@@ -98,18 +98,18 @@ TEST_F(Paint, ShowBackgroundNotesAndPageBreaks) {
 TEST_F(Paint, FrozenColumnsTitlesAndSelection) {
   Start();
   Colorize();
-  ViewOptions().FreezeColumns = 4;
-  LineTable& titles = *CreateTitleBuffers(true, notifier);
+  app().settings.options.FreezeColumns = 4;
+  LineTable& titles = *CreateTitleBuffers(app().doc.titles, true, notifier);
   std::memcpy(titles.chars(), "TITLE LINE", 10);
   titles[0] = LineEntry{0, 0, 10, 0, 0};
   titles[1] = LineEntry{1, 0, -1, 0, 0};
   titles.Alast = 1;
   Open(MakeFile(50));
-  View().selection.start = Screen()[Screen().Acur + 1].offset;
-  View().selection.end = Screen()[Screen().Acur + 2].offset;
+  app().doc.view.selection.start = app().doc.screen[app().doc.screen.Acur + 1].offset;
+  app().doc.view.selection.end = app().doc.screen[app().doc.screen.Acur + 2].offset;
   Redraw();
-  const int lh = View().lineHeight;
-  const int split = SplitX(View().charWidth, 4);
+  const int lh = app().doc.view.lineHeight;
+  const int split = SplitX(app().doc.view.charWidth, 4);
   const int w = Client(false);
   EXPECT_EQ(At(w - 2, 2), kHeadB) << "title row";
   EXPECT_EQ(At(w / 2, lh - 1), kText) << "the line under the titles";
@@ -124,48 +124,49 @@ TEST_F(Paint, FrozenColumnsTitlesAndSelection) {
 TEST_F(Paint, FitZoomAndLayout) {
   Start();
   Open(MakeFile(30, std::string(60, 'x')));
-  View().layoutWidth = 123;
+  app().doc.view.layoutWidth = 123;
   Command(IDM_FITFONT);
-  EXPECT_EQ(View().layoutWidth, ViewOptions().MaxLineLength) << "laid out again, as a zoom does";
+  EXPECT_EQ(app().doc.view.layoutWidth, app().settings.options.MaxLineLength)
+      << "laid out again, as a zoom does";
   const int w = Client(false);
-  EXPECT_LE((60 + 2) * View().charWidth, w);
-  EXPECT_GT((60 + 2) * (View().charWidth + 2), w) << "not much smaller than needed";
-  EXPECT_GT(ViewOptions().FontSize, 0);
-  const int lh = View().lineHeight;
-  View().zoomSteps = 3;
+  EXPECT_LE((60 + 2) * app().doc.view.charWidth, w);
+  EXPECT_GT((60 + 2) * (app().doc.view.charWidth + 2), w) << "not much smaller than needed";
+  EXPECT_GT(app().settings.options.FontSize, 0);
+  const int lh = app().doc.view.lineHeight;
+  app().doc.view.zoomSteps = 3;
   SendMessageW(window, UM_FONT, 0, 0);
-  EXPECT_GT(View().lineHeight, lh);
-  View().zoomSteps = 0;
+  EXPECT_GT(app().doc.view.lineHeight, lh);
+  app().doc.view.zoomSteps = 0;
   SendMessageW(window, UM_FONT, 0, 0);
-  EXPECT_EQ(View().lineHeight, lh) << "zoom never changes the stored height";
+  EXPECT_EQ(app().doc.view.lineHeight, lh) << "zoom never changes the stored height";
   // A new point size wins over the fitted pixel height.
-  ViewOptions().FontSize = 24;
+  app().settings.options.FontSize = 24;
   SendMessageW(window, UM_FONT, 0, 0);
-  EXPECT_EQ(ViewOptions().FontSize, 24);
-  EXPECT_GT(View().lineHeight, lh);
+  EXPECT_EQ(app().settings.options.FontSize, 24);
+  EXPECT_GT(app().doc.view.lineHeight, lh);
   // Wrap: the layout follows the width.
-  ViewOptions().CurrentOptions |= kScreenWrap;
+  app().settings.options.CurrentOptions |= kScreenWrap;
   SendMessageW(window, UM_LAYOUT, 0, kLayoutRebuild);
   Pump();
-  EXPECT_EQ(View().layoutWidth, Client(false) / View().charWidth);
-  ViewOptions().CurrentOptions &= ~kScreenWrap;
+  EXPECT_EQ(app().doc.view.layoutWidth, Client(false) / app().doc.view.charWidth);
+  app().settings.options.CurrentOptions &= ~kScreenWrap;
   SendMessageW(window, UM_LAYOUT, 0, kLayoutRebuild);
   Pump();
-  EXPECT_EQ(View().layoutWidth, ViewOptions().MaxLineLength);
+  EXPECT_EQ(app().doc.view.layoutWidth, app().settings.options.MaxLineLength);
 }
 
 TEST_F(Paint, OnlyTheUpdatedRowsAreDrawnAndBarsFollowTheOptions) {
   Start();
   Colorize();
-  ViewOptions().HorzScroll = 1;
+  app().settings.options.HorzScroll = 1;
   Open(MakeFile(200, std::string(9000, 'y')));
   Redraw();
-  const int lh = View().lineHeight;
+  const int lh = app().doc.view.lineHeight;
   const int w = Client(false);
   EXPECT_TRUE(HasBar(SB_HORZ));
   EXPECT_TRUE(HasBar(SB_VERT));
-  Colors()[kWindowBgnd] = kTagB;
-  Colors()[kWindowText] = kTagB;
+  app().settings.colors[kWindowBgnd] = kTagB;
+  app().settings.colors[kWindowText] = kTagB;
   const RECT row3{0, 3 * lh + 2, w, 3 * lh + 4};
   InvalidateRect(window, &row3, FALSE);
   UpdateWindow(window);
@@ -179,7 +180,7 @@ TEST_F(Paint, OnlyTheUpdatedRowsAreDrawnAndBarsFollowTheOptions) {
   GetScrollInfo(window, SB_VERT, &si);
   EXPECT_EQ(si.nMax, 32767);
   EXPECT_NEAR(si.nPos, 16383, 400);
-  ViewOptions().HorzScroll = 0;
+  app().settings.options.HorzScroll = 0;
   Redraw();
   EXPECT_FALSE(HasBar(SB_HORZ));
 }

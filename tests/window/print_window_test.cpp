@@ -61,7 +61,7 @@ class PrintWindow : public WindowTest {
     if (!formerDefault.empty()) SetDefaultPrinterW(formerDefault.c_str());
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
-    ForgetPrinter();
+    ForgetPrinter(Parked());
     WindowTest::TearDownTestSuite();
   }
 
@@ -85,7 +85,7 @@ class PrintWindow : public WindowTest {
     WindowTest::SetUp();
     watchdog = SetTimer(nullptr, 0, 20000, CloseStuckDialogs);
     Start();
-    ForgetPrinter();
+    ForgetPrinter(app());
     MakeDefaultPrinter(kPrinterA);
     for (const wchar_t* printer : {kPrinterA, kPrinterB}) {
       std::error_code ignored;
@@ -132,8 +132,8 @@ class PrintWindow : public WindowTest {
   }
   void OpenPrintFile(int pages) {
     Open(PrintFile(pages));
-    PageSetupOptions() = PageSetup{};
-    PageSetupOptions().PrintOptions |= 0x100;  // eject on form feeds
+    app().settings.pageSetup = PageSetup{};
+    app().settings.pageSetup.PrintOptions |= 0x100;  // eject on form feeds
   }
   void Print(int id, LPARAM lParam = 1) {
     SendMessageW(window, WM_COMMAND, id, lParam);
@@ -171,7 +171,7 @@ TEST_F(PrintWindow, PrintCommandsWithoutADialog) {
     OpenPrintFile(3);
     Scroll(c.scrollLines);
     for (int line : c.tagLines) {
-      AddTag(Tags(), Screen()[line].offset, kUserMark);
+      AddTag(app().doc.tags, app().doc.screen[line].offset, kUserMark);
     }
     Print(c.id);
     EXPECT_EQ(PagesOf(kPrinterA), c.pages);
@@ -211,7 +211,7 @@ bool WatchedAbortDialog(HWND dialog) {
 
 void WatchAbortDialog(ProgressWatch onProgress) {
   watch = std::move(onProgress);
-  SetDialogInitHook([](HWND dialog) { WatchedAbortDialog(dialog); });
+  SetDialogInitHook([&](HWND dialog) { WatchedAbortDialog(dialog); });
 }
 
 TEST_F(PrintWindow, TheAbortDialogShowsTheJobAndCancelEndsIt) {
@@ -226,7 +226,7 @@ TEST_F(PrintWindow, TheAbortDialogShowsTheJobAndCancelEndsIt) {
     if (text == L"Printing page 2") PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   });
   Print(IDM_PRINTALL);
-  const std::wstring name = std::filesystem::path(OpenFile().path).filename().wstring();
+  const std::wstring name = std::filesystem::path(app().doc.file.path).filename().wstring();
   EXPECT_EQ(lines, (std::vector<std::wstring>{
                        L"Printing " + name,
                        L"on the \"Zorvo Test A\"\r\n on \"" + OutputOf(kPrinterA).wstring() + L"\"",
@@ -328,10 +328,10 @@ TEST_F(PrintWindow, ThePrintDialogOfEachCommand) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     OpenPrintFile(1);
-    AddTag(Tags(), 0, kUserMark);
+    AddTag(app().doc.tags, 0, kUserMark);
     if (c.select) SendMessageW(window, WM_COMMAND, IDM_SELECTALL, 0);
     seen = Seen{};
-    SetDialogInitHook([](HWND dialog) {
+    SetDialogInitHook([&](HWND dialog) {
       seen.title = TextOf(dialog);
       seen.selectionEnabled = IsWindowEnabled(GetDlgItem(dialog, rad2));
       seen.selectionChosen = IsDlgButtonChecked(dialog, rad2) == BST_CHECKED;
@@ -353,7 +353,7 @@ TEST_F(PrintWindow, ThePagesChosenInTheDialogArePrinted) {
   OpenPrintFile(3);
   std::vector<std::wstring> progress;
   WatchAbortDialog([&](HWND, const std::wstring& text) { progress.push_back(text); });
-  SetDialogInitHook([](HWND dialog) {
+  SetDialogInitHook([&](HWND dialog) {
     if (WatchedAbortDialog(dialog)) return;
     SendDlgItemMessageW(dialog, rad3, BM_CLICK, 0, 0);
     SetDlgItemTextW(dialog, edt1, L"2");
@@ -370,20 +370,20 @@ TEST_F(PrintWindow, ThePagesChosenInTheDialogArePrinted) {
 TEST_F(PrintWindow, ThePrinterOfPrintSetupComesBackInTheNextRun) {
   OpenPrintFile(1);
   MakeDefaultPrinter(kPrinterB);
-  SetDialogInitHook([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDOK, 0); });
+  SetDialogInitHook([&](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDOK, 0); });
   Print(IDM_PRINTSETUP, 0);
   SetDialogInitHook({});
-  ASSERT_TRUE(Printer().devNames);
-  EXPECT_EQ(Printer().devNames->device, kPrinterB);
-  ASSERT_EQ(SavePrinterSettings(kPrintSetupSection), 1);
-  EXPECT_EQ(ProfileGetText(kPrintSetupSection, L"PrtDevice", L"", 64), kPrinterB);
-  EXPECT_EQ(ProfileGetText(kPrintSetupSection, L"PrtOutput", L"", 300),
+  ASSERT_TRUE(app().settings.printer.devNames);
+  EXPECT_EQ(app().settings.printer.devNames->device, kPrinterB);
+  ASSERT_EQ(SavePrinterSettings(app().settings, kPrintSetupSection), 1);
+  EXPECT_EQ(app().settings.profile().GetText(kPrintSetupSection, L"PrtDevice", L"", 64), kPrinterB);
+  EXPECT_EQ(app().settings.profile().GetText(kPrintSetupSection, L"PrtOutput", L"", 300),
             OutputOf(kPrinterB).wstring());
 
   // A new run: nothing chosen, another default printer, the profile read.
-  ForgetPrinter();
+  ForgetPrinter(app());
   MakeDefaultPrinter(kPrinterA);
-  LoadStartupSettings(StartupState().commandLine);
+  LoadStartupSettings(app().settings, app().startup.commandLine);
   Print(IDM_PRINTPAGE);
   EXPECT_EQ(PagesOf(kPrinterB), 1);
   EXPECT_EQ(PagesOf(kPrinterA), -1);
@@ -392,14 +392,14 @@ TEST_F(PrintWindow, ThePrinterOfPrintSetupComesBackInTheNextRun) {
 
 TEST_F(PrintWindow, APrinterThatWentAway) {
   OpenPrintFile(1);
-  Profile().backend().Write(kPrintSetupSection, L"PrtDevice", L"Zorvo Gone");
-  Profile().backend().Write(kPrintSetupSection, L"PrtDriver", L"wineps.drv");
-  Profile().backend().Write(kPrintSetupSection, L"PrtOutput", L"C:\\gone.ps");
-  ASSERT_EQ(LoadPrinterSettings(kPrintSetupSection), 1);
+  app().settings.profile().backend().Write(kPrintSetupSection, L"PrtDevice", L"Zorvo Gone");
+  app().settings.profile().backend().Write(kPrintSetupSection, L"PrtDriver", L"wineps.drv");
+  app().settings.profile().backend().Write(kPrintSetupSection, L"PrtOutput", L"C:\\gone.ps");
+  ASSERT_EQ(LoadPrinterSettings(app().settings, kPrintSetupSection), 1);
   // Printing without a dialog falls back to the dialog, which cannot use it.
   static std::vector<std::wstring> dialogs;
   dialogs.clear();
-  SetDialogInitHook([](HWND dialog) {
+  SetDialogInitHook([&](HWND dialog) {
     dialogs.push_back(TextOf(dialog));
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   });
@@ -412,10 +412,10 @@ TEST_F(PrintWindow, APrinterThatWentAway) {
   }
   // Print Setup starts again from the default printer.
   notifier.shown.clear();
-  SetDialogInitHook([](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDOK, 0); });
+  SetDialogInitHook([&](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDOK, 0); });
   Print(IDM_PRINTSETUP, 0);
-  ASSERT_TRUE(Printer().devNames);
-  EXPECT_EQ(Printer().devNames->device, kPrinterA);
+  ASSERT_TRUE(app().settings.printer.devNames);
+  EXPECT_EQ(app().settings.printer.devNames->device, kPrinterA);
   EXPECT_EQ(Shown(), std::vector<std::wstring>{});
 }
 

@@ -10,9 +10,9 @@ namespace {
 class Searching : public WindowTest {
  protected:
   void Look(const char* pattern, uint16_t flags = kSearchDefined) {
-    Search().pattern = pattern;
-    Search().flags = flags;
-    View().searchPosition = -1;
+    app().search.pattern = pattern;
+    app().search.flags = flags;
+    app().doc.view.searchPosition = -1;
   }
 };
 
@@ -22,31 +22,31 @@ TEST_F(Searching, FindNextWrapsToTheTopAfterTheLastMatch) {
   Look("LINE 2999");  // letters fold: finds "line 2999"
   Command(IDM_FINDNEXT);
   EXPECT_EQ(Top(), "line 2999") << "the match off screen becomes the top line";
-  ASSERT_TRUE(View().selection.Any());
-  EXPECT_EQ(View().selection.end - View().selection.start, 9);
+  ASSERT_TRUE(app().doc.view.selection.Any());
+  EXPECT_EQ(app().doc.view.selection.end - app().doc.view.selection.start, 9);
   const size_t beeps = notifier.beeps.size();
   Command(IDM_FINDNEXT);
   EXPECT_EQ(notifier.beeps.size(), beeps + 1) << "no match after the last";
-  EXPECT_EQ(View().searchPosition, 0);
+  EXPECT_EQ(app().doc.view.searchPosition, 0);
   Look("line 1");
-  View().searchPosition = 0;
+  app().doc.view.searchPosition = 0;
   Command(IDM_FINDNEXT);
-  EXPECT_EQ(View().selection.start, 8) << "the next search starts at the top";
+  EXPECT_EQ(app().doc.view.selection.start, 8) << "the next search starts at the top";
   // A match on the screen selects it without moving the view.
-  const int64_t top = Screen()[Screen().Acur].offset;
+  const int64_t top = app().doc.screen[app().doc.screen.Acur].offset;
   Command(IDM_FINDNEXT);
-  EXPECT_EQ(Screen()[Screen().Acur].offset, top);
-  EXPECT_GT(View().selection.start, 8);
+  EXPECT_EQ(app().doc.screen[app().doc.screen.Acur].offset, top);
+  EXPECT_GT(app().doc.view.selection.start, 8);
 }
 
 TEST_F(Searching, FindNextWithoutASearchBeeps) {
   Start();
   Open(MakeFile(10));
-  Search() = SearchState{};
+  app().search = SearchState{};
   const size_t beeps = notifier.beeps.size();
   Command(IDM_FINDNEXT);
   EXPECT_EQ(notifier.beeps.size(), beeps + 1);
-  EXPECT_FALSE(View().selection.Any());
+  EXPECT_FALSE(app().doc.view.selection.Any());
 }
 
 TEST_F(Searching, AnySearchFlagStartsTheSearch) {
@@ -55,13 +55,13 @@ TEST_F(Searching, AnySearchFlagStartsTheSearch) {
   Open(MakeFile(10));
   for (const int id : {IDM_FINDNEXT, IDM_MARKALL}) {
     SCOPED_TRACE(id);
-    Tags().count = 0;
+    app().doc.tags.count = 0;
     Look("line 7", kSearchHexText);
     const size_t beeps = notifier.beeps.size();
     Command(id);
     EXPECT_EQ(notifier.beeps.size(), beeps);
     // Lines 0 to 6 are "line N\r\n", 8 bytes each.
-    EXPECT_EQ(id == IDM_FINDNEXT ? View().selection.start : Tags()[0].offset, 56);
+    EXPECT_EQ(id == IDM_FINDNEXT ? app().doc.view.selection.start : app().doc.tags[0].offset, 56);
   }
 }
 
@@ -70,11 +70,11 @@ TEST_F(Searching, MarkAllStopsAtTheBookmarkLimit) {
   Open(MakeFile(70000, "hit "));
   Look("hit", kSearchDefined | kSearchMarkAll);
   Command(IDM_MARKALL);
-  EXPECT_EQ(Tags().count, TagList::kCapacity);
+  EXPECT_EQ(app().doc.tags.count, TagList::kCapacity);
   ASSERT_FALSE(notifier.shown.empty());
   EXPECT_EQ(notifier.shown.back().text, kTooManyBookmarks);
   EXPECT_EQ(Top(), "hit 0") << "the view goes to the first match";
-  EXPECT_EQ(Screen()[Screen().Acur].flags & kTagMask, kSearchMark);
+  EXPECT_EQ(app().doc.screen[app().doc.screen.Acur].flags & kTagMask, kSearchMark);
 }
 
 TEST_F(Searching, MarkAllWithoutAMatchGoesToTheEndAndBeeps) {
@@ -84,7 +84,7 @@ TEST_F(Searching, MarkAllWithoutAMatchGoesToTheEndAndBeeps) {
   const size_t beeps = notifier.beeps.size();
   Command(IDM_MARKALL);
   EXPECT_EQ(notifier.beeps.size(), beeps + 1);
-  EXPECT_EQ(Tags().count, 0u);
+  EXPECT_EQ(app().doc.tags.count, 0u);
   EXPECT_EQ(Top(), "line 499");
 }
 

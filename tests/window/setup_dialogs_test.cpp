@@ -27,8 +27,8 @@ class SetupDialogs : public DrivenDialogTest {
     return states;
   }
   static bool OkEnabled(HWND dialog) { return IsWindowEnabled(GetDlgItem(dialog, IDOK)); }
-  static std::optional<std::wstring> Stored(const wchar_t* section, const wchar_t* key) {
-    return Profile().backend().Read(section, key);
+  std::optional<std::wstring> Stored(const wchar_t* section, const wchar_t* key) {
+    return app().settings.profile().backend().Read(section, key);
   }
   // "caption: text" of each message shown; emptied.
   std::vector<std::wstring> TakeShown() {
@@ -42,7 +42,7 @@ class SetupDialogs : public DrivenDialogTest {
 TEST_F(SetupDialogs, SaveSetupAsThenLoadSetupRestoresItsOptions) {
   Start();
   Command(IDM_HEX);
-  ViewOptions().TabLength = 3;
+  app().settings.options.TabLength = 3;
   std::vector<UINT> opened;
   DriveCommand(IDM_SAVESETUP, {[&](HWND dialog) {
                  opened = Boxes(dialog);
@@ -51,13 +51,13 @@ TEST_F(SetupDialogs, SaveSetupAsThenLoadSetupRestoresItsOptions) {
                  Press(dialog, IDOK);
                }});
   EXPECT_EQ(opened, (std::vector<UINT>{1, 1, 0, 0, 0})) << "Format and Titles for a first setup";
-  EXPECT_EQ(Setups().CurrentSetup, L"Setup: Daily");
+  EXPECT_EQ(app().settings.setups.CurrentSetup, L"Setup: Daily");
   EXPECT_EQ(Stored(L"Setup: Daily", L"SaveOptions"), L"771");
   EXPECT_EQ(Stored(L"Setup: Daily", L"Format"), L"1");
   EXPECT_EQ(Stored(L"Setup List", L"Setup1"), L"Daily");
 
   Command(IDM_TEXT);
-  ViewOptions().TabLength = 8;
+  app().settings.options.TabLength = 8;
   bool stayed = false;
   DriveCommand(IDM_LOADSETUP,
                {[&](HWND dialog) {
@@ -74,9 +74,9 @@ TEST_F(SetupDialogs, SaveSetupAsThenLoadSetupRestoresItsOptions) {
                 }});
   EXPECT_TRUE(stayed);
   EXPECT_EQ(notifier.beeps, (std::vector<uint32_t>{kIconAsterisk}));
-  EXPECT_EQ(ViewOptions().Format, kFormatHex);
-  EXPECT_EQ(ViewOptions().TabLength, 3);
-  EXPECT_EQ(Setups().SetupKinds, 771u);
+  EXPECT_EQ(app().settings.options.Format, kFormatHex);
+  EXPECT_EQ(app().settings.options.TabLength, 3);
+  EXPECT_EQ(app().settings.setups.SetupKinds, 771u);
 }
 
 TEST_F(SetupDialogs, SaveSetupRefusesBadNamesAndNeedsAKind) {
@@ -103,20 +103,21 @@ TEST_F(SetupDialogs, SaveSetupRefusesBadNamesAndNeedsAKind) {
                                        L"Tessary: The setup name must not begin with a space.",
                                        L"Tessary: The selected setup name is too long."}));
   EXPECT_FALSE(okWithoutKinds);
-  EXPECT_EQ(Setups().CurrentSetup, L"Setup: " + std::wstring(56, L'n')) << "56 characters fit";
-  EXPECT_EQ(Setups().SetupKinds, static_cast<uint32_t>(kKindTitles));
+  EXPECT_EQ(app().settings.setups.CurrentSetup, L"Setup: " + std::wstring(56, L'n'))
+      << "56 characters fit";
+  EXPECT_EQ(app().settings.setups.SetupKinds, static_cast<uint32_t>(kKindTitles));
 }
 
 TEST_F(SetupDialogs, LoadSetupRefusesANameTooLong) {
   Start("",
         {{L"Setup List", L"Setup1", L"nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn"}});
-  DriveCommand(IDM_LOADSETUP, {[](HWND dialog) {
+  DriveCommand(IDM_LOADSETUP, {[&](HWND dialog) {
                  SendDlgItemMessageW(dialog, IDC_SETUP_LIST, LB_SETCURSEL, 0, 0);
                  Press(dialog, IDOK);
                }});
   EXPECT_EQ(TakeShown(), std::vector<std::wstring>{L"Tessary: Selected name too long."});
   EXPECT_EQ(notifier.beeps, (std::vector<uint32_t>{kIconHand, kIconHand}));
-  EXPECT_EQ(Setups().CurrentSetup, L"");
+  EXPECT_EQ(app().settings.setups.CurrentSetup, L"");
 }
 
 // Checked kinds are written, unchecked ones reset, grey ones kept.

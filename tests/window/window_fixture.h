@@ -2,9 +2,8 @@
 // start-up code over an in-memory profile, driven with messages.
 #pragma once
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <chrono>
 #include <filesystem>
@@ -13,6 +12,7 @@
 
 #include "support/temp_names.h"
 #include "viewer/frame/view_state.h"
+#include "viewer/frame/viewer.h"
 #include "viewer/frame/win32/frame.h"
 #include "viewer/frame/win32/startup.h"
 #include "viewer/program/win32/viewer_parts.h"
@@ -30,7 +30,7 @@ class WindowTest : public testing::Test {
   static void SetUpTestSuite() {
     WireViewer();  // as the program does
     SetInstance(GetModuleHandleW(nullptr));
-    RegisterMainClass(Instance());
+    RegisterMainClass(Parked(), Instance());
   }
 
   void SetUp() override { SetFrameNotifier(&notifier); }
@@ -46,6 +46,8 @@ class WindowTest : public testing::Test {
       if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
     }
     Pump();
+    // The window outlives this test's viewer.
+    if (window) AttachViewer(window, Parked());
     SetFrameNotifier(nullptr);
     for (const auto& path : files) std::filesystem::remove(path);
   }
@@ -62,17 +64,13 @@ class WindowTest : public testing::Test {
   void Start(const char* commandLine = "",
              std::initializer_list<std::array<const wchar_t*, 3>> profile = {},
              bool fresh = false) {
-    SetProfile(std::make_unique<ProfileStore>(MakeMemoryBackend()));
-    for (const auto& [section, key, value] : profile) Profile().backend().Write(section, key, value);
-    ViewOptions() = FormatOptions{};
-    Globals() = GlobalSettings{};
-    Setups() = SetupState{};
-    View() = ViewState{};
-    OpenFile() = FileRecord{};
-    RecentFiles() = RecentFileList{};
-    TitleTable().reset();
-    StartupState().commandLine = ParseCommandLine(commandLine);
-    LoadStartupSettings(StartupState().commandLine);
+    if (window) AttachViewer(window, Parked());
+    viewer = std::make_unique<Viewer>();
+    for (const auto& [section, key, value] : profile) {
+      app().settings.profile().backend().Write(section, key, value);
+    }
+    app().startup.commandLine = ParseCommandLine(commandLine);
+    LoadStartupSettings(app().settings, app().startup.commandLine);
     if (fresh && shared) {
       DestroyWindow(shared);
       shared = nullptr;
@@ -80,11 +78,12 @@ class WindowTest : public testing::Test {
     }
     if (shared) {
       window = shared;
-      View().clientWidth = 0;  // the size below lays the window out again
+      AttachViewer(window, app());
+      app().doc.view.clientWidth = 0;  // the size below lays the window out again
       SendMessageW(window, UM_FONT, 0, 0);
       SetWindowPos(window, nullptr, 0, 0, 700, 500, SWP_NOZORDER | SWP_NOMOVE);
     } else {
-      window = shared = CreateMainWindow(Instance());
+      window = shared = CreateMainWindow(app(), Instance());
     }
     ASSERT_NE(window, nullptr);
     SetWindowPos(window, nullptr, 0, 0, 800, 600, SWP_NOZORDER | SWP_NOMOVE);
@@ -134,14 +133,24 @@ class WindowTest : public testing::Test {
     return text;
   }
   // The text of the line at the top of the text area.
-  static std::string Top() {
-    const LineTable& table = Screen();
+  std::string Top() {
+    const LineTable& table = app().doc.screen;
     if (table.Acur >= table.Alast) return "<none>";
     return std::string(table.TextOf(table.Acur), static_cast<size_t>(table[table.Acur].length));
   }
   static LPARAM Point(int x, int y) { return MAKELPARAM(x, y); }
-  int RowY(int row) const { return row * View().lineHeight + View().lineHeight / 2; }
+  int RowY(int row) { return row * app().doc.view.lineHeight + app().doc.view.lineHeight / 2; }
 
+  // This test's viewer: made by Start, shown by the window until the test
+  // ends.
+  Viewer& app() { return *viewer; }
+  // What the shared window holds between tests: a viewer with no file.
+  static Viewer& Parked() {
+    static Viewer parked;
+    return parked;
+  }
+
+  std::unique_ptr<Viewer> viewer;
   HWND window = nullptr;
   static inline HWND shared = nullptr;
   RecordingNotifier notifier;

@@ -21,11 +21,6 @@
 
 namespace zorvo {
 
-SearchState& Search() {
-  static SearchState state;
-  return state;
-}
-
 namespace {
 
 // Letters A-Z and a-z fold to upper case; every other byte stays itself.

@@ -47,8 +47,6 @@ struct SearchState {
   uint16_t flags = 0;
   int64_t position = -1;  // the last match, or -1
 };
-// The window's search.
-SearchState& Search();
 
 // The offset of the first match at or after `file.Fcur`, or a negative
 // result. Letters A-Z and a-z compare equal unless `caseSensitive`.

@@ -90,25 +90,24 @@ uint16_t DialogSearchFlags(bool caseSensitive, bool fromTop, bool markAll) {
   return flags;
 }
 
-void StartTextSearch(int picked, std::wstring_view typed, uint32_t options, bool caseSensitive,
-                     bool fromTop, bool markAll) {
-  RecentSearchList& list = RecentTexts();
+void StartTextSearch(RecentSearchList& list, SearchState& search, int picked,
+                     std::wstring_view typed, uint32_t options, bool caseSensitive, bool fromTop,
+                     bool markAll) {
   std::string bytes = TextSearchBytes(list, picked, typed, options);
   RememberSearch(list, picked, bytes);
-  Search().pattern = bytes;
-  Search().flags = DialogSearchFlags(caseSensitive, fromTop, markAll);
+  search.pattern = bytes;
+  search.flags = DialogSearchFlags(caseSensitive, fromTop, markAll);
 }
 
-void StartHexSearch(int picked, std::wstring_view typed, const std::string& bytes, bool fromTop,
-                    bool markAll) {
-  RecentSearchList& list = RecentHex();
+void StartHexSearch(RecentSearchList& list, SearchState& search, int picked,
+                    std::wstring_view typed, const std::string& bytes, bool fromTop, bool markAll) {
   std::string text = picked >= 0 && picked < kRecentSearches
                          ? list.entries[static_cast<size_t>(picked)]
                          : NarrowFromWide(typed);
   RememberSearch(list, picked, text);
-  Search().pattern = bytes;
+  search.pattern = bytes;
   // Bytes given as digits mean exactly those bytes.
-  Search().flags = DialogSearchFlags(true, fromTop, markAll);
+  search.flags = DialogSearchFlags(true, fromTop, markAll);
 }
 
 }  // namespace zorvo

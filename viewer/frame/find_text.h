@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "viewer/file/code_tables.h"
+#include "viewer/file/search.h"
 #include "viewer/settings/recent_lists.h"
 
 namespace zorvo {
@@ -62,12 +63,13 @@ void RememberSearch(RecentSearchList& list, int picked, std::string& text);
 // The flags of a search started from one of the dialogs.
 uint16_t DialogSearchFlags(bool caseSensitive, bool fromTop, bool markAll);
 
-// Find's last step: remembers the text, sets Search() up. Find Text: the
+// Find's last step: remembers the text, sets the search up. Find Text: the
 // entry or typed text; Find Hex: the hex text as typed and its bytes,
 // always compared with case.
-void StartTextSearch(int picked, std::wstring_view typed, uint32_t options, bool caseSensitive,
-                     bool fromTop, bool markAll);
-void StartHexSearch(int picked, std::wstring_view typed, const std::string& bytes, bool fromTop,
-                    bool markAll);
+void StartTextSearch(RecentSearchList& list, SearchState& search, int picked,
+                     std::wstring_view typed, uint32_t options, bool caseSensitive, bool fromTop,
+                     bool markAll);
+void StartHexSearch(RecentSearchList& list, SearchState& search, int picked,
+                    std::wstring_view typed, const std::string& bytes, bool fromTop, bool markAll);
 
 }  // namespace zorvo

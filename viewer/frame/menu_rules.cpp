@@ -5,6 +5,7 @@
 
 #include "viewer/file/formatter.h"
 #include "viewer/frame/view_state.h"
+#include "viewer/frame/viewer.h"
 #include "viewer/resources/resource.h"
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/profile_store.h"
@@ -86,17 +87,17 @@ std::vector<RecentMenuItem> RecentMenuItems(const RecentFileList& list) {
   return items;
 }
 
-MenuInputs CurrentMenuInputs() {
+MenuInputs CurrentMenuInputs(Viewer& app) {
   MenuInputs in;
-  in.fileOpen = !OpenFile().path.empty();
-  in.tagCount = Tags().count;
-  in.ddeState = View().ddeState;
-  in.format = ViewOptions().Format;
-  in.currentOptions = ViewOptions().CurrentOptions;
-  in.alwaysOnTop = View().alwaysOnTop;
-  in.followEnd = ViewOptions().FollowEnd != 0;
-  in.zoomSteps = View().zoomSteps;
-  in.profileReadOnly = ProfileReadOnly();
+  in.fileOpen = !app.doc.file.path.empty();
+  in.tagCount = app.doc.tags.count;
+  in.ddeState = app.doc.view.ddeState;
+  in.format = app.settings.options.Format;
+  in.currentOptions = app.settings.options.CurrentOptions;
+  in.alwaysOnTop = app.doc.view.alwaysOnTop;
+  in.followEnd = app.settings.options.FollowEnd != 0;
+  in.zoomSteps = app.doc.view.zoomSteps;
+  in.profileReadOnly = app.settings.profile().ReadOnly();
   return in;
 }
 

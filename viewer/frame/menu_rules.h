@@ -14,6 +14,8 @@
 
 namespace zorvo {
 
+struct Viewer;
+
 // The top-level menus by the position they have in the menu resources.
 enum MenuPosition : int {
   kMenuFile = 0,
@@ -70,7 +72,7 @@ struct MenuInputs {
   int profileReadOnly = 0;
 };
 // From the records of this run.
-MenuInputs CurrentMenuInputs();
+MenuInputs CurrentMenuInputs(Viewer& app);
 
 struct MenuCommandState {
   enum Kind { kEnable, kCheck };

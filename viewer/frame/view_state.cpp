@@ -6,38 +6,7 @@
 
 namespace zorvo {
 
-ViewState& View() {
-  static ViewState view;
-  return view;
-}
-
-FileRecord& OpenFile() {
-  static FileRecord file;
-  return file;
-}
-
-LineTable& Screen() {
-  static LineTable table(kScreenLines, kScreenText);
-  return table;
-}
-
-TagList& Tags() {
-  static TagList tags;
-  return tags;
-}
-
-Startup& StartupState() {
-  static Startup startup;
-  return startup;
-}
-
-std::unique_ptr<LineTable>& TitleTable() {
-  static std::unique_ptr<LineTable> titles;
-  return titles;
-}
-
-LineTable* CreateTitleBuffers(bool reset, Notifier& notifier) {
-  std::unique_ptr<LineTable>& titles = TitleTable();
+LineTable* CreateTitleBuffers(std::unique_ptr<LineTable>& titles, bool reset, Notifier& notifier) {
   const bool fresh = !titles;
   if (fresh) {
     try {
@@ -52,10 +21,7 @@ LineTable* CreateTitleBuffers(bool reset, Notifier& notifier) {
   return titles.get();
 }
 
-int32_t TitleCount() {
-  const std::unique_ptr<LineTable>& titles = TitleTable();
-  return titles ? titles->Alast : 0;
-}
+int32_t TitleCount(const std::unique_ptr<LineTable>& titles) { return titles ? titles->Alast : 0; }
 
 int32_t LinesPerPage(const ViewState& view, int32_t titleCount) {
   if (view.lineHeight < 1) return 1;

@@ -65,19 +65,12 @@ struct Startup {
   std::wstring profilePath;
 };
 
-// The records of this run.
-ViewState& View();
-FileRecord& OpenFile();
-LineTable& Screen();  // 4,096 lines and 1 MiB of text
-TagList& Tags();
-Startup& StartupState();
-// The frozen title lines; null until titles are frozen or loaded.
-std::unique_ptr<LineTable>& TitleTable();
 // Creates the title table when missing; with `reset`, empties it. Null,
 // after the message, when its memory cannot be had.
 inline constexpr wchar_t kNoMemoryForTitle[] = L"Cannot allocate memory for title.";
-LineTable* CreateTitleBuffers(bool reset, Notifier& notifier);
-int32_t TitleCount();
+LineTable* CreateTitleBuffers(std::unique_ptr<LineTable>& titles, bool reset, Notifier& notifier);
+// 0 when no titles are frozen or loaded.
+int32_t TitleCount(const std::unique_ptr<LineTable>& titles);
 
 // Lines of text below the title rows; at least 1.
 int32_t LinesPerPage(const ViewState& view, int32_t titleCount);

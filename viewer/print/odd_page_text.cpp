@@ -32,9 +32,9 @@ std::wstring UnescapeOddPageText(std::wstring_view text) {
   return out;
 }
 
-std::wstring LoadOddPageText() {
+std::wstring LoadOddPageText(ProfileStore& profile) {
   return UnescapeOddPageText(
-      ProfileGetText(kGlobalSection, L"OddPageText", kDefaultOddPageText, kOddPageTextBuffer));
+      profile.GetText(kGlobalSection, L"OddPageText", kDefaultOddPageText, kOddPageTextBuffer));
 }
 
 }  // namespace zorvo

@@ -6,9 +6,11 @@
 
 namespace zorvo {
 
+class ProfileStore;
+
 // The text of "OddPageText" in section "Zorvo Setup" (at most 1025
 // characters), its escapes turned into the characters they stand for.
-std::wstring LoadOddPageText();
+std::wstring LoadOddPageText(ProfileStore& profile);
 
 // "\n" becomes a line feed, "\t" a tab and "\\" one backslash; a backslash
 // before anything else stays as it is.

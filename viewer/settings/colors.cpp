@@ -6,6 +6,7 @@
 
 #include "common/number_text.h"
 #include "viewer/settings/profile_store.h"
+#include "viewer/settings/settings.h"
 
 namespace zorvo {
 
@@ -56,31 +57,27 @@ ColorRef DefaultColor(int index) {
 // prefixes, an empty text is 0, wrapping like a 32-bit long.
 ColorRef ParseColor(std::wstring_view text) { return ReadDecimal(text); }
 
-void LoadRange(std::wstring_view section, int first, int last) {
+void LoadRange(Settings& settings, std::wstring_view section, int first, int last) {
   for (int i = first; i <= last; ++i) {
     const std::wstring def = std::to_wstring(static_cast<int32_t>(DefaultColor(i)));
-    Colors()[i] = ParseColor(ProfileGetText(section, kEntries[i].key, def, 32));
+    settings.colors[i] = ParseColor(settings.profile().GetText(section, kEntries[i].key, def, 32));
   }
 }
 
-void SaveRange(std::wstring_view section, int first, int last) {
+void SaveRange(Settings& settings, std::wstring_view section, int first, int last) {
   const ColorTable defaults = DefaultColors();
   for (int i = first; i <= last; ++i) {
     // Keys equal to the default go, so a later change of system colours shows.
-    if (Colors()[i] == defaults[i]) {
-      ProfileWriteText(section, kEntries[i].key, nullptr);
+    if (settings.colors[i] == defaults[i]) {
+      settings.profile().WriteText(section, kEntries[i].key, nullptr);
     } else {
-      ProfileWriteInt(section, kEntries[i].key, static_cast<int32_t>(Colors()[i]));
+      settings.profile().WriteInt(section, kEntries[i].key,
+                                  static_cast<int32_t>(settings.colors[i]));
     }
   }
 }
 
 }  // namespace
-
-ColorTable& Colors() {
-  static ColorTable table = DefaultColors();
-  return table;
-}
 
 const wchar_t* ColorKey(int index) {
   return index >= 0 && index < kColorCount ? kEntries[index].key : nullptr;
@@ -110,13 +107,17 @@ void ResetColorDefaults(int index, ColorTable& table) {
   for (int i = first; i <= last; ++i) table[i] = DefaultColor(i);
 }
 
-void LoadScreenColors(std::wstring_view section) { LoadRange(section, 0, kFirstShade - 1); }
-void LoadPrintShades(std::wstring_view section) {
-  LoadRange(section, kFirstShade, kColorCount - 1);
+void LoadScreenColors(Settings& settings, std::wstring_view section) {
+  LoadRange(settings, section, 0, kFirstShade - 1);
 }
-void SaveScreenColors(std::wstring_view section) { SaveRange(section, 0, kFirstShade - 1); }
-void SavePrintShades(std::wstring_view section) {
-  SaveRange(section, kFirstShade, kColorCount - 1);
+void LoadPrintShades(Settings& settings, std::wstring_view section) {
+  LoadRange(settings, section, kFirstShade, kColorCount - 1);
+}
+void SaveScreenColors(Settings& settings, std::wstring_view section) {
+  SaveRange(settings, section, 0, kFirstShade - 1);
+}
+void SavePrintShades(Settings& settings, std::wstring_view section) {
+  SaveRange(settings, section, kFirstShade, kColorCount - 1);
 }
 
 ColorRef ShadeToColor(int shade) {

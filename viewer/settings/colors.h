@@ -8,6 +8,8 @@
 
 namespace zorvo {
 
+struct Settings;
+
 using ColorRef = uint32_t;  // 0x00BBGGRR
 
 enum ColorIndex : int {
@@ -21,7 +23,6 @@ enum ColorIndex : int {
 using ColorTable = std::array<ColorRef, kColorCount>;
 
 // The colour table of this run.
-ColorTable& Colors();
 
 // The profile key of each entry ("WindowText" ... "PrintBgnd").
 const wchar_t* ColorKey(int index);
@@ -38,12 +39,12 @@ ColorTable DefaultColors();
 // -2 all shade entries 11-19.
 void ResetColorDefaults(int index, ColorTable& table);
 
-void LoadScreenColors(std::wstring_view section);
-void LoadPrintShades(std::wstring_view section);
+void LoadScreenColors(Settings& settings, std::wstring_view section);
+void LoadPrintShades(Settings& settings, std::wstring_view section);
 // Writes only the entries that differ from their defaults and deletes the
 // keys of those that do not.
-void SaveScreenColors(std::wstring_view section);
-void SavePrintShades(std::wstring_view section);
+void SaveScreenColors(Settings& settings, std::wstring_view section);
+void SavePrintShades(Settings& settings, std::wstring_view section);
 
 // Shade 0 (white) to 8 (black) and the grey colour that stands for it.
 ColorRef ShadeToColor(int shade);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "viewer/settings/profile_store.h"
+#include "viewer/settings/settings.h"
 
 namespace zorvo {
 
@@ -33,8 +34,8 @@ uint32_t WordFromBoxes(uint32_t word, const FormatBoxes& boxes) {
   return word | kFormFeedPageBit;
 }
 
-FormatWorkingSet OpenFormatWorkingSet() {
-  FormatOptions& options = ViewOptions();
+FormatWorkingSet OpenFormatWorkingSet(Settings& settings) {
+  FormatOptions& options = settings.options;
   options.SaveWindowPos = false;
   FormatWorkingSet set;
   set.words = options.Options;
@@ -69,8 +70,8 @@ std::vector<std::wstring> CarriageControlEntries(const std::vector<std::wstring>
   return entries;
 }
 
-int SelectCarriageEntry(const std::vector<std::wstring>& entries) {
-  FormatOptions& options = ViewOptions();
+int SelectCarriageEntry(Settings& settings, const std::vector<std::wstring>& entries) {
+  FormatOptions& options = settings.options;
   if (options.CCChar < 3) return options.CCChar < 0 ? -1 : options.CCChar;
   for (size_t i = 3; i < entries.size(); ++i) {
     if (SameProfileName(entries[i], options.CCName)) {
@@ -82,8 +83,9 @@ int SelectCarriageEntry(const std::vector<std::wstring>& entries) {
   return -1;
 }
 
-void CommitFormatDialog(const FormatWorkingSet& set, const FormatDialogFields& fields) {
-  FormatOptions& options = ViewOptions();
+void CommitFormatDialog(Settings& settings, const FormatWorkingSet& set,
+                        const FormatDialogFields& fields) {
+  FormatOptions& options = settings.options;
   options.Options = set.words;
   options.MaxLineLength = fields.maxLineLength;
   options.TabLength = fields.tabLength;
@@ -100,7 +102,7 @@ void CommitFormatDialog(const FormatWorkingSet& set, const FormatDialogFields& f
   uint32_t& word = options.Options[static_cast<size_t>(options.Format)];
   word = WordFromBoxes(word, fields.boxes);
   options.CurrentOptions = word;
-  DeriveCodeBits();
+  DeriveCodeBits(settings);
 }
 
 }  // namespace zorvo

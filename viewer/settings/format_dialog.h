@@ -12,6 +12,8 @@
 
 namespace zorvo {
 
+struct Settings;
+
 // The four boxes that show bits of one options word.
 struct FormatBoxes {
   bool wrap = false;         // 0x1
@@ -33,11 +35,11 @@ struct FormatWorkingSet {
   int shown = 0;
 };
 
-// These work on ViewOptions().
+// These work on the options of `settings`.
 
 // On opening: the words, the one in force standing for the current format;
 // SaveWindowPos is cleared.
-FormatWorkingSet OpenFormatWorkingSet();
+FormatWorkingSet OpenFormatWorkingSet(Settings& settings);
 // Another format picked: the boxes go into the word of the format shown so
 // far; returns the boxes of `format`.
 FormatBoxes SwitchShownFormat(FormatWorkingSet& set, const FormatBoxes& boxes, int format);
@@ -52,7 +54,7 @@ std::vector<std::wstring> CarriageControlEntries(const std::vector<std::wstring>
 // The entry the list selects on opening; -1 none. A user table (CCChar 3
 // or more) is looked up by CCName without regard to case, and CCChar
 // becomes its entry, or -1 when it is not offered.
-int SelectCarriageEntry(const std::vector<std::wstring>& entries);
+int SelectCarriageEntry(Settings& settings, const std::vector<std::wstring>& entries);
 
 // The dialog's fields when OK or Save is pressed; the lists' selections are
 // -1 when nothing is chosen.
@@ -75,6 +77,7 @@ struct FormatDialogFields {
 // OK: the working set and the fields become the display options; the word
 // of the chosen format is rebuilt from the boxes and put in force; the code
 // bits are derived again.
-void CommitFormatDialog(const FormatWorkingSet& set, const FormatDialogFields& fields);
+void CommitFormatDialog(Settings& settings, const FormatWorkingSet& set,
+                        const FormatDialogFields& fields);
 
 }  // namespace zorvo

@@ -10,25 +10,11 @@
 #include "viewer/settings/printer_settings.h"
 #include "viewer/settings/profile_store.h"
 #include "viewer/settings/recent_lists.h"
+#include "viewer/settings/settings.h"
 #include "viewer/settings/setups.h"
 #include "viewer/settings/user_skip_counts.h"
 
 namespace zorvo {
-
-FormatOptions& ViewOptions() {
-  static FormatOptions options;
-  return options;
-}
-
-GlobalSettings& Globals() {
-  static GlobalSettings settings;
-  return settings;
-}
-
-PageSetup& PageSetupOptions() {
-  static PageSetup setup;
-  return setup;
-}
 
 namespace {
 
@@ -59,33 +45,35 @@ std::wstring FormatFour(const std::array<int32_t, 4>& n) {
   return text;
 }
 
-void LoadFormatKind(std::wstring_view section) {
-  FormatOptions& o = ViewOptions();
+void LoadFormatKind(Settings& settings, std::wstring_view section) {
+  FormatOptions& o = settings.options;
   for (int i = 0; i < 3; ++i) {
     const std::wstring key = L"Options" + std::to_wstring(i);
-    const std::wstring text = ProfileGetText(section, key, L"", 32);
+    const std::wstring text = settings.profile().GetText(section, key, L"", 32);
     if (!text.empty()) o.Options[i] = ReadDecimal(text);
   }
   o.Options[kFormatText] |= kOptFormFeedPage;
   // A format the viewer does not know shows as Text.
-  o.Format = ProfileGetInt(section, L"Format", 0);
+  o.Format = settings.profile().GetInt(section, L"Format", 0);
   if (o.Format < kFormatText || o.Format > kFormatRaw) o.Format = kFormatText;
   o.CurrentOptions = o.Options[o.Format];
-  o.CharCode = ProfileGetInt(section, L"CharCode", 0);
+  o.CharCode = settings.profile().GetInt(section, L"CharCode", 0);
   if (o.CharCode < 0 || o.CharCode >= 3) o.CharCode = 3;
-  o.CCChar = ProfileGetInt(section, L"CCChar", 0);
-  o.CCName = ProfileGetText(section, L"CCName", L"(none)", 256);
+  o.CCChar = settings.profile().GetInt(section, L"CCChar", 0);
+  o.CCName = settings.profile().GetText(section, L"CCName", L"(none)", 256);
   // No line shows more characters than the screen's text buffer holds; a
   // larger value would only overflow the arithmetic of widths.
-  o.MaxLineLength =
-      std::clamp(ProfileGetInt(section, L"MaxLineLength", 4096), kMinLineLength, kScreenText);
-  o.TabLength = std::clamp(ProfileGetInt(section, L"TabLength", 8), 1, 255);
-  o.VertScroll = static_cast<int8_t>(std::clamp(ProfileGetInt(section, L"VertScroll", 2), 0, 2));
-  o.HorzScroll = static_cast<int8_t>(std::clamp(ProfileGetInt(section, L"HorzScroll", 0), 0, 2));
+  o.MaxLineLength = std::clamp(settings.profile().GetInt(section, L"MaxLineLength", 4096),
+                               kMinLineLength, kScreenText);
+  o.TabLength = std::clamp(settings.profile().GetInt(section, L"TabLength", 8), 1, 255);
+  o.VertScroll =
+      static_cast<int8_t>(std::clamp(settings.profile().GetInt(section, L"VertScroll", 2), 0, 2));
+  o.HorzScroll =
+      static_cast<int8_t>(std::clamp(settings.profile().GetInt(section, L"HorzScroll", 0), 0, 2));
 
   // "face,points": the size stays when no number follows the comma at
   // once (nothing, or a blank first).
-  const std::wstring font = ProfileGetText(section, L"Font", L"Courier New,10", 256);
+  const std::wstring font = settings.profile().GetText(section, L"Font", L"Courier New,10", 256);
   const size_t comma = font.find(L',');
   o.FontFace = font.substr(0, std::min<size_t>(comma, 31));
   if (comma != std::wstring::npos && comma + 1 < font.size() && font[comma + 1] != L' ' &&
@@ -95,128 +83,130 @@ void LoadFormatKind(std::wstring_view section) {
     const int32_t size = static_cast<int32_t>(ReadDecimal(number, &used));
     if (used > 0) o.FontSize = std::clamp(size, 1, 240);
   }
-  o.FontWeight = std::clamp(ProfileGetInt(section, L"FontWeight", 0), 0, 900);
-  o.FontItalic = static_cast<uint8_t>(ProfileGetInt(section, L"FontItalic", 0));
-  o.EscExit = ProfileGetInt(section, L"EscExit", 0);
+  o.FontWeight = std::clamp(settings.profile().GetInt(section, L"FontWeight", 0), 0, 900);
+  o.FontItalic = static_cast<uint8_t>(settings.profile().GetInt(section, L"FontItalic", 0));
+  o.EscExit = settings.profile().GetInt(section, L"EscExit", 0);
   o.SaveWindowPos = false;
   // As many as the Freeze Columns dialog offers: more would overflow the
   // widths that painting works out.
-  o.FreezeColumns = std::clamp(ProfileGetInt(section, L"FreezeColumns", 0), 0, 255);
-  o.CuaKeyboard = ProfileGetInt(section, L"CuaKeyboard", o.CuaKeyboard);
-  o.ShowMessages = ProfileGetInt(section, L"ShowMessages", o.ShowMessages);
-  o.FollowEnd = ProfileGetInt(section, L"FollowEnd", 0) != 0;
-  DeriveCodeBits();
+  o.FreezeColumns = std::clamp(settings.profile().GetInt(section, L"FreezeColumns", 0), 0, 255);
+  o.CuaKeyboard = settings.profile().GetInt(section, L"CuaKeyboard", o.CuaKeyboard);
+  o.ShowMessages = settings.profile().GetInt(section, L"ShowMessages", o.ShowMessages);
+  o.FollowEnd = settings.profile().GetInt(section, L"FollowEnd", 0) != 0;
+  DeriveCodeBits(settings);
 }
 
 }  // namespace
 
-void LoadGlobalSettings() {
-  GlobalSettings& g = Globals();
+void LoadGlobalSettings(Settings& settings) {
+  GlobalSettings& g = settings.globals;
   const wchar_t* s = kGlobalSection;
-  g.MasterProfile = ProfileGetInt(s, L"MasterProfile", g.MasterProfile);
-  g.DiagMode = ProfileGetInt(s, L"DiagMode", g.DiagMode);
-  g.MruFiles = ProfileGetInt(s, L"MruFiles", g.MruFiles);
-  g.MruSearch = ProfileGetInt(s, L"MruSearch", g.MruSearch);
-  g.CuaKeyboard = ProfileGetInt(s, L"CuaKeyboard", g.CuaKeyboard);
-  g.ShowMessages = ProfileGetInt(s, L"ShowMessages", g.ShowMessages);
-  g.PrintMessages = ProfileGetInt(s, L"PrintMessages", g.PrintMessages);
-  g.FastMouseDelay = std::max(ProfileGetInt(s, L"FastMouseDelay", g.FastMouseDelay), 1);
+  g.MasterProfile = settings.profile().GetInt(s, L"MasterProfile", g.MasterProfile);
+  g.DiagMode = settings.profile().GetInt(s, L"DiagMode", g.DiagMode);
+  g.MruFiles = settings.profile().GetInt(s, L"MruFiles", g.MruFiles);
+  g.MruSearch = settings.profile().GetInt(s, L"MruSearch", g.MruSearch);
+  g.CuaKeyboard = settings.profile().GetInt(s, L"CuaKeyboard", g.CuaKeyboard);
+  g.ShowMessages = settings.profile().GetInt(s, L"ShowMessages", g.ShowMessages);
+  g.PrintMessages = settings.profile().GetInt(s, L"PrintMessages", g.PrintMessages);
+  g.FastMouseDelay = std::max(settings.profile().GetInt(s, L"FastMouseDelay", g.FastMouseDelay), 1);
   // A drag scrolls at most a screen table of lines a step: more would
   // overflow where the step is added to a line index.
-  g.FastMouseLines =
-      std::clamp(ProfileGetInt(s, L"FastMouseLines", g.FastMouseLines), 0, kScreenLines);
-  g.SlowMouseDelay = std::max(ProfileGetInt(s, L"SlowMouseDelay", g.SlowMouseDelay), 1);
-  g.SlowMouseLines =
-      std::clamp(ProfileGetInt(s, L"SlowMouseLines", g.SlowMouseLines), 0, kScreenLines);
-  g.PageIndexingDelay = ProfileGetInt(s, L"PageIndexingDelay", g.PageIndexingDelay);
-  g.PageIndexingBuffer = ProfileGetInt(s, L"PageIndexingBuffer", g.PageIndexingBuffer);
+  g.FastMouseLines = std::clamp(settings.profile().GetInt(s, L"FastMouseLines", g.FastMouseLines),
+                                0, kScreenLines);
+  g.SlowMouseDelay = std::max(settings.profile().GetInt(s, L"SlowMouseDelay", g.SlowMouseDelay), 1);
+  g.SlowMouseLines = std::clamp(settings.profile().GetInt(s, L"SlowMouseLines", g.SlowMouseLines),
+                                0, kScreenLines);
+  g.PageIndexingDelay = settings.profile().GetInt(s, L"PageIndexingDelay", g.PageIndexingDelay);
+  g.PageIndexingBuffer = settings.profile().GetInt(s, L"PageIndexingBuffer", g.PageIndexingBuffer);
   g.PageIndexingBudget =
-      std::max(ProfileGetInt(s, L"PageIndexingBudget", g.PageIndexingBudget), 0);
-  g.FollowEndDelay = std::max(ProfileGetInt(s, L"FollowEndDelay", g.FollowEndDelay), 10);
-  g.ProgressDelay = std::max(ProfileGetInt(s, L"ProgressDelay", g.ProgressDelay), 0);
-  g.PadLineLength = std::clamp(ProfileGetInt(s, L"PadLineLength", g.PadLineLength), 0, kScreenText);
-  g.PadPageLength = ProfileGetInt(s, L"PadPageLength", g.PadPageLength);
-  g.ShowPageGap = ProfileGetInt(s, L"ShowPageGap", g.ShowPageGap);
-  g.DebugFileName = ProfileGetText(s, L"DebugFileName", g.DebugFileName, 256);
-  g.AltMenu = ProfileGetInt(s, L"AltMenu", g.AltMenu);
+      std::max(settings.profile().GetInt(s, L"PageIndexingBudget", g.PageIndexingBudget), 0);
+  g.FollowEndDelay =
+      std::max(settings.profile().GetInt(s, L"FollowEndDelay", g.FollowEndDelay), 10);
+  g.ProgressDelay = std::max(settings.profile().GetInt(s, L"ProgressDelay", g.ProgressDelay), 0);
+  g.PadLineLength =
+      std::clamp(settings.profile().GetInt(s, L"PadLineLength", g.PadLineLength), 0, kScreenText);
+  g.PadPageLength = settings.profile().GetInt(s, L"PadPageLength", g.PadPageLength);
+  g.ShowPageGap = settings.profile().GetInt(s, L"ShowPageGap", g.ShowPageGap);
+  g.DebugFileName = settings.profile().GetText(s, L"DebugFileName", g.DebugFileName, 256);
+  g.AltMenu = settings.profile().GetInt(s, L"AltMenu", g.AltMenu);
 
   // The options keys of the same names take these as their defaults.
-  ViewOptions().CuaKeyboard = g.CuaKeyboard;
-  ViewOptions().ShowMessages = g.ShowMessages;
-  PageSetupOptions().PrintMessages = g.PrintMessages;
-  RecentListSwitches().MruFiles = g.MruFiles;
-  RecentListSwitches().MruSearch = g.MruSearch;
+  settings.options.CuaKeyboard = g.CuaKeyboard;
+  settings.options.ShowMessages = g.ShowMessages;
+  settings.pageSetup.PrintMessages = g.PrintMessages;
+  settings.recentSwitches.MruFiles = g.MruFiles;
+  settings.recentSwitches.MruSearch = g.MruSearch;
 }
 
-void LoadPageSetup(std::wstring_view section) {
-  PageSetup& p = PageSetupOptions();
-  const std::wstring options = ProfileGetText(section, L"PrintOptions", L"", 32);
+void LoadPageSetup(Settings& settings, std::wstring_view section) {
+  PageSetup& p = settings.pageSetup;
+  const std::wstring options = settings.profile().GetText(section, L"PrintOptions", L"", 32);
   if (!options.empty()) p.PrintOptions = ReadDecimal(options);
-  p.PrintFontAutoSize = ProfileGetInt(section, L"PrintFontAutoSize", 0) != 0;
-  p.PrintMessages = ProfileGetInt(section, L"PrintMessages", 0) != 0;
-  const std::wstring margins = ProfileGetText(section, L"PageMargins", L"", 64);
+  p.PrintFontAutoSize = settings.profile().GetInt(section, L"PrintFontAutoSize", 0) != 0;
+  p.PrintMessages = settings.profile().GetInt(section, L"PrintMessages", 0) != 0;
+  const std::wstring margins = settings.profile().GetText(section, L"PageMargins", L"", 64);
   if (!margins.empty()) {
     p.PageMargins = FourNumbers(margins);
     for (int32_t& margin : p.PageMargins) margin = std::clamp(margin, 0, kMaxPageMargin);
   }
 }
 
-int SavePageSetup(std::wstring_view section) {
-  if (ProfileReadOnly()) return 0;
-  const PageSetup& p = PageSetupOptions();
-  ProfileWriteUnsigned(section, L"PrintOptions", p.PrintOptions);
+int SavePageSetup(Settings& settings, std::wstring_view section) {
+  if (settings.profile().ReadOnly()) return 0;
+  const PageSetup& p = settings.pageSetup;
+  settings.profile().WriteUnsigned(section, L"PrintOptions", p.PrintOptions);
   const std::wstring margins = FormatFour(p.PageMargins);
-  ProfileWriteText(section, L"PageMargins", margins.c_str());
-  ProfileWriteInt(section, L"PrintFontAutoSize", p.PrintFontAutoSize);
-  ProfileWriteInt(section, L"PrintMessages", p.PrintMessages);
+  settings.profile().WriteText(section, L"PageMargins", margins.c_str());
+  settings.profile().WriteInt(section, L"PrintFontAutoSize", p.PrintFontAutoSize);
+  settings.profile().WriteInt(section, L"PrintMessages", p.PrintMessages);
   return 1;
 }
 
-int LoadOptions(std::wstring_view section, uint32_t kinds) {
-  if (kinds & kKindPageSetup) LoadPageSetup(section);
-  if (kinds & kKindPrinter) LoadPrinterSettings(section);
-  if (kinds & kKindFormat) LoadFormatKind(section);
+int LoadOptions(Settings& settings, std::wstring_view section, uint32_t kinds) {
+  if (kinds & kKindPageSetup) LoadPageSetup(settings, section);
+  if (kinds & kKindPrinter) LoadPrinterSettings(settings, section);
+  if (kinds & kKindFormat) LoadFormatKind(settings, section);
   if (kinds & kKindWindowPos) {
-    const std::wstring pos = ProfileGetText(
+    const std::wstring pos = settings.profile().GetText(
         section, L"WindowPos", L"-2147483648,-2147483648,-2147483648,-2147483648", 64);
-    ViewOptions().WindowPos = FourNumbers(pos);
+    settings.options.WindowPos = FourNumbers(pos);
   }
-  if (kinds & kKindRecentFiles) LoadRecentFiles();
+  if (kinds & kKindRecentFiles) LoadRecentFiles(settings);
   return 1;
 }
 
-int SaveFormatOptions(std::wstring_view section, const WindowRect* window) {
-  if (ProfileReadOnly()) return 0;
-  const FormatOptions& o = ViewOptions();
+int SaveFormatOptions(Settings& settings, std::wstring_view section, const WindowRect* window) {
+  if (settings.profile().ReadOnly()) return 0;
+  const FormatOptions& o = settings.options;
   for (int i = 0; i < 3; ++i) {
-    ProfileWriteUnsigned(section, L"Options" + std::to_wstring(i), o.Options[i]);
+    settings.profile().WriteUnsigned(section, L"Options" + std::to_wstring(i), o.Options[i]);
   }
-  ProfileWriteInt(section, L"Format", o.Format);
-  ProfileWriteInt(section, L"CharCode", o.CharCode);
-  ProfileWriteInt(section, L"CCChar", o.CCChar);
-  ProfileWriteText(section, L"CCName", o.CCName.c_str());
-  ProfileWriteInt(section, L"MaxLineLength", o.MaxLineLength);
-  ProfileWriteInt(section, L"TabLength", o.TabLength);
-  ProfileWriteInt(section, L"VertScroll", o.VertScroll);
-  ProfileWriteInt(section, L"HorzScroll", o.HorzScroll);
-  ProfileWriteInt(section, L"EscExit", o.EscExit);
-  ProfileWriteInt(section, L"CuaKeyboard", o.CuaKeyboard);
-  ProfileWriteInt(section, L"ShowMessages", o.ShowMessages);
+  settings.profile().WriteInt(section, L"Format", o.Format);
+  settings.profile().WriteInt(section, L"CharCode", o.CharCode);
+  settings.profile().WriteInt(section, L"CCChar", o.CCChar);
+  settings.profile().WriteText(section, L"CCName", o.CCName.c_str());
+  settings.profile().WriteInt(section, L"MaxLineLength", o.MaxLineLength);
+  settings.profile().WriteInt(section, L"TabLength", o.TabLength);
+  settings.profile().WriteInt(section, L"VertScroll", o.VertScroll);
+  settings.profile().WriteInt(section, L"HorzScroll", o.HorzScroll);
+  settings.profile().WriteInt(section, L"EscExit", o.EscExit);
+  settings.profile().WriteInt(section, L"CuaKeyboard", o.CuaKeyboard);
+  settings.profile().WriteInt(section, L"ShowMessages", o.ShowMessages);
   const std::wstring font = o.FontFace + L"," + std::to_wstring(o.FontSize);
-  ProfileWriteText(section, L"Font", font.c_str());
-  ProfileWriteInt(section, L"FontWeight", o.FontWeight);
-  ProfileWriteInt(section, L"FontItalic", o.FontItalic);
-  ProfileWriteInt(section, L"FreezeColumns", o.FreezeColumns);
+  settings.profile().WriteText(section, L"Font", font.c_str());
+  settings.profile().WriteInt(section, L"FontWeight", o.FontWeight);
+  settings.profile().WriteInt(section, L"FontItalic", o.FontItalic);
+  settings.profile().WriteInt(section, L"FreezeColumns", o.FreezeColumns);
   // Only when on: options saved with it off read as they always have.
   if (o.FollowEnd) {
-    ProfileWriteInt(section, L"FollowEnd", 1);
+    settings.profile().WriteInt(section, L"FollowEnd", 1);
   } else {
-    ProfileWriteText(section, L"FollowEnd", nullptr);
+    settings.profile().WriteText(section, L"FollowEnd", nullptr);
   }
   if (o.SaveWindowPos && window) {
     const std::wstring pos = FormatFour({window->top, window->left, window->bottom - window->top,
                                          window->right - window->left});
-    ProfileWriteText(section, L"WindowPos", pos.c_str());
+    settings.profile().WriteText(section, L"WindowPos", pos.c_str());
   }
   return 1;
 }
@@ -227,14 +217,15 @@ void ClearTitles(LineTable& titles) {
   titles[0] = LineEntry{0, 0, -1, 0, 0};
 }
 
-int LoadTitles(std::wstring_view section, LineTable* titles) {
+int LoadTitles(Settings& settings, std::wstring_view section, LineTable* titles) {
   if (section.empty() || !titles || titles->Acnt < 1) return 0;
   ClearTitles(*titles);
-  const int32_t count = ProfileGetInt(section, kTitlesSection, 0);
+  const int32_t count = settings.profile().GetInt(section, kTitlesSection, 0);
   int32_t loaded = 0;
   for (int32_t n = 1; n <= count; ++n) {
     if (loaded + 1 >= titles->Acnt) break;  // room for the line and the end entry
-    const std::string text = ProfileGetTextNarrow(section, L"Title" + std::to_wstring(n), 256);
+    const std::string text =
+        settings.profile().GetTextNarrow(section, L"Title" + std::to_wstring(n), 256);
     if (titles->Tend + static_cast<int32_t>(text.size()) > titles->Tlen) break;
     std::copy(text.begin(), text.end(), titles->chars() + titles->Tend);
     (*titles)[loaded] = LineEntry{n - 1, static_cast<uint32_t>(titles->Tend),
@@ -247,24 +238,25 @@ int LoadTitles(std::wstring_view section, LineTable* titles) {
   return 1;
 }
 
-int SaveTitles(std::wstring_view section, const LineTable* titles) {
-  const int32_t old = ProfileGetInt(section, kTitlesSection, 0);
+int SaveTitles(Settings& settings, std::wstring_view section, const LineTable* titles) {
+  const int32_t old = settings.profile().GetInt(section, kTitlesSection, 0);
   const int32_t count = titles ? titles->Alast : 0;
   for (int32_t n = 1; n <= count; ++n) {
     const LineEntry& line = (*titles)[n - 1];
     const size_t length = std::min<size_t>(static_cast<size_t>(line.length), 10243);
     const std::string text(titles->TextOf(n - 1), length);
-    ProfileWriteTextNarrow(section, (L"Title" + std::to_wstring(n)).c_str(), text.c_str());
+    settings.profile().WriteTextNarrow(section, (L"Title" + std::to_wstring(n)).c_str(),
+                                       text.c_str());
   }
-  ProfileWriteInt(section, kTitlesSection, count);
+  settings.profile().WriteInt(section, kTitlesSection, count);
   for (int32_t n = count + 1; n <= old; ++n) {
-    ProfileWriteText(section, (L"Title" + std::to_wstring(n)).c_str(), nullptr);
+    settings.profile().WriteText(section, (L"Title" + std::to_wstring(n)).c_str(), nullptr);
   }
   return 1;
 }
 
-void DeriveCodeBits() {
-  FormatOptions& o = ViewOptions();
+void DeriveCodeBits(Settings& settings) {
+  FormatOptions& o = settings.options;
   uint32_t code = 0;
   if (o.CharCode == kAscii) code = kOptAscii;
   if (o.CharCode == kEbcdic) code = kOptEbcdic;
@@ -275,11 +267,11 @@ void DeriveCodeBits() {
   auto derive = [&](uint32_t& word) { word = (word & ~(kCodeBits | kCarriageBits)) | code | carriage; };
   for (uint32_t& word : o.Options) derive(word);
   derive(o.CurrentOptions);
-  if (o.CCChar >= 3) MarkUserSkipCountsStale();
+  if (o.CCChar >= 3) MarkUserSkipCountsStale(settings);
 }
 
-void ApplySwitchOverrides(const CommandLine& commandLine) {
-  FormatOptions& o = ViewOptions();
+void ApplySwitchOverrides(Settings& settings, const CommandLine& commandLine) {
+  FormatOptions& o = settings.options;
   auto given = [&](char letter) { return commandLine.Switch(letter) != 0; };
   // The format letters come first and bring the chosen format's own word, so
   // that the on/off letters act on the word that will be shown and stored.
@@ -305,45 +297,46 @@ void ApplySwitchOverrides(const CommandLine& commandLine) {
   if (given('A')) o.CharCode = kAscii;
   if (given('C')) o.CharCode = kEbcdic;
   if (given('Y')) o.EscExit = 1;
-  DeriveCodeBits();
+  DeriveCodeBits(settings);
 
   // S and s switch both recent lists on or off for this run; a list switched
   // on is read now, one switched off is emptied.
   const char recent = commandLine.Switch('S');
   if (recent) {
-    RecentSwitches& lists = RecentListSwitches();
+    RecentSwitches& lists = settings.recentSwitches;
     const int on = recent == 'S' ? 1 : 0;
     const bool filesChanged = lists.MruFiles != on;
     lists.MruFiles = lists.MruSearch = on;
-    if (filesChanged) LoadRecentFiles();
-    if (!on) RecentTexts().count = RecentHex().count = 0;
+    if (filesChanged) LoadRecentFiles(settings);
+    if (!on) settings.recentTexts.count = settings.recentHex.count = 0;
   }
 }
 
-void StartupLoad(std::wstring& profilePath, const CommandLine& commandLine) {
-  ChooseProfile(profilePath);
-  LoadStartupSettings(commandLine);
+void StartupLoad(Settings& settings, std::wstring& profilePath, const CommandLine& commandLine) {
+  ChooseProfile(settings, profilePath);
+  LoadStartupSettings(settings, commandLine);
 }
 
-void LoadStartupSettings(const CommandLine& commandLine) {
-  LoadGlobalSettings();
-  Colors() = DefaultColors();
-  SetupState& setup = Setups();
+void LoadStartupSettings(Settings& settings, const CommandLine& commandLine) {
+  LoadGlobalSettings(settings);
+  settings.colors = DefaultColors();
+  SetupState& setup = settings.setups;
   setup.CurrentSetup = commandLine.CurrentSetup;
   if (commandLine.Switch('V') != 'V') {
-    LoadOptions(kOptionsSection, kKindAll & ~(kKindPageSetup | kKindPrinter | kKindColors));
-    LoadScreenColors(kColorsSection);
-    LoadPrintShades(kColorsSection);
-    LoadPrinterSettings(kPrintSetupSection);
-    LoadPageSetup(kPageSetupSection);
+    LoadOptions(settings, kOptionsSection,
+                kKindAll & ~(kKindPageSetup | kKindPrinter | kKindColors));
+    LoadScreenColors(settings, kColorsSection);
+    LoadPrintShades(settings, kColorsSection);
+    LoadPrinterSettings(settings, kPrintSetupSection);
+    LoadPageSetup(settings, kPageSetupSection);
   }
   if (!setup.CurrentSetup.empty()) {
-    setup.SetupKinds = SetupKindsOf(setup.CurrentSetup);
-    LoadOptions(setup.CurrentSetup, setup.SetupKinds);
-    if (setup.SetupKinds & kKindScreenColors) LoadScreenColors(setup.CurrentSetup);
-    if (setup.SetupKinds & kKindPrintShades) LoadPrintShades(setup.CurrentSetup);
+    setup.SetupKinds = SetupKindsOf(settings, setup.CurrentSetup);
+    LoadOptions(settings, setup.CurrentSetup, setup.SetupKinds);
+    if (setup.SetupKinds & kKindScreenColors) LoadScreenColors(settings, setup.CurrentSetup);
+    if (setup.SetupKinds & kKindPrintShades) LoadPrintShades(settings, setup.CurrentSetup);
   }
-  ApplySwitchOverrides(commandLine);
+  ApplySwitchOverrides(settings, commandLine);
 }
 
 }  // namespace zorvo

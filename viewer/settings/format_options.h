@@ -14,6 +14,8 @@
 
 namespace zorvo {
 
+struct Settings;
+
 // Kinds of options: what a load, a save or a setup covers.
 enum OptionKinds : uint32_t {
   kKindFormat = 0x1,
@@ -112,41 +114,38 @@ struct WindowRect {
 };
 
 // The records of this run.
-FormatOptions& ViewOptions();
-GlobalSettings& Globals();
-PageSetup& PageSetupOptions();
 
 // Reads "Zorvo Setup"; each key's default is the value it holds now.
-void LoadGlobalSettings();
+void LoadGlobalSettings(Settings& settings);
 // Loads the kinds 0x1, 0x4, 0x8, 0x10 and 0x20 from one section.
-int LoadOptions(std::wstring_view section, uint32_t kinds);
+int LoadOptions(Settings& settings, std::wstring_view section, uint32_t kinds);
 // Writes the format options (and "WindowPos" when asked for and a window is
 // given); nothing, returning 0, when the profile is read-only.
-int SaveFormatOptions(std::wstring_view section, const WindowRect* window);
-void LoadPageSetup(std::wstring_view section);
-int SavePageSetup(std::wstring_view section);
+int SaveFormatOptions(Settings& settings, std::wstring_view section, const WindowRect* window);
+void LoadPageSetup(Settings& settings, std::wstring_view section);
+int SavePageSetup(Settings& settings, std::wstring_view section);
 
 // Title lines: a table of 16 slots over a 64 KiB text buffer; entry n holds
 // title line n as its offset and the end entry the count.
 inline constexpr int32_t kTitleSlots = 16;
 inline constexpr int32_t kTitleText = 65535;
-int LoadTitles(std::wstring_view section, LineTable* titles);
-int SaveTitles(std::wstring_view section, const LineTable* titles);
+int LoadTitles(Settings& settings, std::wstring_view section, LineTable* titles);
+int SaveTitles(Settings& settings, std::wstring_view section, const LineTable* titles);
 // Empties a title table: no lines, the end entry at 0.
 void ClearTitles(LineTable& titles);
 
 // Recomputes the character-code and carriage-control bits of the three
 // stored options words and the current one from CharCode and CCChar.
-void DeriveCodeBits();
+void DeriveCodeBits(Settings& settings);
 // Applies the command line's switch letters to the options just loaded.
-void ApplySwitchOverrides(const CommandLine& commandLine);
+void ApplySwitchOverrides(Settings& settings, const CommandLine& commandLine);
 
 // The window-independent part of start-up: chooses the profile, reads the
 // program-wide settings, the options, colours, shades, printer settings and
 // page setup of the main sections and of the setup named on the command
 // line, then applies the switches.
-void StartupLoad(std::wstring& profilePath, const CommandLine& commandLine);
+void StartupLoad(Settings& settings, std::wstring& profilePath, const CommandLine& commandLine);
 // The same after the profile was chosen.
-void LoadStartupSettings(const CommandLine& commandLine);
+void LoadStartupSettings(Settings& settings, const CommandLine& commandLine);
 
 }  // namespace zorvo

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "viewer/settings/profile_store.h"
+#include "viewer/settings/settings.h"
 
 namespace zorvo {
 
@@ -38,21 +39,16 @@ constexpr NumericKey kNumericKeys[] = {
 
 }  // namespace
 
-PrinterSelection& Printer() {
-  static PrinterSelection selection;
-  return selection;
-}
-
-int SavePrinterSettings(std::wstring_view section) {
-  if (ProfileReadOnly() != 0) return 0;
-  const PrinterSelection& printer = Printer();
+int SavePrinterSettings(Settings& settings, std::wstring_view section) {
+  if (settings.profile().ReadOnly() != 0) return 0;
+  const PrinterSelection& printer = settings.printer;
   if (const auto& dm = printer.devMode) {
     for (const NumericKey& k : kNumericKeys) {
       // A value the driver does not set must not linger from an older printer.
       if (dm->fields & k.bit) {
-        ProfileWriteInt(section, k.key, (*dm).*k.value);
+        settings.profile().WriteInt(section, k.key, (*dm).*k.value);
       } else {
-        ProfileWriteText(section, k.key, nullptr);
+        settings.profile().WriteText(section, k.key, nullptr);
       }
     }
     // The device-mode record holds 31 characters of the name; the names
@@ -61,30 +57,32 @@ int SavePrinterSettings(std::wstring_view section) {
         printer.devNames && printer.devNames->device.starts_with(dm->deviceName)
             ? printer.devNames->device
             : dm->deviceName.substr(0, kDeviceNameChars);
-    ProfileWriteText(section, L"PrtDevice", device.c_str());
-    ProfileWriteUnsigned(section, L"PrtSpecVersion", dm->specVersion);
-    ProfileWriteUnsigned(section, L"PrtDriverVersion", dm->driverVersion);
+    settings.profile().WriteText(section, L"PrtDevice", device.c_str());
+    settings.profile().WriteUnsigned(section, L"PrtSpecVersion", dm->specVersion);
+    settings.profile().WriteUnsigned(section, L"PrtDriverVersion", dm->driverVersion);
   }
   if (const auto& dn = printer.devNames) {
-    ProfileWriteText(section, L"PrtDriver", dn->driver.c_str());
-    ProfileWriteText(section, L"PrtOutput", dn->output.c_str());
+    settings.profile().WriteText(section, L"PrtDriver", dn->driver.c_str());
+    settings.profile().WriteText(section, L"PrtOutput", dn->output.c_str());
   }
   return printer.devMode && printer.devNames ? 1 : 0;
 }
 
-int LoadPrinterSettings(std::wstring_view section) {
-  PrinterSelection& printer = Printer();
+int LoadPrinterSettings(Settings& settings, std::wstring_view section) {
+  PrinterSelection& printer = settings.printer;
   DeviceMode dm;
   for (const NumericKey& k : kNumericKeys) {
-    dm.*k.value = static_cast<int16_t>(ProfileGetInt(section, k.key, 0));
+    dm.*k.value = static_cast<int16_t>(settings.profile().GetInt(section, k.key, 0));
     if (dm.*k.value != 0) dm.fields |= k.bit;
   }
   // The whole name for the names record; older profiles hold at most 31
   // characters, which read as before.
-  const std::wstring device = ProfileGetText(section, L"PrtDevice", L"", kNameTextCapacity);
+  const std::wstring device =
+      settings.profile().GetText(section, L"PrtDevice", L"", kNameTextCapacity);
   dm.deviceName = device.substr(0, kDeviceNameChars);
-  dm.specVersion = static_cast<uint16_t>(ProfileGetInt(section, L"PrtSpecVersion", 0));
-  dm.driverVersion = static_cast<uint16_t>(ProfileGetInt(section, L"PrtDriverVersion", 0));
+  dm.specVersion = static_cast<uint16_t>(settings.profile().GetInt(section, L"PrtSpecVersion", 0));
+  dm.driverVersion =
+      static_cast<uint16_t>(settings.profile().GetInt(section, L"PrtDriverVersion", 0));
   if (dm == DeviceMode{}) {
     // Nothing saved: the system's default printer stays in charge.
     printer.devMode.reset();
@@ -93,8 +91,8 @@ int LoadPrinterSettings(std::wstring_view section) {
   if (dm.size == 0) dm.size = kDeviceModeSize;
   printer.devMode = std::move(dm);
 
-  std::wstring driver = ProfileGetText(section, L"PrtDriver", L"", kNameTextCapacity);
-  std::wstring output = ProfileGetText(section, L"PrtOutput", L"", kNameTextCapacity);
+  std::wstring driver = settings.profile().GetText(section, L"PrtDriver", L"", kNameTextCapacity);
+  std::wstring output = settings.profile().GetText(section, L"PrtOutput", L"", kNameTextCapacity);
   const size_t needed =
       kDeviceNamesHeader + driver.size() + 1 + device.size() + 1 + output.size() + 1;
   if (!printer.devNames || printer.devNames->capacity < needed) {

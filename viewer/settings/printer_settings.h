@@ -9,6 +9,8 @@
 
 namespace zorvo {
 
+struct Settings;
+
 // The fields of the system's device-mode record that are kept.
 struct DeviceMode {
   std::wstring deviceName;  // 31 characters at most
@@ -34,9 +36,7 @@ struct PrinterSelection {
   std::optional<DeviceNames> devNames;
 };
 
-PrinterSelection& Printer();
-
-int SavePrinterSettings(std::wstring_view section);
-int LoadPrinterSettings(std::wstring_view section);
+int SavePrinterSettings(Settings& settings, std::wstring_view section);
+int LoadPrinterSettings(Settings& settings, std::wstring_view section);
 
 }  // namespace zorvo

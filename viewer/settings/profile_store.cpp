@@ -110,20 +110,4 @@ void ProfileStore::WriteTextNarrow(std::wstring_view section, const wchar_t* key
   WriteText(section, key, wide.c_str());
 }
 
-namespace {
-std::unique_ptr<ProfileStore>& CurrentStore() {
-  static std::unique_ptr<ProfileStore> store;
-  return store;
-}
-}  // namespace
-
-ProfileStore& Profile() {
-  std::unique_ptr<ProfileStore>& store = CurrentStore();
-  // Until a profile is chosen nothing is kept.
-  if (!store) store = std::make_unique<ProfileStore>(MakeMemoryBackend());
-  return *store;
-}
-
-void SetProfile(std::unique_ptr<ProfileStore> store) { CurrentStore() = std::move(store); }
-
 }  // namespace zorvo

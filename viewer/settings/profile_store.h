@@ -13,6 +13,8 @@
 
 namespace zorvo {
 
+struct Settings;
+
 // Raw storage of text values. Section and key names compare without regard
 // to case, as they do in INI files and the registry.
 class ProfileBackend {
@@ -102,42 +104,13 @@ class ProfileStore {
   std::wstring path_;
 };
 
-// The store of this run, chosen once at start-up.
-ProfileStore& Profile();
-void SetProfile(std::unique_ptr<ProfileStore> store);
-
 // Chooses the store from the INI file at `profilePath` (the program's folder
 // followed by "ZORVO.INI"): that file when its "MasterProfile" in section
 // "Zorvo Setup" is 1; on Windows then the bare "ZORVO.INI" in the Windows
 // directory; otherwise the per-user store, and `profilePath` becomes empty.
-// Installs the store for Profile() and returns ProfileReadOnly.
-int ChooseProfile(std::wstring& profilePath);
-
-// The operations of the store of this run, under the names the rest of the
-// program uses.
-inline int ProfileReadOnly() { return Profile().ReadOnly(); }
-inline int32_t ProfileGetInt(std::wstring_view s, std::wstring_view k, int32_t d) {
-  return Profile().GetInt(s, k, d);
-}
-inline std::wstring ProfileGetText(std::wstring_view s, std::wstring_view k, std::wstring_view d,
-                                   size_t capacity) {
-  return Profile().GetText(s, k, d, capacity);
-}
-inline bool ProfileWriteText(std::wstring_view s, const wchar_t* k, const wchar_t* t) {
-  return Profile().WriteText(s, k, t);
-}
-inline bool ProfileWriteInt(std::wstring_view s, std::wstring_view k, int32_t v) {
-  return Profile().WriteInt(s, k, v);
-}
-inline bool ProfileWriteUnsigned(std::wstring_view s, std::wstring_view k, uint32_t v) {
-  return Profile().WriteUnsigned(s, k, v);
-}
-inline std::string ProfileGetTextNarrow(std::wstring_view s, std::wstring_view k, size_t cap) {
-  return Profile().GetTextNarrow(s, k, cap);
-}
-inline void ProfileWriteTextNarrow(std::wstring_view s, const wchar_t* k, const char* t) {
-  Profile().WriteTextNarrow(s, k, t);
-}
+// Installs the store in `settings` and returns whether it is read-only
+// (0, or -1).
+int ChooseProfile(Settings& settings, std::wstring& profilePath);
 
 struct MeasurementSettings {
   int measure = 1;         // 0 metric, 1 U.S.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "viewer/settings/profile_store.h"
+#include "viewer/settings/settings.h"
 
 namespace zorvo {
 
@@ -55,69 +56,50 @@ std::wstring CountKey(const RecentSearchList& list) { return list.name + std::ws
 
 }  // namespace
 
-RecentFileList& RecentFiles() {
-  static RecentFileList list;
-  return list;
-}
-
-RecentSearchList& RecentTexts() {
-  static RecentSearchList list{L"Text", {}, -1};
-  return list;
-}
-
-RecentSearchList& RecentHex() {
-  static RecentSearchList list{L"Hex", {}, -1};
-  return list;
-}
-
-RecentSwitches& RecentListSwitches() {
-  static RecentSwitches switches;
-  return switches;
-}
-
-void LoadRecentFiles() {
-  RecentFileList& list = RecentFiles();
+void LoadRecentFiles(Settings& settings) {
+  RecentFileList& list = settings.recentFiles;
   list.entries.fill(std::wstring());
   list.count = 0;
-  if (!RecentListSwitches().MruFiles) return;
+  if (!settings.recentSwitches.MruFiles) return;
   // Keys may have been removed by hand: the entries close up.
   for (int n = 1; n <= kRecentFiles; ++n) {
-    std::wstring path = ProfileGetText(kFilesSection, NumberedKey(L"File", n), L"", kPathChars + 1);
+    std::wstring path =
+        settings.profile().GetText(kFilesSection, NumberedKey(L"File", n), L"", kPathChars + 1);
     if (!path.empty()) list.entries[list.count++] = std::move(path);
   }
 }
 
-void AddRecentFile(std::wstring& path) {
+void AddRecentFile(Settings& settings, std::wstring& path) {
   // No file has an empty name; it would only match an unused entry and hide
   // the list behind it.
   if (path.empty()) return;
   if (path.size() > kPathChars) path.resize(kPathChars);
-  RecentFileList& list = RecentFiles();
+  RecentFileList& list = settings.recentFiles;
   // A file opens under the spelling listed for it.
   MoveToFront(list.entries, -1, path, true);
   list.count = 0;
   while (list.count < kRecentFiles && !list.entries[list.count].empty()) ++list.count;
 }
 
-int SaveRecentFiles() {
-  if (ProfileReadOnly() != 0 || !RecentListSwitches().MruFiles) return 0;
-  const RecentFileList& list = RecentFiles();
+int SaveRecentFiles(Settings& settings) {
+  if (settings.profile().ReadOnly() != 0 || !settings.recentSwitches.MruFiles) return 0;
+  const RecentFileList& list = settings.recentFiles;
   // Keys above the count are deleted: loading skips gaps, so an old key
   // left there would come back as a second entry of its file.
   for (int n = 1; n <= kRecentFiles; ++n) {
-    ProfileWriteText(kFilesSection, NumberedKey(L"File", n).c_str(),
-                     n <= list.count ? list.entries[n - 1].c_str() : nullptr);
+    settings.profile().WriteText(kFilesSection, NumberedKey(L"File", n).c_str(),
+                                 n <= list.count ? list.entries[n - 1].c_str() : nullptr);
   }
   return 1;
 }
 
-int LoadRecentSearch(RecentSearchList& list) {
-  const int32_t count = ProfileGetInt(kSearchSection, CountKey(list), 0);
+int LoadRecentSearch(Settings& settings, RecentSearchList& list) {
+  const int32_t count = settings.profile().GetInt(kSearchSection, CountKey(list), 0);
   list.count = std::clamp<int32_t>(count, 0, kRecentSearches);
   for (int n = 1; n <= kRecentSearches; ++n) {
     list.entries[n - 1] = n <= list.count
-                              ? ProfileGetTextNarrow(kSearchSection, NumberedKey(list.name, n),
-                                                     kSearchBytes + 1)
+                              ? settings.profile().GetTextNarrow(
+                                    kSearchSection, NumberedKey(list.name, n), kSearchBytes + 1)
                               : std::string();
   }
   return list.count;
@@ -146,15 +128,15 @@ void CountNewRecentSearch(RecentSearchList& list) {
   list.count = std::clamp(list.count + 1, 1, kRecentSearches);
 }
 
-int SaveRecentSearch() {
-  if (ProfileReadOnly() != 0 || !RecentListSwitches().MruSearch) return 0;
-  for (RecentSearchList* list : {&RecentTexts(), &RecentHex()}) {
+int SaveRecentSearch(Settings& settings) {
+  if (settings.profile().ReadOnly() != 0 || !settings.recentSwitches.MruSearch) return 0;
+  for (RecentSearchList* list : {&settings.recentTexts, &settings.recentHex}) {
     // A list never loaded would only wipe what another run saved.
     if (list->count == -1) continue;
-    ProfileWriteInt(kSearchSection, CountKey(*list), list->count);
+    settings.profile().WriteInt(kSearchSection, CountKey(*list), list->count);
     for (int n = 1; n <= list->count; ++n) {
-      ProfileWriteTextNarrow(kSearchSection, NumberedKey(list->name, n).c_str(),
-                             list->entries[n - 1].c_str());
+      settings.profile().WriteTextNarrow(kSearchSection, NumberedKey(list->name, n).c_str(),
+                                         list->entries[n - 1].c_str());
     }
   }
   return 1;

@@ -7,6 +7,8 @@
 
 namespace zorvo {
 
+struct Settings;
+
 inline constexpr int kRecentFiles = 9;
 inline constexpr int kRecentSearches = 10;
 
@@ -22,9 +24,6 @@ struct RecentSearchList {
 };
 
 // The lists of this run.
-RecentFileList& RecentFiles();
-RecentSearchList& RecentTexts();
-RecentSearchList& RecentHex();
 
 // Whether the lists are on ("MruFiles", "MruSearch" of "Zorvo Setup", or the
 // S switch for one run); set by the settings load.
@@ -32,15 +31,14 @@ struct RecentSwitches {
   int MruFiles = 1;
   int MruSearch = 1;
 };
-RecentSwitches& RecentListSwitches();
 
-void LoadRecentFiles();
+void LoadRecentFiles(Settings& settings);
 // Moves `path` (or the listed entry that equals it without regard to the
 // case of A-Z) to the front; `path` takes the listed spelling.
-void AddRecentFile(std::wstring& path);
-int SaveRecentFiles();
+void AddRecentFile(Settings& settings, std::wstring& path);
+int SaveRecentFiles(Settings& settings);
 
-int LoadRecentSearch(RecentSearchList& list);
+int LoadRecentSearch(Settings& settings, RecentSearchList& list);
 // Moves the entry at `index`, or the entry equal to `text`, or `text` itself
 // to the front; `text` takes the listed spelling. Returns its length.
 int AddRecentSearch(RecentSearchList& list, int index, std::string& text);
@@ -50,6 +48,6 @@ int AddRecentSearch(RecentSearchList& list, int index, std::string& text);
 // more, 10 at most).
 int FindRecentSearch(const RecentSearchList& list, std::string_view text);
 void CountNewRecentSearch(RecentSearchList& list);
-int SaveRecentSearch();
+int SaveRecentSearch(Settings& settings);
 
 }  // namespace zorvo

@@ -5,13 +5,9 @@
 #include "viewer/settings/colors.h"
 #include "viewer/settings/printer_settings.h"
 #include "viewer/settings/profile_store.h"
+#include "viewer/settings/settings.h"
 
 namespace zorvo {
-
-SetupState& Setups() {
-  static SetupState state;
-  return state;
-}
 
 namespace {
 
@@ -29,10 +25,10 @@ constexpr size_t kPrefixLength = sizeof(kSetupPrefix) / sizeof(wchar_t) - 1;
 
 }  // namespace
 
-std::vector<std::wstring> SetupList() {
+std::vector<std::wstring> SetupList(Settings& settings) {
   std::vector<std::wstring> names;
   for (int n = 1;; ++n) {
-    std::wstring name = ProfileGetText(kSetupListSection, SetupKey(n), L"", 256);
+    std::wstring name = settings.profile().GetText(kSetupListSection, SetupKey(n), L"", 256);
     if (name.empty()) break;
     names.push_back(std::move(name));
   }
@@ -85,24 +81,25 @@ KindBoxes SaveSetupBoxes(uint32_t setupKinds) {
   return boxes;
 }
 
-uint32_t SetupKindsOf(std::wstring_view section) {
-  const uint32_t kinds = static_cast<uint32_t>(ProfileGetInt(section, kSetupKindsKey, 0));
+uint32_t SetupKindsOf(Settings& settings, std::wstring_view section) {
+  const uint32_t kinds =
+      static_cast<uint32_t>(settings.profile().GetInt(section, kSetupKindsKey, 0));
   return kinds == 0 ? kKindAll : kinds;
 }
 
-void SaveSetupSection(const WindowRect* window, const LineTable* titles) {
-  const SetupState& setup = Setups();
+void SaveSetupSection(Settings& settings, const WindowRect* window, const LineTable* titles) {
+  const SetupState& setup = settings.setups;
   const std::wstring& section = setup.CurrentSetup;
   if (section.empty()) return;
   const uint32_t kinds = setup.SetupKinds;
-  ProfileWriteText(section, nullptr, nullptr);  // always rewritten from scratch
-  if (kinds & kKindFormat) SaveFormatOptions(section, window);
-  if (kinds & kKindPageSetup) SavePageSetup(section);
-  if (kinds & kKindPrinter) SavePrinterSettings(section);
-  if (kinds & kKindScreenColors) SaveScreenColors(section);
-  if (kinds & kKindPrintShades) SavePrintShades(section);
-  if (kinds & kKindTitles) SaveTitles(section, titles);
-  ProfileWriteUnsigned(section, kSetupKindsKey, kinds);
+  settings.profile().WriteText(section, nullptr, nullptr);  // always rewritten from scratch
+  if (kinds & kKindFormat) SaveFormatOptions(settings, section, window);
+  if (kinds & kKindPageSetup) SavePageSetup(settings, section);
+  if (kinds & kKindPrinter) SavePrinterSettings(settings, section);
+  if (kinds & kKindScreenColors) SaveScreenColors(settings, section);
+  if (kinds & kKindPrintShades) SavePrintShades(settings, section);
+  if (kinds & kKindTitles) SaveTitles(settings, section, titles);
+  settings.profile().WriteUnsigned(section, kSetupKindsKey, kinds);
 
   if (section.size() < kPrefixLength ||
       !SameNoCase(std::wstring_view(section).substr(0, kPrefixLength), kSetupPrefix)) {
@@ -110,28 +107,29 @@ void SaveSetupSection(const WindowRect* window, const LineTable* titles) {
   }
   const std::wstring_view name = std::wstring_view(section).substr(kPrefixLength);
   for (int n = 1;; ++n) {
-    const std::wstring listed = ProfileGetText(kSetupListSection, SetupKey(n), L"", 256);
+    const std::wstring listed =
+        settings.profile().GetText(kSetupListSection, SetupKey(n), L"", 256);
     if (listed.empty()) {
       const std::wstring text(name);
-      ProfileWriteText(kSetupListSection, SetupKey(n).c_str(), text.c_str());
+      settings.profile().WriteText(kSetupListSection, SetupKey(n).c_str(), text.c_str());
       return;
     }
     if (SameNoCase(listed, name)) return;
   }
 }
 
-int ReloadSetup(LineTable* titles) {
-  SetupState& setup = Setups();
+int ReloadSetup(Settings& settings, LineTable* titles) {
+  SetupState& setup = settings.setups;
   if (setup.CurrentSetup.empty()) return 0;
-  setup.SetupKinds = SetupKindsOf(setup.CurrentSetup);
-  LoadOptions(setup.CurrentSetup, setup.SetupKinds);
-  if (setup.SetupKinds & kKindScreenColors) LoadScreenColors(setup.CurrentSetup);
-  if (setup.SetupKinds & kKindPrintShades) LoadPrintShades(setup.CurrentSetup);
-  if (setup.SetupKinds & kKindTitles) LoadTitles(setup.CurrentSetup, titles);
+  setup.SetupKinds = SetupKindsOf(settings, setup.CurrentSetup);
+  LoadOptions(settings, setup.CurrentSetup, setup.SetupKinds);
+  if (setup.SetupKinds & kKindScreenColors) LoadScreenColors(settings, setup.CurrentSetup);
+  if (setup.SetupKinds & kKindPrintShades) LoadPrintShades(settings, setup.CurrentSetup);
+  if (setup.SetupKinds & kKindTitles) LoadTitles(settings, setup.CurrentSetup, titles);
   return 1;
 }
 
-void SaveOptionsCommand(uint32_t kinds, uint32_t grey, const WindowRect* window,
+void SaveOptionsCommand(Settings& settings, uint32_t kinds, uint32_t grey, const WindowRect* window,
                         const LineTable* titles) {
   static constexpr struct {
     uint32_t kind;
@@ -141,16 +139,16 @@ void SaveOptionsCommand(uint32_t kinds, uint32_t grey, const WindowRect* window,
                    {kKindColors, kColorsSection}};
   // Unchecked kinds go back to their defaults.
   for (const auto& item : kSections) {
-    if (!(kinds & item.kind)) ProfileWriteText(item.section, nullptr, nullptr);
+    if (!(kinds & item.kind)) settings.profile().WriteText(item.section, nullptr, nullptr);
   }
   const uint32_t write = kinds & ~grey;
-  if (write & kKindFormat) SaveFormatOptions(kOptionsSection, window);
-  if (write & kKindTitles) SaveTitles(kTitlesSection, titles);
-  if (write & kKindPageSetup) SavePageSetup(kPageSetupSection);
-  if (write & kKindPrinter) SavePrinterSettings(kPrintSetupSection);
+  if (write & kKindFormat) SaveFormatOptions(settings, kOptionsSection, window);
+  if (write & kKindTitles) SaveTitles(settings, kTitlesSection, titles);
+  if (write & kKindPageSetup) SavePageSetup(settings, kPageSetupSection);
+  if (write & kKindPrinter) SavePrinterSettings(settings, kPrintSetupSection);
   if (write & kKindColors) {
-    SaveScreenColors(kColorsSection);
-    SavePrintShades(kColorsSection);
+    SaveScreenColors(settings, kColorsSection);
+    SavePrintShades(settings, kColorsSection);
   }
 }
 

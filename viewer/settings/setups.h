@@ -14,6 +14,8 @@
 
 namespace zorvo {
 
+struct Settings;
+
 inline constexpr size_t kSetupSectionLimit = 64;  // a section name stays below this
 
 struct SetupState {
@@ -21,10 +23,9 @@ struct SetupState {
   uint32_t SetupKinds = 0;      // kinds of the current setup
   std::wstring SetupNameEntry;  // the name last entered or picked, with the prefix
 };
-SetupState& Setups();
 
 // The names of "Setup List", in order, up to the first empty entry.
-std::vector<std::wstring> SetupList();
+std::vector<std::wstring> SetupList(Settings& settings);
 
 // Checks a setup name typed or picked in Save Setup As. Returns the message
 // to show ("You must select a name." ...), or an empty text when it is good.
@@ -61,21 +62,21 @@ KindBoxes SaveSetupBoxes(uint32_t setupKinds);
 
 // The kinds a setup section holds: its "SaveOptions", all kinds when 0 or
 // absent.
-uint32_t SetupKindsOf(std::wstring_view section);
+uint32_t SetupKindsOf(Settings& settings, std::wstring_view section);
 
 // Writes the current setup from scratch with the kinds in SetupKinds and
 // lists its name once in "Setup List".
-void SaveSetupSection(const WindowRect* window, const LineTable* titles);
+void SaveSetupSection(Settings& settings, const WindowRect* window, const LineTable* titles);
 
 // Loads the current setup: its kinds, options, colours, shades and title
 // lines. Returns 1 when a setup was loaded.
-int ReloadSetup(LineTable* titles);
+int ReloadSetup(Settings& settings, LineTable* titles);
 
 // The kinds boxes of Save Options: `kinds` has the bits of the boxes that are
 // checked or grey, `grey` of those that are grey. Resets the unchecked kinds
 // by deleting their sections, writes the checked ones, keeps the grey ones.
 // The current setup stays what it was.
-void SaveOptionsCommand(uint32_t kinds, uint32_t grey, const WindowRect* window,
+void SaveOptionsCommand(Settings& settings, uint32_t kinds, uint32_t grey, const WindowRect* window,
                         const LineTable* titles);
 
 }  // namespace zorvo

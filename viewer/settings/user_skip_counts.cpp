@@ -8,22 +8,13 @@
 #include "viewer/settings/ansi_code_page.h"
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/profile_store.h"
+#include "viewer/settings/settings.h"
 
 namespace zorvo {
 
 namespace {
 
 constexpr size_t kUserTableCapacity = 256;  // bytes, with the C string's null
-
-struct UserTable {
-  SkipCounts counts = PlainSkipCounts();
-  bool stale = true;
-};
-
-UserTable& User() {
-  static UserTable table;
-  return table;
-}
 
 // Appends `text` to the debug file; a file that cannot be opened is passed
 // over, since a diagnostic never stops the viewer.
@@ -40,16 +31,17 @@ void AppendToDebugFile(const std::wstring& fileName, const std::string& text) {
 
 }  // namespace
 
-const SkipCounts& ProfileSkipCounts(uint32_t options, std::wstring_view userTable) {
-  UserTable& user = User();
+const SkipCounts& ProfileSkipCounts(Settings& settings, uint32_t options,
+                                    std::wstring_view userTable) {
+  UserSkipCache& user = settings.userSkipCounts;
   const bool wanted = (options & kOptCcUser) && !(options & (kOptCcAsa | kOptCcIbm));
   if (wanted && user.stale) {
     // Read once per change of choice, not once per formatter pass.
     const std::string value =
-        ProfileGetTextNarrow(L"CarriageControl", userTable, kUserTableCapacity);
+        settings.profile().GetTextNarrow(L"CarriageControl", userTable, kUserTableCapacity);
     user.counts = ParseUserSkipCounts(value);
     user.stale = false;
-    const GlobalSettings& g = Globals();
+    const GlobalSettings& g = settings.globals;
     if (g.DiagMode != 0 && !g.DebugFileName.empty()) {
       // The name in the same 8-bit form as the value it labels.
       AppendToDebugFile(g.DebugFileName,
@@ -59,7 +51,7 @@ const SkipCounts& ProfileSkipCounts(uint32_t options, std::wstring_view userTabl
   return SkipCountsFor(options, user.counts);
 }
 
-void MarkUserSkipCountsStale() { User().stale = true; }
-bool UserSkipCountsStale() { return User().stale; }
+void MarkUserSkipCountsStale(Settings& settings) { settings.userSkipCounts.stale = true; }
+bool UserSkipCountsStale(Settings& settings) { return settings.userSkipCounts.stale; }
 
 }  // namespace zorvo

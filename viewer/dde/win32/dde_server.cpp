@@ -207,13 +207,14 @@ int MenuCommandOf(DdeAction action) {
 // any order: Find Next, or Mark All with All. A text search looks for the
 // text in the file's character code, as Find Text does.
 void FindFromDde(HWND window, const DdeCommand& command) {
-  SearchState& search = Search();
+  Viewer& app = ViewerOf(window);
+  SearchState& search = app.search;
   search.flags = command.searchFlags;
   search.pattern = command.pattern;
   if (!(command.searchFlags & kSearchHexText)) {
-    SearchTextToFileCode(search.pattern, ViewOptions().CurrentOptions);
+    SearchTextToFileCode(search.pattern, app.settings.options.CurrentOptions);
   }
-  if (command.searchFlags & kSearchFromTop) View().searchPosition = 0;
+  if (command.searchFlags & kSearchFromTop) app.doc.view.searchPosition = 0;
   Send(window, command.markAll ? IDM_MARKALL : IDM_FINDNEXT);
 }
 
@@ -255,7 +256,7 @@ bool Carry(const DdeCommand& command) {
       return true;
     // [Setup name]: the setup of section "Setup: name", applied at once.
     case DdeAction::kSetup:
-      Setups().CurrentSetup = command.text;
+      ViewerOf(window).settings.setups.CurrentSetup = command.text;
       Send(window, IDM_APPLYSETUP);
       return true;
     // A known command with a keyword it does not know.
@@ -349,11 +350,12 @@ bool DdeServerRunning() { return server.instance != 0; }
 
 bool DdeServerCommand(HWND window, int id, LPARAM) {
   if (id != IDM_IGNOREDDE) return false;
-  if (View().ddeState == kDdeOff) {
-    if (StartDdeServer(window)) View().ddeState = kDdeServing;
+  ViewState& view = ViewerOf(window).doc.view;
+  if (view.ddeState == kDdeOff) {
+    if (StartDdeServer(window)) view.ddeState = kDdeServing;
   } else {
     StopDdeServer();
-    View().ddeState = kDdeOff;
+    view.ddeState = kDdeOff;
   }
   return true;
 }

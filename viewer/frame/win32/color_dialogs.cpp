@@ -140,10 +140,11 @@ void ChangeColor(HWND dialog, ColorState& state) {
 }
 
 INT_PTR HandleColors(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  Viewer& app = ViewerOf(dialog);
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     auto& state = *reinterpret_cast<ColorState*>(lParam);
-    state.working = Colors();
+    state.working = app.settings.colors;
     HWND list = GetDlgItem(dialog, IDC_COLOR_LIST);
     for (int i = 0; i < kPrintText; ++i) {
       SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ColorName(i)));
@@ -181,7 +182,7 @@ INT_PTR HandleColors(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
           ShowDialogHelp(dialog, kColorHelp);
           return TRUE;
         case IDOK:
-          Colors() = state->working;
+          app.settings.colors = state->working;
           EndDialog(dialog, 1);
           return TRUE;
         case IDCANCEL:
@@ -230,6 +231,7 @@ void ShowShades(HWND dialog, const ColorTable& working) {
 
 // OK and Save: every field checked before any is taken.
 void AcceptShades(HWND dialog, ColorState& state, bool save) {
+  Viewer& app = ViewerOf(dialog);
   std::array<int, std::size(kShadeFields)> shades{};
   for (size_t i = 0; i < std::size(kShadeFields); ++i) {
     if (!CheckIntField(dialog, kShadeFields[i].id, kLightest, kDarkest, kShadeFields[i].name,
@@ -240,16 +242,17 @@ void AcceptShades(HWND dialog, ColorState& state, bool save) {
   for (size_t i = 0; i < std::size(kShadeFields); ++i) {
     state.working[kShadeFields[i].entry] = ShadeToColor(shades[i]);
   }
-  Colors() = state.working;
-  if (save) SavePrintShades(kColorsSection);
+  app.settings.colors = state.working;
+  if (save) SavePrintShades(app.settings, kColorsSection);
   EndDialog(dialog, 1);
 }
 
 INT_PTR HandleShades(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  Viewer& app = ViewerOf(dialog);
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     auto& state = *reinterpret_cast<ColorState*>(lParam);
-    state.working = Colors();
+    state.working = app.settings.colors;
     ShowShades(dialog, state.working);
     SetFocus(GetDlgItem(dialog, IDC_SHADE_NORMAL));
     DialogReady(dialog);

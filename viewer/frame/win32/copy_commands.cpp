@@ -39,19 +39,21 @@ bool PlaceOnClipboard(HWND window, const std::string& text) {
 
 // The lines are made as the window makes its own.
 CopySource SourceFor(HWND window) {
-  FormatOptions& options = ViewOptions();
+  Viewer& app = ViewerOf(window);
+  FormatOptions& options = app.settings.options;
   options.Format = std::clamp(options.Format, 0, 2);
-  return CopySource{OpenFile(), options.Format, CurrentParams(), FrameNotifier(),
+  return CopySource{app.doc.file, options.Format, CurrentParams(app), FrameNotifier(),
                     reinterpret_cast<uintptr_t>(window)};
 }
 
 void Copy(HWND window) {
-  const Selection& selection = View().selection;
+  Viewer& app = ViewerOf(window);
+  const Selection& selection = app.doc.view.selection;
   if (!selection.Any()) {
     FrameNotifier().Beep(kMessageOk);
     return;
   }
-  if (selection.start >= OpenFile().Flen) return;
+  if (selection.start >= app.doc.file.Flen) return;
   std::string text;
   int copied;
   {
@@ -64,7 +66,8 @@ void Copy(HWND window) {
 }
 
 void CopyTags(HWND window) {
-  TagList& tags = Tags();
+  Viewer& app = ViewerOf(window);
+  TagList& tags = app.doc.tags;
   if (tags.count == 0) {
     FrameNotifier().Beep(kIconExclamation);
     return;
@@ -89,8 +92,9 @@ void CopyTags(HWND window) {
 }  // namespace
 
 bool CopyCommand(HWND window, int id) {
+  Viewer& app = ViewerOf(window);
   if (id != IDM_COPY && id != IDM_COPYTAGS) return false;
-  if (OpenFile().path.empty()) return true;
+  if (app.doc.file.path.empty()) return true;
   if (id == IDM_COPY) {
     Copy(window);
   } else {

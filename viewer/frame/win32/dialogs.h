@@ -18,7 +18,7 @@
 
 namespace zorvo {
 
-// Mark > Freeze Columns: sets ViewOptions().FreezeColumns. `example` is a
+// Mark > Freeze Columns: sets the options' FreezeColumns. `example` is a
 // line of the file in its display bytes, shown over a column scale.
 int FreezeColumnsDialog(HWND owner, std::string_view example);
 
@@ -28,7 +28,7 @@ int ColorDialog(HWND owner);
 // The grey shades of Colors() used for printing (reached from Page Setup).
 int PrintShadeDialog(HWND owner);
 
-// File > Page Setup: edits PageSetupOptions(); 1 on OK or Save, which also
+// File > Page Setup: edits the page setup of the settings; 1 on OK or Save, which also
 // writes section "Page Setup".
 int PageSetupDialog(HWND owner);
 

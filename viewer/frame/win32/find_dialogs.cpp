@@ -25,7 +25,7 @@ struct FindDialog {
   std::vector<std::wstring> shown;  // the counted entries as the combo box shows them
 };
 
-CodeTable DisplayTable() { return CodeTableFor(ViewOptions().CurrentOptions); }
+CodeTable DisplayTable(Viewer& app) { return CodeTableFor(app.settings.options.CurrentOptions); }
 
 std::wstring ItemText(HWND dialog, int id) {
   HWND control = GetDlgItem(dialog, id);
@@ -65,17 +65,18 @@ std::wstring HexText(HWND dialog, const FindDialog& find, bool listClosed) {
 }
 
 void Fill(HWND dialog, FindDialog& find) {
+  Viewer& app = ViewerOf(dialog);
   RecentSearchList& list = find.list;
   if (list.count == -1) {
-    if (RecentListSwitches().MruSearch) {
-      LoadRecentSearch(list);
+    if (app.settings.recentSwitches.MruSearch) {
+      LoadRecentSearch(app.settings, list);
     } else {
       list.count = 0;
     }
   }
   // Text entries are kept in the file's code and shown as the window shows
   // them; hex entries are kept as typed.
-  const CodeTable table = DisplayTable();
+  const CodeTable table = DisplayTable(app);
   HWND combo = GetDlgItem(dialog, find.combo);
   // The history keeps 255 bytes of each text, hex digits included: a
   // longer one would come back cut.
@@ -85,7 +86,7 @@ void Fill(HWND dialog, FindDialog& find) {
     find.shown.push_back(find.hex ? WideFromNarrow(entry) : DisplayText(entry, table));
     SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(find.shown.back().c_str()));
   }
-  const SearchState& search = Search();
+  const SearchState& search = app.search;
   if (!find.shown.empty()) {
     SendMessageW(combo, CB_SETCURSEL, 0, 0);
   } else if (!search.pattern.empty()) {
@@ -106,14 +107,16 @@ void BadLength(HWND dialog, const FindDialog& find, const std::wstring& message)
 }
 
 void FindText(HWND dialog, const FindDialog& find, bool markAll) {
+  Viewer& app = ViewerOf(dialog);
   const std::wstring typed = ItemText(dialog, find.combo);
   if (!SearchTextLengthOk(typed)) {
     BadLength(dialog, find, SearchLengthMessage());
     FrameNotifier().Beep(kIconAsterisk);
     return;
   }
-  StartTextSearch(Picked(dialog, find, typed), typed, ViewOptions().CurrentOptions,
-                  Checked(dialog, IDC_FIND_CASE), Checked(dialog, IDC_FIND_FROM_TOP), markAll);
+  StartTextSearch(app.settings.recentTexts, app.search, Picked(dialog, find, typed), typed,
+                  app.settings.options.CurrentOptions, Checked(dialog, IDC_FIND_CASE),
+                  Checked(dialog, IDC_FIND_FROM_TOP), markAll);
   EndDialog(dialog, 1);
 }
 
@@ -122,6 +125,7 @@ void FindText(HWND dialog, const FindDialog& find, bool markAll) {
 // replaces it.
 bool PreviewHex(HWND dialog, const FindDialog& find, const std::wstring& text, int minimum,
                 std::string& bytes) {
+  Viewer& app = ViewerOf(dialog);
   SetDlgItemTextW(dialog, IDC_FIND_ERROR, L" ");
   HexTextCheck check = CheckHexText(text, minimum);
   switch (check.result) {
@@ -139,7 +143,7 @@ bool PreviewHex(HWND dialog, const FindDialog& find, const std::wstring& text, i
     case HexTextCheck::kOk:
       break;
   }
-  SetDlgItemTextW(dialog, IDC_FIND_SHOWN, DisplayText(check.bytes, DisplayTable()).c_str());
+  SetDlgItemTextW(dialog, IDC_FIND_SHOWN, DisplayText(check.bytes, DisplayTable(app)).c_str());
   bytes = std::move(check.bytes);
   return true;
 }
@@ -161,7 +165,8 @@ void FindHex(HWND dialog, const FindDialog& find, bool markAll) {
     FrameNotifier().Beep(kIconAsterisk);
     return;
   }
-  StartHexSearch(Picked(dialog, find, typed), typed, bytes, Checked(dialog, IDC_FIND_FROM_TOP),
+  StartHexSearch(ViewerOf(dialog).settings.recentHex, ViewerOf(dialog).search,
+                 Picked(dialog, find, typed), typed, bytes, Checked(dialog, IDC_FIND_FROM_TOP),
                  markAll);
   EndDialog(dialog, 1);
 }
@@ -169,9 +174,10 @@ void FindHex(HWND dialog, const FindDialog& find, bool markAll) {
 // The first entry's bytes as text when the dialog opens; nothing when its
 // digits do not parse.
 void PreviewFirst(HWND dialog, const FindDialog& find) {
+  Viewer& app = ViewerOf(dialog);
   const HexTextCheck check = CheckHexText(ItemText(dialog, find.combo), 0);
   if (check.result == HexTextCheck::kOk) {
-    SetDlgItemTextW(dialog, IDC_FIND_SHOWN, DisplayText(check.bytes, DisplayTable()).c_str());
+    SetDlgItemTextW(dialog, IDC_FIND_SHOWN, DisplayText(check.bytes, DisplayTable(app)).c_str());
   }
 }
 
@@ -219,12 +225,14 @@ std::function<void(HWND)>& FindDialogHook() {
 }
 
 int FindTextDialog(HWND owner) {
-  FindDialog find{false, RecentTexts(), IDC_FIND_TEXT, {}};
+  Viewer& app = ViewerOf(owner);
+  FindDialog find{false, app.settings.recentTexts, IDC_FIND_TEXT, {}};
   return Run(owner, L"FindTextOptions", find);
 }
 
 int FindHexDialog(HWND owner) {
-  FindDialog find{true, RecentHex(), IDC_FIND_HEX, {}};
+  Viewer& app = ViewerOf(owner);
+  FindDialog find{true, app.settings.recentHex, IDC_FIND_HEX, {}};
   return Run(owner, L"FindHexOptions", find);
 }
 

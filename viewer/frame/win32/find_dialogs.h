@@ -8,7 +8,7 @@
 
 namespace zorvo {
 
-// 1 when Find set Search() up (the caller then starts it), 0 on Cancel.
+// 1 when Find set the viewer's search up (the caller then starts it), 0 on Cancel.
 int FindTextDialog(HWND owner);
 int FindHexDialog(HWND owner);
 

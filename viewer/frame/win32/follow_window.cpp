@@ -36,34 +36,38 @@ Looked& LastLook() {
 }  // namespace
 
 void SyncFollowTimer(HWND window) {
-  if (ViewOptions().FollowEnd) {
-    SetTimer(window, kTimerFollow, static_cast<UINT>(std::max(Globals().FollowEndDelay, 10)),
-             nullptr);
+  Viewer& app = ViewerOf(window);
+  if (app.settings.options.FollowEnd) {
+    SetTimer(window, kTimerFollow,
+             static_cast<UINT>(std::max(app.settings.globals.FollowEndDelay, 10)), nullptr);
   } else {
     KillTimer(window, kTimerFollow);
   }
 }
 
 void ToggleFollowEnd(HWND window) {
-  ViewOptions().FollowEnd = !ViewOptions().FollowEnd;
+  Viewer& app = ViewerOf(window);
+  app.settings.options.FollowEnd = !app.settings.options.FollowEnd;
   SyncFollowTimer(window);
   // Turned on at the end of the file: it catches up at once.
-  if (ViewOptions().FollowEnd) OnFollowTimer(window);
+  if (app.settings.options.FollowEnd) OnFollowTimer(window);
 }
 
 void OnFollowTimer(HWND window) {
-  if (!ViewOptions().FollowEnd) {
+  Viewer& app = ViewerOf(window);
+  if (!app.settings.options.FollowEnd) {
     KillTimer(window, kTimerFollow);
     return;
   }
-  const FileRecord& file = OpenFile();
+  const FileRecord& file = app.doc.file;
   // A print job answers the window's messages between its pages; the view
   // waits for its end.
   if (file.path.empty() || FrameBusy()) return;
-  const int32_t rows = LinesPerPage(View(), TitleCount());
+  const int32_t rows = LinesPerPage(app.doc.view, TitleCount(app.doc.titles));
   Looked& last = LastLook();
   const int64_t leftAt = last.path == file.path ? last.leftAt : -1;
-  if (HoldsProgramError(Screen()) || !FollowDue(Screen(), rows, file.Flen, leftAt)) return;
+  if (HoldsProgramError(app.doc.screen) || !FollowDue(app.doc.screen, rows, file.Flen, leftAt))
+    return;
 
   // A file that cannot be opened now (being renamed away and made again,
   // say) is looked at again next time, without a message each time.
@@ -76,7 +80,7 @@ void OnFollowTimer(HWND window) {
   handle.reset();
   const bool sameFile =
       !(identified && last.known && last.path == file.path && !(last.identity == identity));
-  const LineTable& table = Screen();
+  const LineTable& table = app.doc.screen;
   last = Looked{file.path, identity, identified, table[table.Acur].offset};
 
   switch (FollowChangeOf(table[table.Alast].offset, length, sameFile)) {
@@ -93,17 +97,17 @@ void OnFollowTimer(HWND window) {
       SendMessageW(window, UM_RELOAD, 0, 0);
       break;
   }
-  if (HoldsProgramError(Screen())) return;
-  const EndMove move = MoveToShowEnd(Screen(), OpenFile().Flen, rows);
+  if (HoldsProgramError(app.doc.screen)) return;
+  const EndMove move = MoveToShowEnd(app.doc.screen, app.doc.file.Flen, rows);
   if (move.toEnd) {
-    const int64_t end = OpenFile().Flen;
+    const int64_t end = app.doc.file.Flen;
     SendMessageW(window, UM_GOTO_OFFSET, OffsetHigh(end), OffsetLow(end));
   }
   if (move.lines != 0) {
     SendMessageW(window, UM_SCROLL_LINES, static_cast<WPARAM>(static_cast<intptr_t>(move.lines)),
                  static_cast<LPARAM>(-1));
   }
-  LastLook().leftAt = Screen()[Screen().Acur].offset;
+  LastLook().leftAt = app.doc.screen[app.doc.screen.Acur].offset;
 }
 
 }  // namespace zorvo

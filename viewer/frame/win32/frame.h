@@ -14,6 +14,7 @@
 #include "viewer/file/work_progress.h"
 #include "viewer/frame/positioning.h"
 #include "viewer/frame/view_state.h"
+#include "viewer/frame/viewer.h"
 
 namespace zorvo {
 
@@ -72,6 +73,11 @@ inline int64_t OffsetOf(WPARAM high, LPARAM low) {
 Notifier& FrameNotifier();
 void SetFrameNotifier(Notifier* notifier);  // null: the platform's
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// What the main window shows and works on: the viewer its start-up made
+// (CreateMainWindow), or the one a test gave it; from a dialog, the one of
+// the window that owns it.
+Viewer& ViewerOf(HWND window);
+void AttachViewer(HWND window, Viewer& app);
 HINSTANCE Instance();
 void SetInstance(HINSTANCE instance);
 // Posts UM_OPEN_FILE with `name` (cut to MAX_PATH - 1 characters), held
@@ -79,7 +85,7 @@ void SetInstance(HINSTANCE instance);
 void PostOpenFile(HWND window, const std::wstring& name);
 // The options word with the run-time bits, and the layout width, that the
 // line model gets.
-FormatParams CurrentParams();
+FormatParams CurrentParams(Viewer& app);
 // Runs the positioning protocol for one of the four positioning messages
 // and repaints as it says.
 PositionOutcome PositionView(HWND window, PositionKind kind, int64_t value);

@@ -75,7 +75,9 @@ HFONT SampleFont(HWND dialog) {
 }
 
 void InitFreeze(HWND dialog, FreezeState& state) {
-  SetDlgItemInt(dialog, IDC_FREEZE_COUNT, static_cast<UINT>(ViewOptions().FreezeColumns), TRUE);
+  Viewer& app = ViewerOf(dialog);
+  SetDlgItemInt(dialog, IDC_FREEZE_COUNT, static_cast<UINT>(app.settings.options.FreezeColumns),
+                TRUE);
   // A NUL would cut the example short and shift nothing after it into place.
   std::string example = state.example.substr(0, kMaxExample);
   std::replace(example.begin(), example.end(), '\0', ' ');
@@ -102,6 +104,7 @@ void CleanUpFreeze(HWND dialog, FreezeState& state) {
 }
 
 INT_PTR HandleFreeze(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  Viewer& app = ViewerOf(dialog);
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     InitFreeze(dialog, *reinterpret_cast<FreezeState*>(lParam));
@@ -124,7 +127,7 @@ INT_PTR HandleFreeze(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
           int columns = 0;
           if (CheckIntField(dialog, IDC_FREEZE_COUNT, 0, kMaxFreeze, L"Number of columns to lock",
                             columns)) {
-            ViewOptions().FreezeColumns = columns;
+            app.settings.options.FreezeColumns = columns;
             EndDialog(dialog, 1);
           }
           return TRUE;

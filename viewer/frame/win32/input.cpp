@@ -29,10 +29,11 @@ int32_t PointerY(LPARAM lParam) {
   return static_cast<int16_t>(HIWORD(static_cast<DWORD>(lParam)));
 }
 
-int32_t TitleBottom() { return TitleCount() * View().lineHeight; }
+int32_t TitleBottom(Viewer& app) { return TitleCount(app.doc.titles) * app.doc.view.lineHeight; }
 
-int32_t EntryUnderPointer(LPARAM lParam) {
-  return Screen().Acur + RowUnderPointer(PointerY(lParam), View().lineHeight, TitleCount());
+int32_t EntryUnderPointer(Viewer& app, LPARAM lParam) {
+  return app.doc.screen.Acur +
+         RowUnderPointer(PointerY(lParam), app.doc.view.lineHeight, TitleCount(app.doc.titles));
 }
 
 void PostScrollLines(HWND window, int64_t lines) {
@@ -52,12 +53,14 @@ void Post(HWND window, const VerticalRequest& request) {
 void InvalidateAll(HWND window) { InvalidateRect(window, nullptr, FALSE); }
 
 void SetHorizontalOffset(HWND window, int32_t offset) {
-  View().horizontalOffset = offset;
+  Viewer& app = ViewerOf(window);
+  app.doc.view.horizontalOffset = offset;
   InvalidateAll(window);
 }
 
 void StopAutoScroll(HWND window) {
-  ViewState& view = View();
+  Viewer& app = ViewerOf(window);
+  ViewState& view = app.doc.view;
   if (view.autoScrollTimer != 0) KillTimer(window, static_cast<UINT_PTR>(view.autoScrollTimer));
   view.autoScrollTimer = 0;
 }
@@ -67,9 +70,10 @@ void Warn() { FrameNotifier().Beep(kIconExclamation); }
 // The drag reached the edge zone `zone` describes: the timer restarts with
 // every move so the interval follows the pointer.
 void FollowPointer(HWND window, const AutoScroll& zone) {
+  Viewer& app = ViewerOf(window);
   StopAutoScroll(window);
   if (zone.timer == 0) return;
-  ViewState& view = View();
+  ViewState& view = app.doc.view;
   if (SetTimer(window, static_cast<UINT_PTR>(zone.timer), static_cast<UINT>(zone.interval),
                nullptr) == 0) {
     return;
@@ -78,20 +82,21 @@ void FollowPointer(HWND window, const AutoScroll& zone) {
   view.autoScrollLines = zone.lines;
 }
 
-int32_t WheelNotchLines() {
+int32_t WheelNotchLines(Viewer& app) {
   UINT lines = 0;
   if (!SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0)) return 3;
   // "One screen at a time" is a page of lines here.
-  if (lines == WHEEL_PAGESCROLL) return LinesPerPage(View(), TitleCount());
+  if (lines == WHEEL_PAGESCROLL) return LinesPerPage(app.doc.view, TitleCount(app.doc.titles));
   return static_cast<int32_t>(lines);
 }
 
 bool OnLeftButtonDown(HWND window, WPARAM wParam, LPARAM lParam) {
-  ViewState& view = View();
-  if (view.capturing || PointerY(lParam) < TitleBottom()) return false;
+  Viewer& app = ViewerOf(window);
+  ViewState& view = app.doc.view;
+  if (view.capturing || PointerY(lParam) < TitleBottom(app)) return false;
   if ((wParam & MK_SHIFT) && view.selection.Any()) {
     SendMessageW(window, UM_SELECT_EXTEND, wParam, lParam);
-  } else if (IsTableLine(Screen(), EntryUnderPointer(lParam))) {
+  } else if (IsTableLine(app.doc.screen, EntryUnderPointer(app, lParam))) {
     SendMessageW(window, UM_SELECT_START, wParam, lParam);
   } else {
     Warn();
@@ -105,28 +110,32 @@ bool OnLeftButtonDown(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 bool OnMouseMove(HWND window, WPARAM wParam, LPARAM lParam) {
-  ViewState& view = View();
+  Viewer& app = ViewerOf(window);
+  ViewState& view = app.doc.view;
   if (!view.capturing) return false;
   view.lastMouseW = wParam;
   view.lastMouseL = static_cast<intptr_t>(lParam);
   SendMessageW(window, UM_SELECT_EXTEND, wParam, lParam);
-  FollowPointer(window, AutoScrollZone(PointerY(lParam), TitleBottom(), view.lineHeight,
-                                       view.clientHeight, Globals()));
+  FollowPointer(window, AutoScrollZone(PointerY(lParam), TitleBottom(app), view.lineHeight,
+                                       view.clientHeight, app.settings.globals));
   return true;
 }
 
 }  // namespace
 
 bool OnVScroll(HWND window, WPARAM wParam) {
+  Viewer& app = ViewerOf(window);
   const int code = LOWORD(wParam);
   const VerticalRequest request =
-      VerticalScroll(code, HIWORD(wParam), LinesPerPage(View(), TitleCount()), OpenFile().Flen);
+      VerticalScroll(code, HIWORD(wParam), LinesPerPage(app.doc.view, TitleCount(app.doc.titles)),
+                     app.doc.file.Flen);
   if (request.kind == VerticalRequest::kNone) return false;
   Post(window, request);
   return true;
 }
 
 void OnHScroll(HWND window, WPARAM wParam) {
+  Viewer& app = ViewerOf(window);
   const int code = LOWORD(wParam);
   // The message holds 16 bits of the thumb's position; columns go further.
   int32_t thumb = HIWORD(wParam);
@@ -136,20 +145,21 @@ void OnHScroll(HWND window, WPARAM wParam) {
     info.fMask = SIF_TRACKPOS;
     if (GetScrollInfo(window, SB_HORZ, &info)) thumb = info.nTrackPos;
   }
-  const int32_t offset = HorizontalScroll(View(), code, thumb);
+  const int32_t offset = HorizontalScroll(app.doc.view, code, thumb);
   if (offset >= 0) SetHorizontalOffset(window, offset);
 }
 
 bool OnKeyDown(HWND window, WPARAM key) {
+  Viewer& app = ViewerOf(window);
   const bool ctrl = GetKeyState(VK_CONTROL) < 0;
   const KeyAction action =
-      KeyActionFor(static_cast<int>(key), ctrl, ViewOptions().CuaKeyboard != 0);
-  const int32_t linesPerPage = LinesPerPage(View(), TitleCount());
+      KeyActionFor(static_cast<int>(key), ctrl, app.settings.options.CuaKeyboard != 0);
+  const int32_t linesPerPage = LinesPerPage(app.doc.view, TitleCount(app.doc.titles));
   switch (action) {
     case KeyAction::kNone:
       return false;
     case KeyAction::kEscape:
-      if (ViewOptions().EscExit != 0) {
+      if (app.settings.options.EscExit != 0) {
         PostMessageW(window, WM_CLOSE, 0, 0);
       } else {
         ShowWindow(window, SW_MINIMIZE);
@@ -171,16 +181,17 @@ bool OnKeyDown(HWND window, WPARAM key) {
       PostGotoOffset(window, 0);
       return true;
     case KeyAction::kEndOfFile:
-      PostGotoOffset(window, OpenFile().Flen);
+      PostGotoOffset(window, app.doc.file.Flen);
       return true;
     default:
-      SetHorizontalOffset(window, HorizontalKey(View(), action));
+      SetHorizontalOffset(window, HorizontalKey(app.doc.view, action));
       return true;
   }
 }
 
 bool OnMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  ViewState& view = View();
+  Viewer& app = ViewerOf(window);
+  ViewState& view = app.doc.view;
   switch (message) {
     case WM_LBUTTONDOWN:
       return OnLeftButtonDown(window, wParam, lParam);
@@ -200,8 +211,8 @@ bool OnMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       view.capturing = false;
       return false;
     case WM_LBUTTONDBLCLK:
-      if (PointerY(lParam) < TitleBottom()) return false;
-      if (IsTableLine(Screen(), EntryUnderPointer(lParam))) {
+      if (PointerY(lParam) < TitleBottom(app)) return false;
+      if (IsTableLine(app.doc.screen, EntryUnderPointer(app, lParam))) {
         SendMessageW(window, WM_COMMAND, IDM_TOGGLE, 0);
       } else {
         Warn();
@@ -215,7 +226,7 @@ bool OnMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       return true;
     case WM_MOUSEWHEEL: {
       const int32_t delta = static_cast<int16_t>(HIWORD(static_cast<DWORD>(wParam)));
-      const int32_t lines = WheelLines(delta, WheelNotchLines());
+      const int32_t lines = WheelLines(delta, WheelNotchLines(app));
       // A fine-grained wheel sends parts of a notch; nothing to move yet.
       if (lines != 0) PostScrollLines(window, lines);
       return false;
@@ -226,18 +237,19 @@ bool OnMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void OnSelect(HWND window, UINT message, WPARAM, LPARAM lParam) {
-  ViewState& view = View();
+  Viewer& app = ViewerOf(window);
+  ViewState& view = app.doc.view;
   const Selection before = view.selection;
   switch (message) {
     case UM_SELECT_START:
-      if (PointerY(lParam) < TitleBottom()) return;
-      if (!SelectStart(view.selection, Screen(), EntryUnderPointer(lParam))) {
+      if (PointerY(lParam) < TitleBottom(app)) return;
+      if (!SelectStart(view.selection, app.doc.screen, EntryUnderPointer(app, lParam))) {
         Warn();
         return;
       }
       break;
     case UM_SELECT_EXTEND:
-      if (!SelectExtend(view.selection, Screen(), EntryUnderPointer(lParam))) return;
+      if (!SelectExtend(view.selection, app.doc.screen, EntryUnderPointer(app, lParam))) return;
       break;
     case UM_SELECT_CLEAR:
       view.selection.Clear();
@@ -249,10 +261,11 @@ void OnSelect(HWND window, UINT message, WPARAM, LPARAM lParam) {
 }
 
 void OnDragTimer(HWND window, UINT_PTR timer) {
-  ViewState& view = View();
+  Viewer& app = ViewerOf(window);
+  ViewState& view = app.doc.view;
   if (timer != kTimerAbove && timer != kTimerBelow) return;
-  const int32_t linesPerPage = LinesPerPage(view, TitleCount());
-  if (DragTimerTick(static_cast<int>(timer), view.capturing, Screen(), linesPerPage) ==
+  const int32_t linesPerPage = LinesPerPage(view, TitleCount(app.doc.titles));
+  if (DragTimerTick(static_cast<int>(timer), view.capturing, app.doc.screen, linesPerPage) ==
       DragTick::kStop) {
     KillTimer(window, timer);
     if (view.autoScrollTimer == static_cast<int>(timer)) view.autoScrollTimer = 0;
@@ -265,21 +278,23 @@ void OnDragTimer(HWND window, UINT_PTR timer) {
 }
 
 void SelectAll(HWND window) {
-  if (OpenFile().path.empty()) return;
-  View().selection = SelectAllRange(OpenFile().Flen);
+  Viewer& app = ViewerOf(window);
+  if (app.doc.file.path.empty()) return;
+  app.doc.view.selection = SelectAllRange(app.doc.file.Flen);
   InvalidateAll(window);
 }
 
 void InvertSelectionChange(HWND window, const Selection& before, const Selection& after) {
-  const ViewState& view = View();
+  Viewer& app = ViewerOf(window);
+  const ViewState& view = app.doc.view;
   if (view.lineHeight < 1) return;
-  const int32_t titleBottom = TitleBottom();
+  const int32_t titleBottom = TitleBottom(app);
   // Rows cut off at the bottom are painted too, so they change colour too.
   const int32_t rows =
       view.clientHeight > titleBottom
           ? (view.clientHeight - titleBottom + view.lineHeight - 1) / view.lineHeight
           : 0;
-  const LineTable& table = Screen();
+  const LineTable& table = app.doc.screen;
   const std::vector<int32_t> changed = RowsToInvert(before, after, table, table.Acur, rows);
   if (changed.empty()) return;
   HDC dc = GetDC(window);

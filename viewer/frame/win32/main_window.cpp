@@ -46,11 +46,12 @@ class FrameMessages : public Notifier {
   void Beep(uint32_t style) override { FrameNotifier().Beep(style); }
 };
 
-RebuildContext& Rebuilder() {
+RebuildContext& Rebuilder(Viewer& app) {
   static FrameMessages messages;
-  static TagMarker marks(Tags());
-  static RebuildContext context(OpenFile(), messages, &marks);
-  return context;
+  if (!app.doc.rebuild) {
+    app.doc.rebuild = std::make_unique<RebuildContext>(app.doc.file, messages, &app.doc.marker);
+  }
+  return *app.doc.rebuild;
 }
 
 // The name part of a path: the text after its last backslash.
@@ -79,18 +80,18 @@ std::wstring TakeName(LPARAM lParam) {
   return copy;
 }
 
-void ClearTags() { Tags().count = 0; }
+void ClearTags(Viewer& app) { app.doc.tags.count = 0; }
 
 // The display bytes of the line at the top of the window, cut to `limit`.
-std::string TopLineText(int32_t limit) {
-  const LineTable& table = Screen();
-  if (OpenFile().path.empty() || table.Acur >= table.Alast) return {};
+std::string TopLineText(Viewer& app, int32_t limit) {
+  const LineTable& table = app.doc.screen;
+  if (app.doc.file.path.empty() || table.Acur >= table.Alast) return {};
   const int32_t length = std::clamp(table[table.Acur].length, 0, limit);
   return std::string(table.TextOf(table.Acur), static_cast<size_t>(length));
 }
 
-void ResetTable() {
-  LineTable& table = Screen();
+void ResetTable(Viewer& app) {
+  LineTable& table = app.doc.screen;
   table.Acur = table.Afirst = table.Alast = 0;
   table.Tend = 0;
   table[0] = LineEntry{0, 0, -1, 0, 0};
@@ -98,7 +99,8 @@ void ResetTable() {
 
 // The Open dialog: returns 1 when a file was chosen (UM_OPEN_FILE posted).
 LRESULT OpenDialog(HWND window) {
-  std::wstring& startup = StartupState().commandLine.startupFile;
+  Viewer& app = ViewerOf(window);
+  std::wstring& startup = app.startup.commandLine.startupFile;
   std::wstring name = NamePart(startup);
   const size_t cut = startup.find_last_of(L"\\/");
   std::wstring directory;
@@ -132,13 +134,14 @@ LRESULT OpenDialog(HWND window) {
 }
 
 void OpenFileNamed(HWND window, const std::wstring& name) {
-  ViewState& view = View();
-  FileRecord& file = OpenFile();
+  Viewer& app = ViewerOf(window);
+  ViewState& view = app.doc.view;
+  FileRecord& file = app.doc.file;
   SendMessageW(window, PG_CANCEL, 0, 0);
   file.path = name.substr(0, 261);
   view.horizontalOffset = 0;
   SendMessageW(window, UM_SELECT_CLEAR, 0, 0);
-  AddRecentFile(file.path);  // may take the listed spelling
+  AddRecentFile(app.settings, file.path);  // may take the listed spelling
   // Only the length: the reader opens the file again for every block.
   file.Flen = 0;
   file.Fcur = 0;
@@ -149,8 +152,8 @@ void OpenFileNamed(HWND window, const std::wstring& name) {
     if (GetFileSizeEx(handle, &size)) file.Flen = size.QuadPart;
     CloseHandle(handle);
   }
-  ClearTags();
-  ResetTable();
+  ClearTags(app);
+  ResetTable(app);
   view.caption = NamePart(file.path) + L" - " + kAppTitle;
   SetWindowTextW(window, view.caption.c_str());
   if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
@@ -162,16 +165,17 @@ void OpenFileNamed(HWND window, const std::wstring& name) {
 }
 
 void CloseFile(HWND window) {
-  ViewState& view = View();
+  Viewer& app = ViewerOf(window);
+  ViewState& view = app.doc.view;
   view.horizontalOffset = 0;
   SendMessageW(window, PG_CANCEL, 0, 0);
   SendMessageW(window, UM_SELECT_CLEAR, 0, 0);
   view.caption = kAppTitle;
   SetWindowTextW(window, kAppTitle);
-  OpenFile().path.clear();
-  OpenFile().Flen = 0;
-  ClearTags();
-  ResetTable();
+  app.doc.file.path.clear();
+  app.doc.file.Flen = 0;
+  ClearTags(app);
+  ResetTable(app);
   InvalidateRect(window, nullptr, TRUE);
 }
 
@@ -204,7 +208,8 @@ LRESULT OpenPath(HWND window, WPARAM offerDialog, const wchar_t* path) {
 
 // Switching format keeps each format's own options word.
 void SetDisplayFormat(HWND window, int format) {
-  FormatOptions& options = ViewOptions();
+  Viewer& app = ViewerOf(window);
+  FormatOptions& options = app.settings.options;
   options.Options[std::clamp<int32_t>(options.Format, kFormatText, kFormatRaw)] =
       options.CurrentOptions;
   options.Format = format;
@@ -213,7 +218,8 @@ void SetDisplayFormat(HWND window, int format) {
 }
 
 void ToggleWrap(HWND window) {
-  FormatOptions& options = ViewOptions();
+  Viewer& app = ViewerOf(window);
+  FormatOptions& options = app.settings.options;
   options.CurrentOptions ^= kOptWrap;
   options.Options[std::clamp<int32_t>(options.Format, kFormatText, kFormatRaw)] =
       options.CurrentOptions;
@@ -221,7 +227,8 @@ void ToggleWrap(HWND window) {
 }
 
 void SetAlwaysOnTop(HWND window, bool on) {
-  View().alwaysOnTop = on;
+  Viewer& app = ViewerOf(window);
+  app.doc.view.alwaysOnTop = on;
   if (!SetWindowPos(window, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                     SWP_NOMOVE | SWP_NOSIZE)) {
     Warn();
@@ -229,16 +236,18 @@ void SetAlwaysOnTop(HWND window, bool on) {
 }
 
 void Zoom(HWND window, int steps, bool reset) {
-  View().zoomSteps = reset ? 0 : View().zoomSteps + steps;
+  Viewer& app = ViewerOf(window);
+  app.doc.view.zoomSteps = reset ? 0 : app.doc.view.zoomSteps + steps;
   SendMessageW(window, UM_FONT, 0, 0);
-  View().layoutWidth = -1;
+  app.doc.view.layoutWidth = -1;
   SendMessageW(window, UM_LAYOUT, 0, kLayoutRebuild);
   Repaint(window);
 }
 
 // Command 167: the setup named by CurrentSetup, and what it changes.
 void ApplySetup(HWND window) {
-  ReloadSetup(CreateTitleBuffers(false, FrameNotifier()));
+  Viewer& app = ViewerOf(window);
+  ReloadSetup(app.settings, CreateTitleBuffers(app.doc.titles, false, FrameNotifier()));
   SyncFollowTimer(window);
   SendMessageW(window, UM_FONT, 0, 0);
   SendMessageW(window, UM_LAYOUT, 0, kLayoutRebuild);
@@ -248,7 +257,8 @@ void ApplySetup(HWND window) {
 // After the options or the font changed: a new font, and a layout that
 // rebuilds the lines.
 void RemakeFont(HWND window) {
-  View().layoutWidth = -1;
+  Viewer& app = ViewerOf(window);
+  app.doc.view.layoutWidth = -1;
   SendMessageW(window, UM_FONT, 0, 0);
   PostMessageW(window, UM_LAYOUT, 0, -2);
 }
@@ -275,8 +285,9 @@ bool NeedsFile(int id) {
 }
 
 void Command(HWND window, int id, LPARAM lParam) {
+  Viewer& app = ViewerOf(window);
   if (PartCommandDone(window, id, lParam)) return;
-  const bool file = !OpenFile().path.empty();
+  const bool file = !app.doc.file.path.empty();
   if (!file && NeedsFile(id)) return;
   switch (id) {
     case IDM_OPEN:
@@ -301,13 +312,13 @@ void Command(HWND window, int id, LPARAM lParam) {
     case IDM_FINDHEX:
       if (!file) return;
       if (id == IDM_FINDTEXT ? FindTextDialog(window) : FindHexDialog(window)) {
-        if (Search().pattern.empty()) {
+        if (app.search.pattern.empty()) {
           Warn();  // hex digits that make no byte
           return;
         }
-        if (Search().flags & kSearchFromTop) View().searchPosition = 0;
+        if (app.search.flags & kSearchFromTop) app.doc.view.searchPosition = 0;
         PostMessageW(window, WM_COMMAND,
-                     (Search().flags & kSearchMarkAll) ? IDM_MARKALL : IDM_FINDNEXT, 0);
+                     (app.search.flags & kSearchMarkAll) ? IDM_MARKALL : IDM_FINDNEXT, 0);
       }
       return;
     case IDM_FITFONT:
@@ -331,7 +342,7 @@ void Command(HWND window, int id, LPARAM lParam) {
       ToggleWrap(window);
       return;
     case IDM_ONTOP:
-      SetAlwaysOnTop(window, !View().alwaysOnTop);
+      SetAlwaysOnTop(window, !app.doc.view.alwaysOnTop);
       return;
     case IDM_ONTOPON:
       SetAlwaysOnTop(window, true);
@@ -349,10 +360,10 @@ void Command(HWND window, int id, LPARAM lParam) {
       Zoom(window, 0, true);
       return;
     case IDM_FREEZECOLUMNS:
-      if (FreezeColumnsDialog(window, TopLineText(511))) Repaint(window);
+      if (FreezeColumnsDialog(window, TopLineText(app, 511))) Repaint(window);
       return;
     case IDM_CLEARCOLUMNS:
-      ViewOptions().FreezeColumns = 0;
+      app.settings.options.FreezeColumns = 0;
       Repaint(window);
       return;
     case IDM_COLOR:
@@ -377,7 +388,7 @@ void Command(HWND window, int id, LPARAM lParam) {
   if (CopyCommand(window, id)) return;
   if (SetupCommand(window, id)) return;
   if (id >= IDM_RECENT && id < IDM_RECENT + kRecentFiles) {
-    const RecentFileList& recent = RecentFiles();
+    const RecentFileList& recent = app.settings.recentFiles;
     const int index = id - IDM_RECENT;
     if (index < recent.count) PostOpenFile(window, recent.entries[index]);
     return;
@@ -385,28 +396,21 @@ void Command(HWND window, int id, LPARAM lParam) {
 }
 
 bool Create(HWND window) {
-  const Startup& startup = StartupState();
+  Viewer& app = ViewerOf(window);
+  const Startup& startup = app.startup;
   // Title lines from the profile, then from the setup named at start-up.
   if (startup.commandLine.Switch('V') != 'V') {
-    LoadTitles(kTitlesSection, CreateTitleBuffers(false, FrameNotifier()));
+    LoadTitles(app.settings, kTitlesSection,
+               CreateTitleBuffers(app.doc.titles, false, FrameNotifier()));
   }
-  const std::wstring& setup = Setups().CurrentSetup;
-  if (!setup.empty() && (SetupKindsOf(setup) & kKindTitles)) {
-    LoadTitles(setup, CreateTitleBuffers(false, FrameNotifier()));
+  const std::wstring& setup = app.settings.setups.CurrentSetup;
+  if (!setup.empty() && (SetupKindsOf(app.settings, setup) & kKindTitles)) {
+    LoadTitles(app.settings, setup, CreateTitleBuffers(app.doc.titles, false, FrameNotifier()));
   }
   TrimMenus(window);
   SendMessageW(window, UM_FONT, 0, 0);
-  try {
-    Screen();
-    Tags();
-  } catch (const std::bad_alloc&) {
-    FrameNotifier().Message(L"Cannot allocate memory", kAppTitle, kIconHand,
-                            reinterpret_cast<uintptr_t>(window));
-    SendMessageW(window, WM_CLOSE, 0, 0);
-    return false;
-  }
-  ResetTable();
-  ClearTags();
+  ResetTable(app);
+  ClearTags(app);
   SyncFollowTimer(window);
   DragAcceptFiles(window, TRUE);
   AppendRecentSeparator(window);
@@ -414,18 +418,19 @@ bool Create(HWND window) {
     SendMessageW(window, WM_COMMAND, IDM_APPLYSETUP, 0);
     // Applying the setup reads its options again; the switches typed on the
     // command line still win over them.
-    ApplySwitchOverrides(startup.commandLine);
+    ApplySwitchOverrides(app.settings, startup.commandLine);
   }
   return true;
 }
 
 void Destroy(HWND window) {
+  Viewer& app = ViewerOf(window);
   // No command may reach the window once it is gone.
   StopServing();
-  View().ddeState = 2;
+  app.doc.view.ddeState = 2;
   SendMessageW(window, PG_END, 0, 0);
-  SaveRecentSearch();
-  SaveRecentFiles();
+  SaveRecentSearch(app.settings);
+  SaveRecentFiles(app.settings);
   WinHelpW(window, kHelpFile, HELP_QUIT, 0);  // the dialogs' help is no longer needed
   DragAcceptFiles(window, FALSE);
   DestroyScreenFont();
@@ -439,6 +444,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // program-error report in place of the file (Home goes back to the file),
 // with a stop beep; without a file the beep alone.
 LRESULT ReportFailure(HWND window, UINT message) {
+  Viewer& app = ViewerOf(window);
   switch (message) {
     case WM_CREATE:
       return -1;  // no window, which start-up reports
@@ -451,10 +457,10 @@ LRESULT ReportFailure(HWND window, UINT message) {
     default:
       break;
   }
-  LineTable& table = Screen();
+  LineTable& table = app.doc.screen;
   // A report already shown stays: painting it cannot fail again and again.
-  if (!OpenFile().path.empty() && !HoldsProgramError(table)) {
-    ShowProgramError(kStatusFailed, OpenFile(), table);
+  if (!app.doc.file.path.empty() && !HoldsProgramError(table)) {
+    ShowProgramError(kStatusFailed, app.doc.file, table);
     InvalidateRect(window, nullptr, FALSE);
   }
   FrameNotifier().Beep(kIconHand);
@@ -490,29 +496,31 @@ WaitCursor::~WaitCursor() {
   SetCursor(previous_);
 }
 
-FormatParams CurrentParams() {
-  const FormatOptions& options = ViewOptions();
+FormatParams CurrentParams(Viewer& app) {
+  const FormatOptions& options = app.settings.options;
   FormatParams params;
   params.options = options.CurrentOptions;
-  if (Globals().ShowPageGap) params.options |= kOptPageGaps;
-  if (Globals().PadPageLength > 0) params.options |= kOptPagePadding;
-  params.lineLength = View().layoutWidth > 0 ? View().layoutWidth : options.MaxLineLength;
+  if (app.settings.globals.ShowPageGap) params.options |= kOptPageGaps;
+  if (app.settings.globals.PadPageLength > 0) params.options |= kOptPagePadding;
+  params.lineLength =
+      app.doc.view.layoutWidth > 0 ? app.doc.view.layoutWidth : options.MaxLineLength;
   params.tabLength = options.TabLength;
-  params.skipCounts = &ProfileSkipCounts(params.options, options.CCName);
+  params.skipCounts = &ProfileSkipCounts(app.settings, params.options, options.CCName);
   return params;
 }
 
 PositionOutcome PositionView(HWND window, PositionKind kind, int64_t value) {
-  ViewState& view = View();
+  Viewer& app = ViewerOf(window);
+  ViewState& view = app.doc.view;
   RECT pending;
   // Every rebuild reads the file: the wait cursor shows meanwhile.
   std::unique_ptr<WaitCursor> wait;
-  ViewPosition position{Rebuilder(),
-                        Screen(),
-                        ViewOptions().Format,
-                        CurrentParams(),
-                        LinesPerPage(view, TitleCount()),
-                        Globals().PadPageLength,
+  ViewPosition position{Rebuilder(app),
+                        app.doc.screen,
+                        app.settings.options.Format,
+                        CurrentParams(app),
+                        LinesPerPage(view, TitleCount(app.doc.titles)),
+                        app.settings.globals.PadPageLength,
                         GetUpdateRect(window, &pending, FALSE) != FALSE};
   auto busy = [&wait, window](bool on) {
     if (on) {
@@ -535,7 +543,26 @@ PositionOutcome PositionView(HWND window, PositionKind kind, int64_t value) {
   return outcome;
 }
 
+Viewer& ViewerOf(HWND window) {
+  // Dialogs find it through the window that owns them.
+  HWND main = GetAncestor(window, GA_ROOTOWNER);
+  return *reinterpret_cast<Viewer*>(GetWindowLongPtrW(main ? main : window, GWLP_USERDATA));
+}
+
+void AttachViewer(HWND window, Viewer& app) {
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&app));
+}
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The viewer comes with the first message of the window's own; the few
+  // before it (the size limits) go to the default procedure.
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    AttachViewer(window, *static_cast<Viewer*>(create->lpCreateParams));
+  }
+  if (GetWindowLongPtrW(window, GWLP_USERDATA) == 0) {
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
   return Guarded([&] { return HandleMessage(window, message, wParam, lParam); },
                  [&](GuardFailure) { return ReportFailure(window, message); });
 }
@@ -543,7 +570,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 namespace {
 
 LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  ViewState& view = View();
+  Viewer& app = ViewerOf(window);
+  ViewState& view = app.doc.view;
   switch (message) {
     case WM_CREATE:
       if (!Create(window)) return 0;
@@ -563,7 +591,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       OnPaint(window);
       return 0;
     case WM_ERASEBKGND:
-      if (!OpenFile().path.empty()) return 1;  // the paint covers the client area
+      if (!app.doc.file.path.empty()) return 1;  // the paint covers the client area
       break;
     case WM_KEYDOWN:
       if (OnKeyDown(window, wParam)) return 0;

@@ -14,9 +14,9 @@ namespace {
 
 void Repaint(HWND window) { InvalidateRect(window, nullptr, FALSE); }
 
-void TooManyBookmarks() {
+void TooManyBookmarks(Viewer& app) {
   FrameNotifier().Message(kTooManyBookmarks, kBookmarkCaption, kIconExclamation, 0);
-  View().returnPosition = -1;
+  app.doc.view.returnPosition = -1;
 }
 
 void GoToReload(HWND window, int64_t offset) {
@@ -24,29 +24,32 @@ void GoToReload(HWND window, int64_t offset) {
 }
 
 void Toggle(HWND window) {
-  LineTable& table = Screen();
+  Viewer& app = ViewerOf(window);
+  LineTable& table = app.doc.screen;
   if (table.Acur >= table.Alast) return;
-  const int32_t line = ToggleLine(table, View().selection, LinesPerPage(View(), TitleCount()));
-  if (ToggleMark(table, Tags(), line) == ToggleResult::kFull) TooManyBookmarks();
+  const int32_t line = ToggleLine(table, app.doc.view.selection,
+                                  LinesPerPage(app.doc.view, TitleCount(app.doc.titles)));
+  if (ToggleMark(table, app.doc.tags, line) == ToggleResult::kFull) TooManyBookmarks(app);
   SendMessageW(window, UM_SELECT_CLEAR, 0, 0);
   Repaint(window);
 }
 
 void SetMarks(HWND window) {
-  LineTable& table = Screen();
-  ViewState& view = View();
+  Viewer& app = ViewerOf(window);
+  LineTable& table = app.doc.screen;
+  ViewState& view = app.doc.view;
   if (table.Acur >= table.Alast) return;
   const MarkRange range = RangeOf(table, view.selection);
-  const std::optional<int32_t> stopped = SetMarksInTable(table, Tags(), range);
-  ApplyTagsToLines(table, Tags());
+  const std::optional<int32_t> stopped = SetMarksInTable(table, app.doc.tags, range);
+  ApplyTagsToLines(table, app.doc.tags);
   if (stopped) {
     // The view goes to just before the first line left without a mark.
     GoToReload(window, table[*stopped].offset - 1);
     Repaint(window);
-    TooManyBookmarks();
+    TooManyBookmarks(app);
     return;
   }
-  const SetContinuation next = ContinueSet(table, view.selection, range, OpenFile().Flen);
+  const SetContinuation next = ContinueSet(table, view.selection, range, app.doc.file.Flen);
   if (view.returnPosition == -1) view.returnPosition = table[table.Acur].offset;
   if (!next.at) {
     SendMessageW(window, UM_SELECT_CLEAR, 0, 0);
@@ -73,23 +76,27 @@ void SetMarks(HWND window) {
 }
 
 void ResetRange(HWND window) {
-  LineTable& table = Screen();
+  Viewer& app = ViewerOf(window);
+  LineTable& table = app.doc.screen;
   if (table.Acur >= table.Alast) return;
-  ResetMarks(Tags(), RangeOf(table, View().selection));
-  ApplyTagsToLines(table, Tags());
+  ResetMarks(app.doc.tags, RangeOf(table, app.doc.view.selection));
+  ApplyTagsToLines(table, app.doc.tags);
   SendMessageW(window, UM_SELECT_CLEAR, 0, 0);
   Repaint(window);
 }
 
 void UnmarkAll(HWND window) {
-  Tags().count = 0;
-  ApplyTagsToLines(Screen(), Tags());
+  Viewer& app = ViewerOf(window);
+  app.doc.tags.count = 0;
+  ApplyTagsToLines(app.doc.screen, app.doc.tags);
   SendMessageW(window, UM_SELECT_CLEAR, 0, 0);
   Repaint(window);
 }
 
 void Next(HWND window) {
-  const std::optional<int64_t> next = NextMark(Screen(), Tags(), View().selection);
+  Viewer& app = ViewerOf(window);
+  const std::optional<int64_t> next =
+      NextMark(app.doc.screen, app.doc.tags, app.doc.view.selection);
   if (next) {
     PostMessageW(window, UM_GOTO_OFFSET, OffsetHigh(*next), OffsetLow(*next));
   } else {
@@ -100,28 +107,31 @@ void Next(HWND window) {
 }
 
 void FreezeTitle(HWND window) {
-  const Selection& selection = View().selection;
+  Viewer& app = ViewerOf(window);
+  const Selection& selection = app.doc.view.selection;
   if (!selection.Any()) {
     FrameNotifier().Beep(kIconExclamation);
     return;
   }
-  LineTable* titles = CreateTitleBuffers(true, FrameNotifier());
+  LineTable* titles = CreateTitleBuffers(app.doc.titles, true, FrameNotifier());
   if (!titles) return;
-  FreezeTitles(Screen(), selection, *titles);
+  FreezeTitles(app.doc.screen, selection, *titles);
   SendMessageW(window, UM_SELECT_CLEAR, 0, 0);
   InvalidateRect(window, nullptr, TRUE);
 }
 
 void ClearTitle(HWND window) {
-  TitleTable().reset();
+  Viewer& app = ViewerOf(window);
+  app.doc.titles.reset();
   InvalidateRect(window, nullptr, TRUE);
 }
 
 }  // namespace
 
 bool MarkCommand(HWND window, int id) {
+  Viewer& app = ViewerOf(window);
   if (id < IDM_TOGGLE || id > IDM_CLEARTITLE) return false;
-  if (OpenFile().path.empty()) return true;  // every one needs a file
+  if (app.doc.file.path.empty()) return true;  // every one needs a file
   switch (id) {
     case IDM_TOGGLE:
       Toggle(window);

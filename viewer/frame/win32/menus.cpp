@@ -74,13 +74,13 @@ std::vector<MenuEntry> ReadEntries(HMENU popup) {
 
 }  // namespace
 
-void TrimMenuBar(HMENU bar) {
+void TrimMenuBar(Viewer& app, HMENU bar) {
   const int count = GetMenuItemCount(bar);
   for (int i = 0; i < count; ++i) {
     if (HMENU popup = GetSubMenu(bar, i); popup && PopupTag(popup) < 0) TagPopup(popup, i);
   }
   for (int i = count - 1; i >= 0; --i) {
-    const std::wstring rule = ProfileGetText(
+    const std::wstring rule = app.settings.profile().GetText(
         kGlobalSection, DeleteMenuKey(ResourcePosition(bar, i)), L"", kDeleteMenuCapacity);
     if (rule.empty()) continue;
     if (DeletesWholeMenu(rule)) {
@@ -113,34 +113,35 @@ HMENU MenuPopup(HMENU bar, int position) {
   return nullptr;
 }
 
-void UpdatePopupState(HMENU popup, int position) {
+void UpdatePopupState(Viewer& app, HMENU popup, int position) {
   // By command, so that the items of a submenu (the alternative menu's
   // Print) are reached too.
-  for (const MenuCommandState& s : MenuStateFor(position, CurrentMenuInputs())) {
+  for (const MenuCommandState& s : MenuStateFor(position, CurrentMenuInputs(app))) {
     if (s.kind == MenuCommandState::kEnable) {
       EnableMenuItem(popup, s.id, MF_BYCOMMAND | (s.on ? MF_ENABLED : MF_GRAYED));
     } else {
       CheckMenuItem(popup, s.id, MF_BYCOMMAND | (s.on ? MF_CHECKED : MF_UNCHECKED));
     }
   }
-  if (position != kMenuFile || !RecentListSwitches().MruFiles) return;
+  if (position != kMenuFile || !app.settings.recentSwitches.MruFiles) return;
   for (UINT id = IDM_RECENT; id < IDM_RECENT + kRecentFiles; ++id) {
     DeleteMenu(popup, id, MF_BYCOMMAND);
   }
-  for (const RecentMenuItem& item : RecentMenuItems(RecentFiles())) {
+  for (const RecentMenuItem& item : RecentMenuItems(app.settings.recentFiles)) {
     AppendMenuW(popup, MF_STRING, item.id, item.text.c_str());
   }
 }
 
-void AppendRecentSeparatorTo(HMENU bar) {
-  if (!RecentListSwitches().MruFiles) return;
+void AppendRecentSeparatorTo(Viewer& app, HMENU bar) {
+  if (!app.settings.recentSwitches.MruFiles) return;
   if (HMENU file = MenuPopup(bar, kMenuFile)) AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
 }
 
 void TrimMenus(HWND window) {
+  Viewer& app = ViewerOf(window);
   HMENU bar = GetMenu(window);
   if (!bar) return;
-  TrimMenuBar(bar);
+  TrimMenuBar(app, bar);
   DrawMenuBar(window);
 }
 
@@ -150,14 +151,16 @@ void TrimMenus(HWND window) {
 // announces only that submenu, and its top-level menu is brought up to
 // date with it.
 void UpdateMenuState(HWND window, HMENU popup, int /*position*/) {
+  Viewer& app = ViewerOf(window);
   HMENU bar = GetMenu(window);
   const int position = OwningMenu(bar, popup);
   if (position < 0) return;
-  if (HMENU top = MenuPopup(bar, position)) UpdatePopupState(top, position);
+  if (HMENU top = MenuPopup(bar, position)) UpdatePopupState(app, top, position);
 }
 
 void AppendRecentSeparator(HWND window) {
-  if (HMENU bar = GetMenu(window)) AppendRecentSeparatorTo(bar);
+  Viewer& app = ViewerOf(window);
+  if (HMENU bar = GetMenu(window)) AppendRecentSeparatorTo(app, bar);
 }
 
 }  // namespace zorvo

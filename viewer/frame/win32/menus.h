@@ -6,10 +6,12 @@
 
 namespace zorvo {
 
+struct Viewer;
+
 // Applies the DeleteMenu keys to `bar`. First tags every popup with the
 // position it has in the resources, since removing a whole menu moves
 // those after it.
-void TrimMenuBar(HMENU bar);
+void TrimMenuBar(Viewer& app, HMENU bar);
 // The resource position (0 File ... 5 Help) of the top-level menu that
 // `popup` is, or holds as a submenu at any depth; -1 for other popups.
 int OwningMenu(HMENU bar, HMENU popup);
@@ -19,9 +21,9 @@ HMENU MenuPopup(HMENU bar, int position);
 // Sets the checks, the grayed commands and, in the File menu, the recent
 // files of the top-level menu `popup`, which has resource position
 // `position`.
-void UpdatePopupState(HMENU popup, int position);
+void UpdatePopupState(Viewer& app, HMENU popup, int position);
 // With the recent-file list on, puts a separator at the end of the File
 // menu; the entries follow it when the menu opens.
-void AppendRecentSeparatorTo(HMENU bar);
+void AppendRecentSeparatorTo(Viewer& app, HMENU bar);
 
 }  // namespace zorvo

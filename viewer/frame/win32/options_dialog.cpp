@@ -80,18 +80,20 @@ FormatBoxes Boxes(HWND dialog) {
           Checked(dialog, IDC_FMT_FIXEDLENGTH), Checked(dialog, IDC_FMT_EXPANDTABS)};
 }
 
-std::vector<std::wstring> CarriageTables() {
-  return CarriageTableNames(Profile().backend().Keys(kCarriageSection));
+std::vector<std::wstring> CarriageTables(Viewer& app) {
+  return CarriageTableNames(app.settings.profile().backend().Keys(kCarriageSection));
 }
 
 void InitOptions(HWND dialog, OptionsState& state) {
-  state.set = OpenFormatWorkingSet();
-  FormatOptions& options = ViewOptions();
+  Viewer& app = ViewerOf(dialog);
+  state.set = OpenFormatWorkingSet(app.settings);
+  FormatOptions& options = app.settings.options;
   ShowBoxes(dialog, BoxesOf(state.set.words[static_cast<size_t>(state.set.shown)]));
   Fill(dialog, IDC_FMT_FORMAT, {std::begin(kFormats), std::end(kFormats)}, state.set.shown);
   Fill(dialog, IDC_FMT_CODE, {std::begin(kCodes), std::end(kCodes)}, options.CharCode);
-  state.carriageEntries = CarriageControlEntries(CarriageTables());
-  Fill(dialog, IDC_FMT_CCCHAR, state.carriageEntries, SelectCarriageEntry(state.carriageEntries));
+  state.carriageEntries = CarriageControlEntries(CarriageTables(app));
+  Fill(dialog, IDC_FMT_CCCHAR, state.carriageEntries,
+       SelectCarriageEntry(app.settings, state.carriageEntries));
   SetDlgItemInt(dialog, IDC_FMT_LINELENGTH, static_cast<UINT>(options.MaxLineLength), TRUE);
   SetDlgItemInt(dialog, IDC_FMT_TABLENGTH, static_cast<UINT>(options.TabLength), TRUE);
   CheckDlgButton(dialog, IDC_FMT_VERTSCROLL,
@@ -102,14 +104,15 @@ void InitOptions(HWND dialog, OptionsState& state) {
   Check(dialog, IDC_FMT_ESCEXIT, options.EscExit != 0);
   Check(dialog, IDC_FMT_CUA, options.CuaKeyboard != 0);
   Check(dialog, IDC_FMT_MESSAGES, options.ShowMessages != 0);
-  EnableWindow(GetDlgItem(dialog, IDC_FMT_SAVE), ProfileReadOnly() == 0);
-  const bool diagnostic = Globals().DiagMode != 0;
-  SetDlgItemTextW(dialog, IDC_FMT_PROFILE, diagnostic ? StartupState().profilePath.c_str() : L"");
+  EnableWindow(GetDlgItem(dialog, IDC_FMT_SAVE), app.settings.profile().ReadOnly() == 0);
+  const bool diagnostic = app.settings.globals.DiagMode != 0;
+  SetDlgItemTextW(dialog, IDC_FMT_PROFILE, diagnostic ? app.startup.profilePath.c_str() : L"");
   ShowWindow(GetDlgItem(dialog, IDC_FMT_PROFILE), diagnostic ? SW_SHOW : SW_HIDE);
 }
 
 // OK and Save: every field is checked before any is taken.
 void Commit(HWND dialog, OptionsState& state, bool save) {
+  Viewer& app = ViewerOf(dialog);
   FormatDialogFields fields;
   if (!CheckIntField(dialog, IDC_FMT_LINELENGTH, 4, 65536, L"Line length", fields.maxLineLength) ||
       !CheckIntField(dialog, IDC_FMT_TABLENGTH, 1, 256, L"Tab length", fields.tabLength) ||
@@ -128,20 +131,21 @@ void Commit(HWND dialog, OptionsState& state, bool save) {
     fields.carriageName = state.carriageEntries[static_cast<size_t>(fields.carriageEntry)];
   }
   fields.boxes = Boxes(dialog);
-  CommitFormatDialog(state.set, fields);
+  CommitFormatDialog(app.settings, state.set, fields);
   if (save) {
     // The window's rectangle, for "WindowPos" when Save window pos is on.
     RECT outer{};
     HWND owner = GetWindow(dialog, GW_OWNER);
     const bool placed = owner && GetWindowRect(owner, &outer);
     const WindowRect rect{outer.left, outer.top, outer.right, outer.bottom};
-    SaveFormatOptions(kOptionsSection, placed ? &rect : nullptr);
-    SaveScreenColors(kColorsSection);
+    SaveFormatOptions(app.settings, kOptionsSection, placed ? &rect : nullptr);
+    SaveScreenColors(app.settings, kColorsSection);
   }
   EndDialog(dialog, 1);
 }
 
 INT_PTR HandleOptions(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  Viewer& app = ViewerOf(dialog);
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     InitOptions(dialog, *reinterpret_cast<OptionsState*>(lParam));
@@ -165,7 +169,7 @@ INT_PTR HandleOptions(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case IDCANCEL:
       // A user table that is no longer offered counts as none from now on.
-      DeriveCodeBits();
+      DeriveCodeBits(app.settings);
       EndDialog(dialog, 0);
       return TRUE;
     case IDC_FMT_FONT:
@@ -192,7 +196,8 @@ int DisplayFormattingDialog(HWND owner) {
 void SetFontPicker(FontPicker picker) { Picker() = std::move(picker); }
 
 int ChooseScreenFont(HWND owner) {
-  FormatOptions& options = ViewOptions();
+  Viewer& app = ViewerOf(owner);
+  FormatOptions& options = app.settings.options;
   LOGFONTW& font = ScreenFontRecord();
   std::wmemset(font.lfFaceName, 0, LF_FACESIZE);
   std::wcsncpy(font.lfFaceName, options.FontFace.c_str(), LF_FACESIZE - 1);

@@ -32,9 +32,10 @@ HWND indexWindow = nullptr;  // the window the index works for
 bool runPosted = false;      // a PG_CONT of ours is waiting in the queue
 
 void StopTimer(HWND window) {
+  Viewer& app = ViewerOf(window);
   KillTimer(window, kTimerPageIndex);
   KillTimer(window, kTimerPageIndexResume);
-  View().pageIndexTimer = 0;
+  app.doc.view.pageIndexTimer = 0;
 }
 
 // Hands the index's messages to the frame's notifier of the moment. A
@@ -66,14 +67,15 @@ IndexOpener& Opener() {
 
 // Timer 3 while the index is active, none otherwise.
 void FollowState(HWND window, int32_t state) {
+  Viewer& app = ViewerOf(window);
   if (state != PG_ACTIVE) {
     StopTimer(window);
     return;
   }
   // A negative delay would ask the system for the longest interval there is.
-  const auto delay = static_cast<UINT>(std::max(Globals().PageIndexingDelay, 0));
+  const auto delay = static_cast<UINT>(std::max(app.settings.globals.PageIndexingDelay, 0));
   if (SetTimer(window, kTimerPageIndex, delay, nullptr) != 0) {
-    View().pageIndexTimer = static_cast<int>(kTimerPageIndex);
+    app.doc.view.pageIndexTimer = static_cast<int>(kTimerPageIndex);
   }
 }
 
@@ -88,8 +90,9 @@ int32_t PagesKnown(const PageIndex& index) {
 // posted each time would keep the job from its next page until the whole
 // file is indexed; timer 3 goes on.
 void PostNextRun(HWND window) {
-  if (runPosted || Globals().PageIndexingBudget <= 0 || WindowPageIndex().state() != PG_ACTIVE ||
-      FrameBusy()) {
+  Viewer& app = ViewerOf(window);
+  if (runPosted || app.settings.globals.PageIndexingBudget <= 0 ||
+      WindowPageIndex().state() != PG_ACTIVE || FrameBusy()) {
     return;
   }
   if (HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT | QS_TIMER | QS_HOTKEY)) != 0) {
@@ -111,9 +114,10 @@ PageIndex& WindowPageIndex() {
 void SetPageIndexOpener(FileOpener* opener) { Opener().opener = opener; }
 
 void OnPageIndexMessage(HWND window, UINT message) {
+  Viewer& app = ViewerOf(window);
   PageIndex& index = WindowPageIndex();
-  const std::wstring& path = OpenFile().path;
-  const int32_t buffer = Globals().PageIndexingBuffer;
+  const std::wstring& path = app.doc.file.path;
+  const int32_t buffer = app.settings.globals.PageIndexingBuffer;
   const auto owner = reinterpret_cast<uintptr_t>(window);
   indexWindow = window;
   switch (message) {
@@ -132,7 +136,7 @@ void OnPageIndexMessage(HWND window, UINT message) {
         StopTimer(window);  // a tick that was already on its way
         return;
       }
-      FollowState(window, index.Run(path, buffer, Globals().PageIndexingBudget, owner));
+      FollowState(window, index.Run(path, buffer, app.settings.globals.PageIndexingBudget, owner));
       GoToPagesKnown(PagesKnown(index));
       PostNextRun(window);
       return;
@@ -152,8 +156,9 @@ void OnPageIndexResume(HWND window) {
 }
 
 void KeepPageIndexCurrent(HWND window, bool fileRead) {
+  Viewer& app = ViewerOf(window);
   PageIndex& index = WindowPageIndex();
-  const FileRecord& file = OpenFile();
+  const FileRecord& file = app.doc.file;
   if (file.path.empty()) return;
   const auto length = static_cast<uint64_t>(std::max<int64_t>(file.Flen, 0));
   // Whether another file is in its place is looked at when the view has
@@ -173,17 +178,18 @@ void KeepPageIndexCurrent(HWND window, bool fileRead) {
 }
 
 void GoToCommand(HWND window) {
+  Viewer& app = ViewerOf(window);
   PageIndex& index = WindowPageIndex();
   // An index of a file that is no longer there starts again first.
   if (index.state() == PG_DONE &&
-      index.FitsFile(OpenFile().path, static_cast<uint64_t>(std::max<int64_t>(
-                                          OpenFile().Flen, 0))) == PageIndex::Fit::kReplaced) {
+      index.FitsFile(app.doc.file.path, static_cast<uint64_t>(std::max<int64_t>(
+                                            app.doc.file.Flen, 0))) == PageIndex::Fit::kReplaced) {
     OnPageIndexMessage(window, PG_START);
   }
-  const GoToLimits limits{OpenFile().Flen, PagesKnown(index)};
+  const GoToLimits limits{app.doc.file.Flen, PagesKnown(index)};
   GoToRequest request;
   if (!GoToDialog(window, &limits, request)) return;
-  const GoToAction action = DecideGoTo(request, OpenFile().Flen, [&](int32_t page) -> int64_t {
+  const GoToAction action = DecideGoTo(request, app.doc.file.Flen, [&](int32_t page) -> int64_t {
     return index.HasIndex() ? index.PageLookup(page) : -1;
   });
   switch (action.kind) {

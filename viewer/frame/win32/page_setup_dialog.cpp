@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "viewer/frame/win32/dialogs.h"
+#include "viewer/frame/win32/frame.h"
 #include "viewer/resources/resource.h"
 #include "viewer/settings/format_options.h"
 #include "viewer/settings/profile_store.h"
@@ -53,10 +54,11 @@ void Check(HWND dialog, int id, bool on) {
 }
 
 void InitPageSetup(HWND dialog, PageSetupState& state) {
+  Viewer& app = ViewerOf(dialog);
   const MeasurementSettings measurement = ReadMeasurementSettings();
   state.units = MarginUnitsFor(measurement.measure);
   SetDlgItemTextW(dialog, IDC_PAGE_MARGINS, state.units.metric ? L"Margins (cm)" : L"Margins (in)");
-  const PageSetup& page = PageSetupOptions();
+  const PageSetup& page = app.settings.pageSetup;
   for (const OptionBox& box : kOptionBoxes)
     Check(dialog, box.id, (page.PrintOptions & box.bit) != 0);
   Check(dialog, IDC_PAGE_AUTOFONT, page.PrintFontAutoSize != 0);
@@ -65,11 +67,12 @@ void InitPageSetup(HWND dialog, PageSetupState& state) {
     SetDlgItemTextW(dialog, kMarginFields[i].id,
                     MarginFieldText(page.PageMargins[i], state.units, measurement.decimal).c_str());
   }
-  EnableWindow(GetDlgItem(dialog, IDC_PAGE_SAVE), ProfileReadOnly() == 0);
+  EnableWindow(GetDlgItem(dialog, IDC_PAGE_SAVE), app.settings.profile().ReadOnly() == 0);
 }
 
 // OK and Save: every margin is checked before anything is taken.
 void Commit(HWND dialog, const PageSetupState& state, bool save) {
+  Viewer& app = ViewerOf(dialog);
   std::array<int32_t, 4> margins{};
   for (size_t i = 0; i < kMarginFields.size(); ++i) {
     int value = 0;
@@ -79,7 +82,7 @@ void Commit(HWND dialog, const PageSetupState& state, bool save) {
     }
     margins[i] = MarginFromField(value, state.units);
   }
-  PageSetup& page = PageSetupOptions();
+  PageSetup& page = app.settings.pageSetup;
   page.PageMargins = margins;
   page.PrintOptions = 0;
   for (const OptionBox& box : kOptionBoxes) {
@@ -87,7 +90,7 @@ void Commit(HWND dialog, const PageSetupState& state, bool save) {
   }
   page.PrintFontAutoSize = Checked(dialog, IDC_PAGE_AUTOFONT) ? 1 : 0;
   page.PrintMessages = Checked(dialog, IDC_PAGE_MESSAGES) ? 1 : 0;
-  if (save) SavePageSetup(kPageSetupSection);
+  if (save) SavePageSetup(app.settings, kPageSetupSection);
   EndDialog(dialog, 1);
 }
 

@@ -23,8 +23,8 @@ int32_t g_madeFontSize = 0;  // FontSize when the screen font was last made
 constexpr int kFirstFit = -2;
 constexpr int kLastFit = -100;
 
-void RecordFromOptions(LOGFONTW& font) {
-  const FormatOptions& options = ViewOptions();
+void RecordFromOptions(Viewer& app, LOGFONTW& font) {
+  const FormatOptions& options = app.settings.options;
   std::wmemset(font.lfFaceName, 0, LF_FACESIZE);
   std::wcsncpy(font.lfFaceName, options.FontFace.c_str(), LF_FACESIZE - 1);
   font.lfWeight = options.FontWeight;
@@ -45,24 +45,25 @@ struct ClientSize {
 };
 
 ClientSize ClientOf(HWND window) {
+  Viewer& app = ViewerOf(window);
   RECT rc{};
-  if (!GetClientRect(window, &rc)) return {View().clientWidth, View().clientHeight};
+  if (!GetClientRect(window, &rc)) return {app.doc.view.clientWidth, app.doc.view.clientHeight};
   return {rc.right - rc.left, rc.bottom - rc.top};
 }
 
 // One part of a row: its background filled over `clip` and the text on it.
-void DrawPart(HDC dc, int x, const RECT& clip, const char* text, int32_t length,
+void DrawPart(Viewer& app, HDC dc, int x, const RECT& clip, const char* text, int32_t length,
               ColorPair colors) {
   if (clip.left >= clip.right) return;
-  const ColorTable& table = Colors();
+  const ColorTable& table = app.settings.colors;
   SetTextColor(dc, table[colors.text]);
   SetBkColor(dc, table[colors.background]);
   ExtTextOutA(dc, x, clip.top, ETO_CLIPPED | ETO_OPAQUE, &clip, text,
               static_cast<UINT>(std::max(length, 0)), nullptr);
 }
 
-void Line(HDC dc, int style, int x0, int y0, int x1, int y1) {
-  HPEN pen = CreatePen(style, 1, Colors()[kWindowText]);
+void Line(Viewer& app, HDC dc, int style, int x0, int y0, int x1, int y1) {
+  HPEN pen = CreatePen(style, 1, app.settings.colors[kWindowText]);
   if (!pen) return;
   HGDIOBJ old = SelectObject(dc, pen);
   // The gaps of a dotted line leave the row's colours as they are.
@@ -74,9 +75,9 @@ void Line(HDC dc, int style, int x0, int y0, int x1, int y1) {
   DeleteObject(pen);
 }
 
-void PaintTitles(HDC dc, const LineTable& titles, int32_t split, ClientSize client) {
-  const ViewState& view = View();
-  const int32_t freeze = std::max(ViewOptions().FreezeColumns, 0);
+void PaintTitles(Viewer& app, HDC dc, const LineTable& titles, int32_t split, ClientSize client) {
+  const ViewState& view = app.doc.view;
+  const int32_t freeze = std::max(app.settings.options.FreezeColumns, 0);
   const int32_t lineHeight = std::max(view.lineHeight, 1);
   const ColorPair heading{kHeadingText, kHeadingBgnd};
   int32_t y = 0;
@@ -86,34 +87,34 @@ void PaintTitles(HDC dc, const LineTable& titles, int32_t split, ClientSize clie
     if (freeze > 0) {
       const TextSpan frozen = FrozenText(line, freeze);
       const RECT clip{0, y, split - 1, y + lineHeight};
-      DrawPart(dc, 0, clip, text + frozen.begin, frozen.length, heading);
+      DrawPart(app, dc, 0, clip, text + frozen.begin, frozen.length, heading);
     }
     const TextSpan visible = VisibleText(line, view.horizontalOffset, freeze);
     const RECT clip{split, y, client.width + 1, y + lineHeight};
-    DrawPart(dc, split, clip, text + visible.begin, visible.length, heading);
+    DrawPart(app, dc, split, clip, text + visible.begin, visible.length, heading);
   }
-  const int32_t bottom = TitleCount() * lineHeight - 1;
-  Line(dc, PS_SOLID, 0, bottom, client.width + 1, bottom);
+  const int32_t bottom = TitleCount(app.doc.titles) * lineHeight - 1;
+  Line(app, dc, PS_SOLID, 0, bottom, client.width + 1, bottom);
 }
 
 // Draws the rows the update rectangle touches; returns the bottom of the
 // last one drawn.
-int32_t PaintRows(HDC dc, HBRUSH background, const RECT& update, ClientSize client) {
-  ViewState& view = View();
-  const FormatOptions& options = ViewOptions();
-  LineTable& table = Screen();
-  const int32_t titleCount = TitleCount();
+int32_t PaintRows(Viewer& app, HDC dc, HBRUSH background, const RECT& update, ClientSize client) {
+  ViewState& view = app.doc.view;
+  const FormatOptions& options = app.settings.options;
+  LineTable& table = app.doc.screen;
+  const int32_t titleCount = TitleCount(app.doc.titles);
   const int32_t lineHeight = std::max(view.lineHeight, 1);
   RowGeometry geometry;
   geometry.clientWidth = client.width;
   geometry.charWidth = view.charWidth;
   geometry.horizontalOffset = view.horizontalOffset;
   geometry.freezeColumns = std::max(options.FreezeColumns, 0);
-  geometry.padLineLength = Globals().PadLineLength;
+  geometry.padLineLength = app.settings.globals.PadLineLength;
   geometry.showBackground = (options.CurrentOptions & kScreenShowBackground) != 0;
   geometry.showMessages = options.ShowMessages != 0;
   const int32_t split = SplitX(geometry.charWidth, geometry.freezeColumns);
-  const ColorTable& colors = Colors();
+  const ColorTable& colors = app.settings.colors;
 
   view.topOffset = table[table.Acur].offset;
   const int32_t firstRow = FirstTextRow(update.top, lineHeight, titleCount);
@@ -129,11 +130,11 @@ int32_t PaintRows(HDC dc, HBRUSH background, const RECT& update, ClientSize clie
 
     if (geometry.freezeColumns > 0) {
       const RECT clip{0, y, split - 1, y + lineHeight};
-      DrawPart(dc, 0, clip, text + plan.frozen.begin, plan.frozen.length,
+      DrawPart(app, dc, 0, clip, text + plan.frozen.begin, plan.frozen.length,
                {kHeadingText, kHeadingBgnd});
     }
     const RECT fill{split, y, plan.fillRight, y + lineHeight};
-    DrawPart(dc, split + 1, fill, text + visible.begin, visible.length, plan.colors);
+    DrawPart(app, dc, split + 1, fill, text + visible.begin, visible.length, plan.colors);
     if (plan.backgroundAfter) {
       const RECT rest{plan.textEnd, y, client.width + 1, y + lineHeight};
       FillRect(dc, &rest, background);
@@ -144,7 +145,7 @@ int32_t PaintRows(HDC dc, HBRUSH background, const RECT& update, ClientSize clie
       ExtTextOutA(dc, plan.markerX, y, 0, nullptr, plan.marker.data(),
                   static_cast<UINT>(plan.marker.size()), nullptr);
     }
-    if (plan.pageBreak) Line(dc, PS_DOT, 0, y, client.width + 1, y);
+    if (plan.pageBreak) Line(app, dc, PS_DOT, 0, y, client.width + 1, y);
     if (RowSelected(line.offset, table[index + 1].offset, view.selection)) {
       const RECT row{0, y, client.width + 1, y + lineHeight};
       InvertRect(dc, &row);
@@ -171,10 +172,11 @@ void ApplyBar(HWND window, int bar, const ScrollBar& want) {
 }
 
 void UpdateScrollBars(HWND window) {
-  const ViewState& view = View();
-  const FormatOptions& options = ViewOptions();
-  const FileRecord& file = OpenFile();
-  const LineTable& table = Screen();
+  Viewer& app = ViewerOf(window);
+  const ViewState& view = app.doc.view;
+  const FormatOptions& options = app.settings.options;
+  const FileRecord& file = app.doc.file;
+  const LineTable& table = app.doc.screen;
   const ClientSize client = ClientOf(window);
 
   VerticalInput vertical;
@@ -186,7 +188,7 @@ void UpdateScrollBars(HWND window) {
   vertical.alast = table.Alast;
   vertical.clientHeight = client.height;
   vertical.lineHeight = view.lineHeight;
-  vertical.titleCount = TitleCount();
+  vertical.titleCount = TitleCount(app.doc.titles);
   ApplyBar(window, SB_VERT, VerticalBar(vertical));
 
   HorizontalInput horizontal;
@@ -207,8 +209,8 @@ LOGFONTW& ScreenFontRecord() {
 
 HFONT ScreenFont() { return g_screenFont; }
 
-HFONT CreateScreenFont(HDC dc, int zoomSteps, LOGFONTW& font) {
-  FormatOptions& options = ViewOptions();
+HFONT CreateScreenFont(Viewer& app, HDC dc, int zoomSteps, LOGFONTW& font) {
+  FormatOptions& options = app.settings.options;
   const FontHeight settled =
       ResolveFontHeight(font.lfHeight, options.FontSize, GetDeviceCaps(dc, LOGPIXELSY));
   options.FontSize = settled.fontSize;
@@ -239,17 +241,18 @@ int FitFontToWidth(HDC dc, LOGFONTW& font, std::string_view text, int width) {
 }
 
 void OnFont(HWND window) {
+  Viewer& app = ViewerOf(window);
   HDC dc = GetDC(window);
   if (!dc) return;
   ReleaseFont();
-  FormatOptions& options = ViewOptions();
+  FormatOptions& options = app.settings.options;
   LOGFONTW& record = ScreenFontRecord();
   // A point size changed since the last font (a setup, the options) wins
   // over an older pixel height; FontSize 0 leaves the choice to the record.
   if (options.FontSize >= 1 && options.FontSize != g_madeFontSize) record.lfHeight = 0;
   if (options.FontSize < 1) options.FontSize = 10;
-  RecordFromOptions(record);
-  g_screenFont = CreateScreenFont(dc, View().zoomSteps, record);
+  RecordFromOptions(app, record);
+  g_screenFont = CreateScreenFont(app, dc, app.doc.view.zoomSteps, record);
   g_madeFontSize = options.FontSize;
   if (!g_screenFont) {
     g_screenFont = static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT));
@@ -259,19 +262,20 @@ void OnFont(HWND window) {
   TEXTMETRICW metrics{};
   if (GetTextMetricsW(dc, &metrics)) {
     // Zero would divide every row computation by zero.
-    View().lineHeight = std::max<int32_t>(metrics.tmHeight, 1);
-    View().charWidth = std::max<int32_t>(metrics.tmAveCharWidth, 1);
+    app.doc.view.lineHeight = std::max<int32_t>(metrics.tmHeight, 1);
+    app.doc.view.charWidth = std::max<int32_t>(metrics.tmAveCharWidth, 1);
   }
   SelectObject(dc, old);
   ReleaseDC(window, dc);
 }
 
 void OnLayout(HWND window, bool forced, bool sizeReason) {
-  ViewState& view = View();
+  Viewer& app = ViewerOf(window);
+  ViewState& view = app.doc.view;
   const ClientSize client = ClientOf(window);
   view.clientWidth = client.width;
   view.clientHeight = client.height;
-  const FormatOptions& options = ViewOptions();
+  const FormatOptions& options = app.settings.options;
   LayoutInput in;
   in.options = options.CurrentOptions;
   in.clientWidth = view.clientWidth;
@@ -291,30 +295,31 @@ void OnLayout(HWND window, bool forced, bool sizeReason) {
 }
 
 void OnPaint(HWND window) {
+  Viewer& app = ViewerOf(window);
   PAINTSTRUCT ps{};
   HDC dc = BeginPaint(window, &ps);
   if (!dc) return;
   const ClientSize client = ClientOf(window);
-  const ViewState& view = View();
+  const ViewState& view = app.doc.view;
   const int32_t lineHeight = std::max(view.lineHeight, 1);
-  const int32_t freeze = std::max(ViewOptions().FreezeColumns, 0);
+  const int32_t freeze = std::max(app.settings.options.FreezeColumns, 0);
   const int32_t split = SplitX(view.charWidth, freeze);
-  const int32_t titleCount = TitleCount();
+  const int32_t titleCount = TitleCount(app.doc.titles);
 
   HGDIOBJ oldFont = g_screenFont ? SelectObject(dc, g_screenFont) : nullptr;
-  HBRUSH background = CreateSolidBrush(Colors()[kBackground]);
+  HBRUSH background = CreateSolidBrush(app.settings.colors[kBackground]);
   HGDIOBJ oldBrush = background ? SelectObject(dc, background) : nullptr;
   HGDIOBJ defaultPen = SelectObject(dc, GetStockObject(NULL_PEN));
 
-  const std::unique_ptr<LineTable>& titles = TitleTable();
+  const std::unique_ptr<LineTable>& titles = app.doc.titles;
   if (titles && titleCount > 0 && ps.rcPaint.top < titleCount * lineHeight) {
-    PaintTitles(dc, *titles, split, client);
+    PaintTitles(app, dc, *titles, split, client);
   }
 
-  if (!OpenFile().path.empty()) {
-    const int32_t bottom = PaintRows(dc, background, ps.rcPaint, client);
-    if (freeze > 0) Line(dc, PS_SOLID, split - 1, 0, split - 1, bottom);
-    const LineTable& table = Screen();
+  if (!app.doc.file.path.empty()) {
+    const int32_t bottom = PaintRows(app, dc, background, ps.rcPaint, client);
+    if (freeze > 0) Line(app, dc, PS_SOLID, split - 1, 0, split - 1, bottom);
+    const LineTable& table = app.doc.screen;
     const int32_t blank =
         BlankAreaTop(titleCount, table.Acur, table.Alast, lineHeight, client.height);
     if (blank >= 0) {
@@ -335,21 +340,22 @@ void OnPaint(HWND window) {
 }
 
 void FitFontSize(HWND window) {
+  Viewer& app = ViewerOf(window);
   // The longest line of the table; the first of equal lengths.
-  const LineTable& table = Screen();
+  const LineTable& table = app.doc.screen;
   int32_t longest = -1;
   for (int32_t i = table.Afirst; i < table.Alast; ++i) {
     if (longest < 0 || table[i].length > table[longest].length) longest = i;
   }
   if (longest < 0 || table[longest].length < 1) return;  // nothing to fit: any size would do
-  View().zoomSteps = 0;
-  ViewOptions().FontSize = 0;  // the fitted pixel height decides it at UM_FONT
+  app.doc.view.zoomSteps = 0;
+  app.settings.options.FontSize = 0;  // the fitted pixel height decides it at UM_FONT
   LOGFONTW& record = ScreenFontRecord();
-  RecordFromOptions(record);
+  RecordFromOptions(app, record);
   HDC dc = GetDC(window);
   if (dc) {
     // The text starts one pixel in, and frozen columns add their border.
-    const int32_t border = SplitX(0, std::max(ViewOptions().FreezeColumns, 0)) + 1;
+    const int32_t border = SplitX(0, std::max(app.settings.options.FreezeColumns, 0)) + 1;
     FitFontToWidth(
         dc, record,
         std::string_view(table.TextOf(longest), static_cast<size_t>(table[longest].length)),
@@ -358,7 +364,7 @@ void FitFontSize(HWND window) {
   }
   // As a zoom does: the new font, and the lines laid out again for it.
   SendMessageW(window, UM_FONT, 0, 0);
-  View().layoutWidth = -1;
+  app.doc.view.layoutWidth = -1;
   SendMessageW(window, UM_LAYOUT, 0, kLayoutRebuild);
   InvalidateRect(window, nullptr, TRUE);
 }
@@ -366,10 +372,12 @@ void FitFontSize(HWND window) {
 void DestroyScreenFont() { ReleaseFont(); }
 
 RECT TextArea(HWND window) {
+  Viewer& app = ViewerOf(window);
   RECT rc{};
   GetClientRect(window, &rc);
-  rc.top = std::min<LONG>(static_cast<LONG>(TitleCount()) * std::max(View().lineHeight, 1),
-                          rc.bottom);
+  rc.top = std::min<LONG>(
+      static_cast<LONG>(TitleCount(app.doc.titles)) * std::max(app.doc.view.lineHeight, 1),
+      rc.bottom);
   return rc;
 }
 

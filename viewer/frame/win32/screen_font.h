@@ -8,6 +8,8 @@
 
 namespace zorvo {
 
+struct Viewer;
+
 // The font record: face, weight and italic come from the view options at
 // every UM_FONT; its height is never zoomed. A negative height is a pixel
 // height and decides FontSize. To pick one (the font dialog, fitting), set
@@ -19,7 +21,7 @@ HFONT ScreenFont();
 
 // Creates the font of `font` for `dc` zoomed by `zoomSteps`, settling the
 // record's height and FontSize against each other first. Null on failure.
-HFONT CreateScreenFont(HDC dc, int zoomSteps, LOGFONTW& font);
+HFONT CreateScreenFont(Viewer& app, HDC dc, int zoomSteps, LOGFONTW& font);
 // The character height, as a negative pixel height from -2 down to -99, of
 // the largest font of `font`'s face in which `text` is at most `width`
 // pixels wide: one pixel less than the first that is wider. `font`'s

@@ -16,27 +16,28 @@ namespace {
 void Repaint(HWND window) { InvalidateRect(window, nullptr, FALSE); }
 
 // Without a prepared pattern, the newest search text of the history.
-bool PreparePattern() {
-  SearchState& search = Search();
+bool PreparePattern(Viewer& app) {
+  SearchState& search = app.search;
   if (!search.pattern.empty()) return true;
-  RecentSearchList& texts = RecentTexts();
-  if (texts.count == -1) LoadRecentSearch(texts);
+  RecentSearchList& texts = app.settings.recentTexts;
+  if (texts.count == -1) LoadRecentSearch(app.settings, texts);
   if (texts.count < 1) return false;
   search.pattern = texts.entries[0].substr(0, kMaxPattern - 1);
   return !search.pattern.empty();
 }
 
 void FindNext(HWND window) {
-  SearchState& search = Search();
-  ViewState& view = View();
-  FileRecord& file = OpenFile();
+  Viewer& app = ViewerOf(window);
+  SearchState& search = app.search;
+  ViewState& view = app.doc.view;
+  FileRecord& file = app.doc.file;
   // Any flag means a search was set up: a hex search given over DDE carries
   // 0x2 without 0x1.
-  if (search.flags == 0 || !PreparePattern()) {
+  if (search.flags == 0 || !PreparePattern(app)) {
     FrameNotifier().Beep(kIconExclamation);
     return;
   }
-  const LineTable& table = Screen();
+  const LineTable& table = app.doc.screen;
   // The program-error report shows no part of the file.
   const bool report = HoldsProgramError(table);
   int64_t start;
@@ -68,7 +69,8 @@ void FindNext(HWND window) {
   }
   const int64_t length = static_cast<int64_t>(search.pattern.size());
   view.selection = Selection{match, match + length, match, match + length};
-  const int32_t last = std::min(table.Acur + LinesPerPage(view, TitleCount()), table.Alast);
+  const int32_t last =
+      std::min(table.Acur + LinesPerPage(view, TitleCount(app.doc.titles)), table.Alast);
   if (!report && match >= table[table.Acur].offset && match < table[last].offset) {
     Repaint(window);
   } else {
@@ -78,14 +80,15 @@ void FindNext(HWND window) {
 }
 
 void MarkAll(HWND window) {
-  SearchState& search = Search();
-  ViewState& view = View();
-  FileRecord& file = OpenFile();
+  Viewer& app = ViewerOf(window);
+  SearchState& search = app.search;
+  ViewState& view = app.doc.view;
+  FileRecord& file = app.doc.file;
   if (search.flags == 0 || search.pattern.empty()) {
     FrameNotifier().Beep(kIconExclamation);
     return;
   }
-  TagList& tags = Tags();
+  TagList& tags = app.doc.tags;
   int64_t first = -1;
   bool full = false;
   bool stopped = false;
@@ -110,7 +113,7 @@ void MarkAll(HWND window) {
   // Stopped with Esc: the marks made so far stay, the view stays where it
   // was, and nothing more is said.
   if (stopped) {
-    ApplyTagsToLines(Screen(), tags);
+    ApplyTagsToLines(app.doc.screen, tags);
     view.searchPosition = -1;
     Repaint(window);
     return;
@@ -123,7 +126,7 @@ void MarkAll(HWND window) {
     PostMessageW(window, WM_VSCROLL, SB_BOTTOM, 0);
     FrameNotifier().Beep(kIconExclamation);
   } else {
-    ApplyTagsToLines(Screen(), tags);
+    ApplyTagsToLines(app.doc.screen, tags);
     SendMessageW(window, UM_GOTO_OFFSET, OffsetHigh(first), OffsetLow(first));
   }
   view.searchPosition = -1;
@@ -133,8 +136,9 @@ void MarkAll(HWND window) {
 }  // namespace
 
 bool SearchCommand(HWND window, int id) {
+  Viewer& app = ViewerOf(window);
   if (id != IDM_FINDNEXT && id != IDM_MARKALL) return false;
-  if (OpenFile().path.empty()) return true;
+  if (app.doc.file.path.empty()) return true;
   if (id == IDM_FINDNEXT) {
     FindNext(window);
   } else {

@@ -36,15 +36,15 @@ void ShowBoxes(HWND dialog, const KindBoxes& boxes) {
 bool IsKindBox(int id) { return id >= IDC_KIND_FORMAT && id < IDC_KIND_FORMAT + kKindBoxCount; }
 
 // The names of "Setup List"; sorted by the control.
-void FillNames(HWND control, UINT add) {
-  for (const std::wstring& name : SetupList()) {
+void FillNames(Viewer& app, HWND control, UINT add) {
+  for (const std::wstring& name : SetupList(app.settings)) {
     SendMessageW(control, add, 0, reinterpret_cast<LPARAM>(name.c_str()));
   }
 }
 
 // The current setup's name, without its prefix; empty when there is none.
-std::wstring CurrentSetupName() {
-  const std::wstring& current = Setups().CurrentSetup;
+std::wstring CurrentSetupName(Viewer& app) {
+  const std::wstring& current = app.settings.setups.CurrentSetup;
   const std::wstring prefix = kSetupPrefix;
   return current.size() > prefix.size() ? current.substr(prefix.size()) : std::wstring();
 }
@@ -117,10 +117,11 @@ std::wstring ComboText(HWND combo) {
 }
 
 void SaveSetupOk(HWND dialog) {
+  Viewer& app = ViewerOf(dialog);
   HWND combo = GetDlgItem(dialog, IDC_SETUP_NAME);
   // The picked entry, or the text typed when none is picked.
   const std::wstring name = ComboText(combo);
-  SetupState& setups = Setups();
+  SetupState& setups = app.settings.setups;
   setups.SetupNameEntry = kSetupPrefix + name;
   const std::wstring message = CheckSetupName(name);
   if (!message.empty()) {
@@ -135,18 +136,19 @@ void SaveSetupOk(HWND dialog) {
 }
 
 INT_PTR HandleSaveSetup(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  Viewer& app = ViewerOf(dialog);
   switch (message) {
     case WM_INITDIALOG: {
       HWND combo = GetDlgItem(dialog, IDC_SETUP_NAME);
       SendMessageW(combo, CB_LIMITTEXT, kSetupNameLimit, 0);
-      FillNames(combo, CB_ADDSTRING);
-      const std::wstring current = CurrentSetupName();
+      FillNames(app, combo, CB_ADDSTRING);
+      const std::wstring current = CurrentSetupName(app);
       if (!current.empty()) {
         const auto at = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                      reinterpret_cast<LPARAM>(current.c_str()));
         if (at != CB_ERR) SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
       }
-      ShowBoxes(dialog, SaveSetupBoxes(Setups().SetupKinds));
+      ShowBoxes(dialog, SaveSetupBoxes(app.settings.setups.SetupKinds));
       EnableWindow(GetDlgItem(dialog, IDOK), KindsFromBoxes(ReadBoxes(dialog)).kinds != 0);
       DialogReady(dialog);
       return TRUE;
@@ -180,6 +182,7 @@ INT_PTR HandleSaveSetup(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 // --- Load Setup ---
 
 void LoadSetupOk(HWND dialog) {
+  Viewer& app = ViewerOf(dialog);
   HWND list = GetDlgItem(dialog, IDC_SETUP_LIST);
   const auto selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
   if (selected == LB_ERR) {
@@ -191,7 +194,7 @@ void LoadSetupOk(HWND dialog) {
   SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(selected),
                reinterpret_cast<LPARAM>(name.data()));
   name.resize(static_cast<size_t>(std::max<LRESULT>(length, 0)));
-  SetupState& setups = Setups();
+  SetupState& setups = app.settings.setups;
   setups.SetupNameEntry = kSetupPrefix + name;
   std::wstring message;
   const std::wstring section = LoadSetupSection(name, message);
@@ -205,11 +208,12 @@ void LoadSetupOk(HWND dialog) {
 }
 
 INT_PTR HandleLoadSetup(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  Viewer& app = ViewerOf(dialog);
   switch (message) {
     case WM_INITDIALOG: {
       HWND list = GetDlgItem(dialog, IDC_SETUP_LIST);
-      FillNames(list, LB_ADDSTRING);
-      const std::wstring current = CurrentSetupName();
+      FillNames(app, list, LB_ADDSTRING);
+      const std::wstring current = CurrentSetupName(app);
       if (!current.empty()) {
         const auto at = SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                      reinterpret_cast<LPARAM>(current.c_str()));
@@ -243,22 +247,26 @@ WindowRect RectOf(HWND window) {
 }
 
 void SaveOptions(HWND window) {
+  Viewer& app = ViewerOf(window);
   SaveOptionsState state;
   if (!RunDialog(window, L"SaveOptions", &GuardedDialogProc<HandleSaveOptions>, &state)) return;
   const WindowRect rect = RectOf(window);
   // Title lines when there are any; none are saved as an empty list.
-  SaveOptionsCommand(state.chosen.kinds, state.chosen.grey, &rect, TitleTable().get());
+  SaveOptionsCommand(app.settings, state.chosen.kinds, state.chosen.grey, &rect,
+                     app.doc.titles.get());
 }
 
 void SaveSetup(HWND window) {
+  Viewer& app = ViewerOf(window);
   if (!RunDialog(window, L"SaveSetup", &GuardedDialogProc<HandleSaveSetup>, nullptr)) return;
   const WindowRect rect = RectOf(window);
-  SaveSetupSection(&rect, CreateTitleBuffers(false, FrameNotifier()));
+  SaveSetupSection(app.settings, &rect, CreateTitleBuffers(app.doc.titles, false, FrameNotifier()));
 }
 
 void LoadSetup(HWND window) {
+  Viewer& app = ViewerOf(window);
   if (!RunDialog(window, L"LoadSetup", &GuardedDialogProc<HandleLoadSetup>, nullptr)) return;
-  if (Setups().CurrentSetup.empty()) return;
+  if (app.settings.setups.CurrentSetup.empty()) return;
   // As a setup named at start-up: its kinds, then the font, the layout and
   // the screen.
   SendMessageW(window, WM_COMMAND, IDM_APPLYSETUP, 0);

@@ -1,5 +1,7 @@
 #include "viewer/frame/win32/startup.h"
 
+#include <memory>
+
 #include "common/program_path.h"
 #include "viewer/file/page_index.h"
 #include "viewer/frame/view_state.h"
@@ -10,14 +12,14 @@
 
 namespace zorvo {
 
-void LoadViewerSettings(const wchar_t* commandLine) {
-  Startup& startup = StartupState();
+void LoadViewerSettings(Viewer& app, const wchar_t* commandLine) {
+  Startup& startup = app.startup;
   startup.profilePath = BesideProgram(L"ZORVO.INI").substr(0, 261);
   startup.commandLine = ParseProgramCommandLine(commandLine ? commandLine : L"");
-  StartupLoad(startup.profilePath, startup.commandLine);
+  StartupLoad(app.settings, startup.profilePath, startup.commandLine);
 }
 
-bool RegisterMainClass(HINSTANCE instance) {
+bool RegisterMainClass(Viewer& app, HINSTANCE instance) {
   WNDCLASSW windowClass{};
   windowClass.style = CS_DBLCLKS;
   windowClass.lpfnWndProc = MainWindowProc;
@@ -25,23 +27,23 @@ bool RegisterMainClass(HINSTANCE instance) {
   windowClass.hIcon = LoadIconW(instance, L"ZORVO");
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BACKGROUND + 1);
-  windowClass.lpszMenuName = Globals().AltMenu ? L"ALTZORVO" : L"ZORVO";
+  windowClass.lpszMenuName = app.settings.globals.AltMenu ? L"ALTZORVO" : L"ZORVO";
   windowClass.lpszClassName = kWindowClass;
   return RegisterClassW(&windowClass) != 0;
 }
 
-HWND CreateMainWindow(HINSTANCE instance) {
+HWND CreateMainWindow(Viewer& app, HINSTANCE instance) {
   // WindowPos holds top, left, height, width; the lowest integer lets the
   // system choose.
-  const auto& pos = ViewOptions().WindowPos;
+  const auto& pos = app.settings.options.WindowPos;
   auto pick = [](int32_t value) { return value == kDefaultPosition ? CW_USEDEFAULT : value; };
   return CreateWindowW(
       kWindowClass, kAppTitle, WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL | WS_CLIPCHILDREN,
-      pick(pos[1]), pick(pos[0]), pick(pos[3]), pick(pos[2]), nullptr, nullptr, instance, nullptr);
+      pick(pos[1]), pick(pos[0]), pick(pos[3]), pick(pos[2]), nullptr, nullptr, instance, &app);
 }
 
-int ShowCode(int show) {
-  const CommandLine& commandLine = StartupState().commandLine;
+int ShowCode(Viewer& app, int show) {
+  const CommandLine& commandLine = app.startup.commandLine;
   if (commandLine.Switch('N')) return SW_SHOWMINIMIZED;
   if (commandLine.Switch('X')) return SW_SHOWMAXIMIZED;
   return show;
@@ -59,16 +61,20 @@ int RunMessageLoop(HWND window, HACCEL accelerators) {
 }
 
 int RunViewer(HINSTANCE instance, const wchar_t* commandLine, int show) {
+  // Lives as long as the program: the window and the DDE server use it up
+  // to the end of the message loop.
+  const auto viewer = std::make_unique<Viewer>();
+  Viewer& app = *viewer;
   SetInstance(instance);
-  LoadViewerSettings(commandLine);
+  LoadViewerSettings(app, commandLine);
   // What viewers that did not end cleanly left behind.
   RemoveLeftIndexFiles();
-  const int showCode = ShowCode(show);
-  if (!RegisterMainClass(instance)) {
+  const int showCode = ShowCode(app, show);
+  if (!RegisterMainClass(app, instance)) {
     FrameNotifier().Message(L"Cannot register class", L"", kIconHand);
     return kExitNoClass;
   }
-  HWND window = CreateMainWindow(instance);
+  HWND window = CreateMainWindow(app, instance);
   if (!window) {
     FrameNotifier().Message(L"Cannot create window", L"", kIconHand);
     UnregisterClassW(kWindowClass, instance);
@@ -76,7 +82,7 @@ int RunViewer(HINSTANCE instance, const wchar_t* commandLine, int show) {
   }
   ShowWindow(window, showCode);
   HACCEL accelerators = LoadAcceleratorsW(instance, L"ZORVO");
-  const CommandLine& switches = StartupState().commandLine;
+  const CommandLine& switches = app.startup.commandLine;
   const bool dde = switches.Switch('D') != 0;
   if (dde) SendMessageW(window, WM_COMMAND, IDM_IGNOREDDE, 0);
   // A viewer started as a DDE server without a file waits for commands.

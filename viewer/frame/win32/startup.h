@@ -5,15 +5,17 @@
 
 namespace zorvo {
 
+struct Viewer;
+
 // Loads the settings and applies the command line (the whole wide line, the
 // program name first).
-void LoadViewerSettings(const wchar_t* commandLine);
+void LoadViewerSettings(Viewer& app, const wchar_t* commandLine);
 // Registers the window class; false when the system refuses.
-bool RegisterMainClass(HINSTANCE instance);
+bool RegisterMainClass(Viewer& app, HINSTANCE instance);
 // Creates the main window at the saved position; null on failure.
-HWND CreateMainWindow(HINSTANCE instance);
+HWND CreateMainWindow(Viewer& app, HINSTANCE instance);
 // The show code from the switches N and X, else `show`.
-int ShowCode(int show);
+int ShowCode(Viewer& app, int show);
 
 // Exit codes of the program besides the quit message's own.
 enum ExitCode : int {

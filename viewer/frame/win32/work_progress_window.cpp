@@ -25,13 +25,14 @@ FileOpener& WorkOpener() { return workOpener ? *workOpener : PlatformFileOpener(
 void SetWorkOpener(FileOpener* opener) { workOpener = opener; }
 
 WindowProgress::WindowProgress(HWND window, std::wstring doing)
-    : PacedProgress({std::max<int64_t>(Globals().ProgressDelay, 0), kLookInterval},
-                    [] { return static_cast<int64_t>(GetTickCount64()); }),
+    : PacedProgress(
+          {std::max<int64_t>(ViewerOf(window).settings.globals.ProgressDelay, 0), kLookInterval},
+          [] { return static_cast<int64_t>(GetTickCount64()); }),
       window_(window),
       doing_(std::move(doing)) {}
 
 WindowProgress::~WindowProgress() {
-  if (shown()) SetWindowTextW(window_, View().caption.c_str());
+  if (shown()) SetWindowTextW(window_, ViewerOf(window_).doc.view.caption.c_str());
   // Keys pressed during the work do what they do now, in their order; after
   // an Esc they go with the work they came during.
   if (!stopped()) {
@@ -40,8 +41,8 @@ WindowProgress::~WindowProgress() {
 }
 
 void WindowProgress::Show(int32_t percent) {
-  const std::wstring title =
-      doing_ + L" " + std::to_wstring(percent) + L"% (Esc to stop) - " + View().caption;
+  const std::wstring title = doing_ + L" " + std::to_wstring(percent) + L"% (Esc to stop) - " +
+                             ViewerOf(window_).doc.view.caption;
   SetWindowTextW(window_, title.c_str());
 }
 

@@ -32,7 +32,8 @@ int32_t FailureCode(int result) {
 
 class DcSurface : public PrintSurface {
  public:
-  explicit DcSurface(HDC dc) : dc_(dc), started_(GetTickCount64()) {}
+  DcSurface(HDC dc, int32_t progressDelay)
+      : dc_(dc), started_(GetTickCount64()), progressDelay_(std::max(progressDelay, 0)) {}
   ~DcSurface() override {
     if (oldFont_) SelectObject(dc_, oldFont_);
     ReleaseFont();
@@ -91,7 +92,7 @@ class DcSurface : public PrintSurface {
   // A job that has run a while tells how far into the file its skipping
   // has come: a tags-only job may pass a large file between two pages.
   bool Skipping(std::wstring_view text, int32_t percent) override {
-    if (GetTickCount64() - started_ < static_cast<ULONGLONG>(std::max(Globals().ProgressDelay, 0))) {
+    if (GetTickCount64() - started_ < static_cast<ULONGLONG>(progressDelay_)) {
       return Progress(text);
     }
     std::wstring line(text);
@@ -150,6 +151,7 @@ class DcSurface : public PrintSurface {
 
   HDC dc_;
   ULONGLONG started_;  // when the job began, for the progress of its skipping
+  int32_t progressDelay_;
   HFONT font_ = nullptr;
   bool stock_ = false;  // the stock font is never deleted
   HGDIOBJ oldFont_ = nullptr;
@@ -157,6 +159,8 @@ class DcSurface : public PrintSurface {
 
 }  // namespace
 
-std::unique_ptr<PrintSurface> MakeDcSurface(HDC dc) { return std::make_unique<DcSurface>(dc); }
+std::unique_ptr<PrintSurface> MakeDcSurface(HDC dc, int32_t progressDelay) {
+  return std::make_unique<DcSurface>(dc, progressDelay);
+}
 
 }  // namespace zorvo

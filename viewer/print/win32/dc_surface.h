@@ -11,6 +11,7 @@ namespace zorvo {
 
 // Draws on `dc` for the job of the abort dialog; the fonts it makes are
 // deleted with it.
-std::unique_ptr<PrintSurface> MakeDcSurface(HDC dc);
+// `progressDelay`: milliseconds before skipping shows how far it has come.
+std::unique_ptr<PrintSurface> MakeDcSurface(HDC dc, int32_t progressDelay);
 
 }  // namespace zorvo

@@ -29,9 +29,9 @@ SidesRange& Sides() {
   return sides;
 }
 
-PrintSettings CurrentPrintSettings() {
-  const FormatOptions& options = ViewOptions();
-  const PageSetup& page = PageSetupOptions();
+PrintSettings CurrentPrintSettings(Viewer& app) {
+  const FormatOptions& options = app.settings.options;
+  const PageSetup& page = app.settings.pageSetup;
   PrintSettings s;
   s.margins = MarginsOf(page.PageMargins);
   s.autoFontSize = page.PrintFontAutoSize != 0;
@@ -39,28 +39,29 @@ PrintSettings CurrentPrintSettings() {
   s.format = options.Format;
   s.params.options = options.CurrentOptions;
   s.params.tabLength = options.TabLength;
-  s.params.skipCounts = &ProfileSkipCounts(options.CurrentOptions, options.CCName);
+  s.params.skipCounts = &ProfileSkipCounts(app.settings, options.CurrentOptions, options.CCName);
   s.fixedLength = (options.CurrentOptions & kOptFixedLength) != 0;
   s.maxLineLength = options.MaxLineLength;
   s.fontSize = options.FontSize;
-  s.zoomSteps = View().zoomSteps;
-  s.colors = Colors();
+  s.zoomSteps = app.doc.view.zoomSteps;
+  s.colors = app.settings.colors;
   return s;
 }
 
 // The request of every print command before its own settings.
 PrintRequest BaseRequest(HWND window) {
-  const FileRecord& file = OpenFile();
-  const LineTable& screen = Screen();
-  const Selection& selection = View().selection;
+  Viewer& app = ViewerOf(window);
+  const FileRecord& file = app.doc.file;
+  const LineTable& screen = app.doc.screen;
+  const Selection& selection = app.doc.view.selection;
   PrintRequest request;
   request.owner = reinterpret_cast<uintptr_t>(window);
   request.viewOffset = screen.Acur <= screen.Alast ? screen[screen.Acur].offset : 0;
   const size_t cut = file.path.find_last_of(L'\\');
   request.documentName = cut == std::wstring::npos ? file.path : file.path.substr(cut + 1);
   request.file = FileRecord{0, file.Flen, file.path};
-  request.tags = &Tags();
-  if (const std::unique_ptr<LineTable>& titles = TitleTable()) {
+  request.tags = &app.doc.tags;
+  if (const std::unique_ptr<LineTable>& titles = app.doc.titles) {
     for (int32_t i = titles->Afirst; i < titles->Alast; ++i) {
       request.titles.emplace_back(titles->TextOf(i),
                                   static_cast<size_t>(std::max((*titles)[i].length, 0)));
@@ -70,13 +71,14 @@ PrintRequest BaseRequest(HWND window) {
   request.selectionEnd = selection.Any() ? selection.end : -1;
   request.start = request.selectionStart;
   request.end = request.selectionEnd;
-  request.flags = PageSetupOptions().PrintOptions & ~kJobBits;
+  request.flags = app.settings.pageSetup.PrintOptions & ~kJobBits;
   return request;
 }
 
 int32_t Print(HWND window, const PrintRequest& request) {
+  Viewer& app = ViewerOf(window);
   WindowPrintHost host(window);
-  return PrintFileRange(request, CurrentPrintSettings(), host, FrameNotifier(),
+  return PrintFileRange(request, CurrentPrintSettings(app), host, FrameNotifier(),
                         PlatformFileOpener(), Sides());
 }
 
@@ -89,16 +91,17 @@ void PrintSides(HWND window, PrintRequest request) {
   request.flags |= kPrintEvenPagesOnly;
   if (Print(window, request) <= 0) return;
   BetweenPrintPasses between;
-  const int answer =
-      FrameNotifier().Message(LoadOddPageText(), L"Printing Sides", kIconExclamation | MB_OKCANCEL,
-                              reinterpret_cast<uintptr_t>(window));
+  const int answer = FrameNotifier().Message(LoadOddPageText(ViewerOf(window).settings.profile()),
+                                             L"Printing Sides", kIconExclamation | MB_OKCANCEL,
+                                             reinterpret_cast<uintptr_t>(window));
   if (answer != IDOK) return;
   request.flags = (request.flags & ~kPrintEvenPagesOnly) | kPrintOddPagesOnly | kPrintNoDialog;
   Print(window, request);
 }
 
 void RunPrintCommand(HWND window, int id, bool noDialog) {
-  if (OpenFile().path.empty()) return;
+  Viewer& app = ViewerOf(window);
+  if (app.doc.file.path.empty()) return;
   if (PrintJobActive()) {
     // One job at a time: a command that arrives while pages go out waits
     // for nobody.

@@ -241,8 +241,8 @@ PrintDialogLook& NextPrintDialog() {
   return look;
 }
 
-void SyncPrinterFromSettings() {
-  const PrinterSelection& printer = Printer();
+void SyncPrinterFromSettings(Viewer& app) {
+  const PrinterSelection& printer = app.settings.printer;
   if (Same(printer, Synced())) return;
   FreeRecordHandles();
   PRINTDLGW& record = Record();
@@ -251,7 +251,7 @@ void SyncPrinterFromSettings() {
   Synced() = printer;
 }
 
-void SyncSettingsFromPrinter() {
+void SyncSettingsFromPrinter(Viewer& app) {
   PRINTDLGW& record = Record();
   PrinterSelection selection;
   if (record.hDevMode) {
@@ -262,13 +262,13 @@ void SyncSettingsFromPrinter() {
   }
   DeviceNames names;
   if (RecordNames(names)) selection.devNames = names;
-  Printer() = selection;
+  app.settings.printer = selection;
   Synced() = selection;
 }
 
-void ForgetPrinter() {
+void ForgetPrinter(Viewer& app) {
   FreeRecordHandles();
-  Printer() = PrinterSelection{};
+  app.settings.printer = PrinterSelection{};
   Synced() = PrinterSelection{};
 }
 
@@ -330,9 +330,10 @@ bool PumpAbortDialog() {
 }
 
 HDC StartPrintJob(HWND owner, const JobStart& start, ChosenRange& chosen) {
+  Viewer& app = ViewerOf(owner);
   JobState& job = Job();
   if (job.active) return nullptr;
-  SyncPrinterFromSettings();
+  SyncPrinterFromSettings(app);
   PRINTDLGW& record = Record();
   HDC dc = nullptr;
   if (start.noDialog && record.hDevMode && record.hDevNames) dc = DcFromRecord();
@@ -345,7 +346,7 @@ HDC StartPrintJob(HWND owner, const JobStart& start, ChosenRange& chosen) {
     record.Flags = PD_RETURNDC | PD_RETURNDEFAULT;
     if (PrintDlgW(&record)) {
       dc = TakeDc();
-      SyncSettingsFromPrinter();
+      SyncSettingsFromPrinter(app);
     }
   }
   chosen = ChosenRange{};
@@ -369,7 +370,7 @@ HDC StartPrintJob(HWND owner, const JobStart& start, ChosenRange& chosen) {
       return nullptr;
     }
     dc = TakeDc();
-    SyncSettingsFromPrinter();
+    SyncSettingsFromPrinter(app);
     chosen.shown = true;
     if (record.Flags & PD_PAGENUMS) {
       chosen.choice = RangeChoice::kPages;
@@ -445,11 +446,12 @@ bool EndPrintJob(HWND owner, HDC dc, bool abandon) {
 }
 
 void PrintSetupCommand(HWND owner) {
+  Viewer& app = ViewerOf(owner);
   if (Job().active) {
     FrameNotifier().Beep(kIconExclamation);
     return;
   }
-  SyncPrinterFromSettings();
+  SyncPrinterFromSettings(app);
   PRINTDLGW& record = Record();
   record.lStructSize = sizeof record;
   record.hwndOwner = owner;
@@ -461,18 +463,18 @@ void PrintSetupCommand(HWND owner) {
   record.Flags = kSetupFlags;
   if (PrintDlgW(&record)) {
     if (HDC dc = TakeDc()) DeleteDC(dc);
-    SyncSettingsFromPrinter();
+    SyncSettingsFromPrinter(app);
     return;
   }
   DWORD code = CommDlgExtendedError();
   if (code == 0) return;
   if (record.hDevMode || record.hDevNames) {
     // A printer that went away: start again from the default one.
-    ForgetPrinter();
+    ForgetPrinter(app);
     record.Flags = kSetupFlags;
     if (PrintDlgW(&record)) {
       if (HDC dc = TakeDc()) DeleteDC(dc);
-      SyncSettingsFromPrinter();
+      SyncSettingsFromPrinter(app);
       return;
     }
     code = CommDlgExtendedError();
@@ -492,7 +494,7 @@ WindowPrintHost::~WindowPrintHost() {
 PrintSurface* WindowPrintHost::StartJob(const JobStart& job, ChosenRange& chosen) {
   HDC dc = StartPrintJob(owner_, job, chosen);
   if (!dc) return nullptr;
-  surface_ = MakeDcSurface(dc);
+  surface_ = MakeDcSurface(dc, ViewerOf(owner_).settings.globals.ProgressDelay);
   return surface_.get();
 }
 

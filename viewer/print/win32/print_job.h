@@ -13,6 +13,8 @@
 
 namespace zorvo {
 
+struct Viewer;
+
 // What the print dialog shows for the next job.
 struct PrintDialogLook {
   std::wstring title;       // empty: the platform's own
@@ -70,11 +72,11 @@ bool PrintCancelled();
 // record.
 void PrintSetupCommand(HWND owner);
 
-// Brings the print-dialog record in line with Printer() after it was loaded
-// from the profile, and Printer() in line with the record after a dialog.
-void SyncPrinterFromSettings();
-void SyncSettingsFromPrinter();
+// Brings the print-dialog record in line with the settings' printer after it was loaded
+// from the profile, and the settings' printer in line with the record after a dialog.
+void SyncPrinterFromSettings(Viewer& app);
+void SyncSettingsFromPrinter(Viewer& app);
 // Forgets the chosen printer (the window tests start from none).
-void ForgetPrinter();
+void ForgetPrinter(Viewer& app);
 
 }  // namespace zorvo

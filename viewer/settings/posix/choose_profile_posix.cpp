@@ -10,6 +10,7 @@
 
 #include "common/wide_text.h"
 #include "viewer/settings/profile_store.h"
+#include "viewer/settings/settings.h"
 
 namespace zorvo {
 
@@ -29,17 +30,18 @@ bool MayWrite(const std::wstring& path) {
 
 }  // namespace
 
-int ChooseProfile(std::wstring& profilePath) {
+int ChooseProfile(Settings& settings, std::wstring& profilePath) {
   if (!profilePath.empty()) {
     ProfileStore file(MakeIniBackend(profilePath));
     if (file.GetInt(L"Zorvo Setup", L"MasterProfile", 0) == 1) {
       const int readOnly = MayWrite(profilePath) ? 0 : -1;
-      SetProfile(std::make_unique<ProfileStore>(MakeIniBackend(profilePath), readOnly, profilePath));
+      settings.store =
+          std::make_unique<ProfileStore>(MakeIniBackend(profilePath), readOnly, profilePath);
       return readOnly;
     }
   }
   profilePath.clear();
-  SetProfile(std::make_unique<ProfileStore>(MakeUserStoreBackend(), 0));
+  settings.store = std::make_unique<ProfileStore>(MakeUserStoreBackend(), 0);
   return 0;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "viewer/settings/profile_store.h"
+#include "viewer/settings/settings.h"
 
 namespace zorvo {
 
@@ -43,25 +44,26 @@ std::wstring WindowsDirectoryFile(const std::wstring& name) {
   return path + name;
 }
 
-int Install(std::wstring path, const std::wstring& fileToCheck) {
+int Install(Settings& settings, std::wstring path, const std::wstring& fileToCheck) {
   const int readOnly = MayWrite(fileToCheck) ? 0 : -1;
-  SetProfile(std::make_unique<ProfileStore>(MakeIniBackend(path), readOnly, path));
+  settings.store = std::make_unique<ProfileStore>(MakeIniBackend(path), readOnly, path);
   return readOnly;
 }
 
 }  // namespace
 
-int ChooseProfile(std::wstring& profilePath) {
-  if (!profilePath.empty() && OptsIn(profilePath)) return Install(profilePath, profilePath);
+int ChooseProfile(Settings& settings, std::wstring& profilePath) {
+  if (!profilePath.empty() && OptsIn(profilePath))
+    return Install(settings, profilePath, profilePath);
   const size_t slash = profilePath.find_last_of(L"\\/");
   const std::wstring bare = slash == std::wstring::npos ? profilePath : profilePath.substr(slash + 1);
   // The functions look for a bare name in the Windows directory.
   if (!bare.empty() && OptsIn(bare)) {
     profilePath = bare;
-    return Install(bare, WindowsDirectoryFile(bare));
+    return Install(settings, bare, WindowsDirectoryFile(bare));
   }
   profilePath.clear();
-  SetProfile(std::make_unique<ProfileStore>(MakeUserStoreBackend(), 0));
+  settings.store = std::make_unique<ProfileStore>(MakeUserStoreBackend(), 0);
   return 0;
 }
 
