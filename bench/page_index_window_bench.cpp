@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
 
   // Timed from the start of indexing: the first screen is made before it.
   SendMessageW(window, UM_OPEN_FILE, 0, reinterpret_cast<LPARAM>(path.c_str()));
-  const PageIndex& index = WindowPageIndex();
+  const PageIndex& index = WindowPageIndex(window);
   auto t0 = std::chrono::steady_clock::now();
   double seconds = 0, longest = 0, longestRun = 0;
   long runs = 0;

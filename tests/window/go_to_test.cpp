@@ -54,9 +54,9 @@ class GoToTest : public DrivenDialogTest {
     return done();
   }
   // Lets timer 3 run until the index is no longer active (bounded).
-  static bool WaitIndexed() {
-    PumpUntil([] { return WindowPageIndex().state() != PG_ACTIVE; });
-    return WindowPageIndex().state() == PG_DONE;
+  bool WaitIndexed() {
+    PumpUntil([&] { return WindowPageIndex(window).state() != PG_ACTIVE; });
+    return WindowPageIndex(window).state() == PG_DONE;
   }
   // A step that comes again on every tick of the driver until `ready`,
   // for at most 20 seconds.
@@ -91,7 +91,7 @@ TEST_F(GoToTest, PageThreeOfAFormFeedFileComesToTheTop) {
   StartIndexing();
   Open(kPagedFile);
   ASSERT_TRUE(WaitIndexed());
-  EXPECT_EQ(WindowPageIndex().pageCount(), 15);
+  EXPECT_EQ(WindowPageIndex(window).pageCount(), 15);
   EXPECT_EQ(app().doc.view.pageIndexTimer, 0) << "timer 3 stops when the index is complete";
   GoTo({[&](HWND dialog) {
           Click(dialog, IDC_GOTO_PAGE);
@@ -157,7 +157,7 @@ TEST_F(GoToTest, TheIndexFileLivesWhileTheFileIsOpenAndNoLonger) {
   StartIndexing(true, true);
   const std::wstring first = MakeFile(40, "a\f", "\n");
   Open(first);
-  const PageIndex& index = WindowPageIndex();
+  const PageIndex& index = WindowPageIndex(window);
   ASSERT_EQ(index.state(), PG_ACTIVE);
   EXPECT_EQ(app().doc.view.pageIndexTimer, 3);
   const std::wstring name = index.indexFileName();
@@ -191,7 +191,7 @@ TEST_F(GoToTest, TheIndexFileLivesWhileTheFileIsOpenAndNoLonger) {
 TEST_F(GoToTest, TheEndOfTheSessionRemovesTheIndexFile) {
   StartIndexing(true, true);
   Open(MakeFile(40, "a\f", "\n"));
-  const PageIndex& index = WindowPageIndex();
+  const PageIndex& index = WindowPageIndex(window);
   ASSERT_EQ(index.state(), PG_ACTIVE);
   const std::wstring name = index.indexFileName();
   ASSERT_TRUE(Exists(name));
@@ -210,18 +210,18 @@ TEST_F(GoToTest, AFileThatChangesIsIndexedAgain) {
   const std::wstring path = MakeFile(30, "page\n\fline ", "\n");
   Open(path);
   ASSERT_TRUE(WaitIndexed());
-  EXPECT_EQ(WindowPageIndex().pageCount(), 31);
+  EXPECT_EQ(WindowPageIndex(window).pageCount(), 31);
   // Grown: seen at the next read, indexing goes on from where it ended.
   std::ofstream(fs::path(path), std::ios::binary | std::ios::app) << "more\n\fmore\n\fend\n";
   SendMessageW(window, UM_RELOAD, 0, 1);
   ASSERT_TRUE(WaitIndexed());
-  EXPECT_EQ(WindowPageIndex().pageCount(), 33);
+  EXPECT_EQ(WindowPageIndex(window).pageCount(), 33);
   // Cut short: indexed again from the start.
   std::ofstream(fs::path(path), std::ios::binary | std::ios::trunc) << "one\n\ftwo\n";
   SendMessageW(window, UM_RELOAD, 0, 0);
   Pump();
   ASSERT_TRUE(WaitIndexed());
-  EXPECT_EQ(WindowPageIndex().pageCount(), 2);
+  EXPECT_EQ(WindowPageIndex(window).pageCount(), 2);
   EXPECT_TRUE(notifier.shown.empty());
 }
 
@@ -308,7 +308,7 @@ TEST_F(GoToTest, AFailingSliceShowsOneMessageAndAFileOpenedMeanwhileKeepsItsInde
     PumpUntil([&] { return app().doc.view.pageIndexTimer == 0 || boxes.shown.size() > 1; });
     SetPageIndexOpener(nullptr);
     SendMessageW(window, UM_OPEN_FILE, 0, reinterpret_cast<LPARAM>(other.c_str()));
-    EXPECT_TRUE(PumpUntil([] { return WindowPageIndex().state() == PG_DONE; }))
+    EXPECT_TRUE(PumpUntil([&] { return WindowPageIndex(window).state() == PG_DONE; }))
         << "the file opened meanwhile was not indexed";
   };
   Open(MakeFile(20000));
@@ -318,9 +318,9 @@ TEST_F(GoToTest, AFailingSliceShowsOneMessageAndAFileOpenedMeanwhileKeepsItsInde
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text,
             L"Read error.\n\nPage indexing failed, [GoTo page] command will not be available");
-  EXPECT_EQ(WindowPageIndex().state(), PG_DONE);
-  EXPECT_TRUE(Exists(WindowPageIndex().indexFileName()));
-  EXPECT_EQ(WindowPageIndex().pageCount(), 31);
+  EXPECT_EQ(WindowPageIndex(window).state(), PG_DONE);
+  EXPECT_TRUE(Exists(WindowPageIndex(window).indexFileName()));
+  EXPECT_EQ(WindowPageIndex(window).pageCount(), 31);
   SetFrameNotifier(&notifier);
 }
 

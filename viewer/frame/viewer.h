@@ -9,6 +9,7 @@
 
 #include "viewer/file/file_reader.h"
 #include "viewer/file/line_table.h"
+#include "viewer/file/page_index.h"
 #include "viewer/file/rebuild.h"
 #include "viewer/file/search.h"
 #include "viewer/frame/tag_list.h"
@@ -16,6 +17,15 @@
 #include "viewer/settings/settings.h"
 
 namespace zorvo {
+
+// Where View > Follow End last looked: the file it found under the name,
+// and where following left the view (the top line's offset).
+struct FollowLook {
+  std::wstring path;
+  FileIdentity identity;
+  bool known = false;
+  int64_t leftAt = -1;
+};
 
 // The open file and how it is shown.
 struct Document {
@@ -30,6 +40,10 @@ struct Document {
   // What rebuilds of the screen's table keep between them (a block of the
   // file); made by the window with the notifier its messages go to.
   std::unique_ptr<RebuildContext> rebuild;
+  FollowLook followed;
+  // The file's page index, made by the window with its notifier and opener;
+  // ended, and its file deleted, with the document at the latest.
+  std::unique_ptr<PageIndex> pageIndex;
 };
 
 struct Viewer {

@@ -32,6 +32,16 @@ constexpr DWORD kServerFlags = CBF_FAIL_SELFCONNECTIONS | CBF_FAIL_ADVISES | CBF
                                CBF_SKIP_DISCONNECTS;
 static_assert(kServerFlags == 0x3F5000);
 
+// Execute data as a client sent it, by the conversation window it came to,
+// in the order it came. DDEML may hand the callback a lossy conversion of
+// it (see DdeTransactionText).
+struct SentData {
+  HWND window;
+  std::vector<unsigned char> bytes;
+};
+
+// The server of the run. DDEML's callback and the message hook take no
+// data of ours, so this is the DDE part's one global record.
 struct Server {
   DWORD instance = 0;
   HSZ service = nullptr;
@@ -43,20 +53,11 @@ struct Server {
   // execute string they sent has been answered.
   std::vector<HCONV> held;
   HHOOK hook = nullptr;  // sees the execute data as the clients sent it
+  std::vector<SentData> sent;
 };
 Server server;
 
-// Execute data as a client sent it, by the conversation window it came to,
-// in the order it came. DDEML may hand the callback a lossy conversion of
-// it (see DdeTransactionText).
-struct SentData {
-  HWND window;
-  std::vector<unsigned char> bytes;
-};
-std::vector<SentData>& Sent() {
-  static std::vector<SentData> sent;
-  return sent;
-}
+std::vector<SentData>& Sent() { return server.sent; }
 
 LRESULT CALLBACK WatchMessages(int code, WPARAM wParam, LPARAM lParam) {
   const auto* message = reinterpret_cast<const MSG*>(lParam);

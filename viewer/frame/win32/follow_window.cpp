@@ -17,24 +17,6 @@
 
 namespace zorvo {
 
-namespace {
-
-// The file the last look found under the name, and where following left
-// the view.
-struct Looked {
-  std::wstring path;
-  FileIdentity identity;
-  bool known = false;
-  int64_t leftAt = -1;  // the top line's offset after the last look
-};
-
-Looked& LastLook() {
-  static Looked looked;
-  return looked;
-}
-
-}  // namespace
-
 void SyncFollowTimer(HWND window) {
   Viewer& app = ViewerOf(window);
   if (app.settings.options.FollowEnd) {
@@ -64,7 +46,7 @@ void OnFollowTimer(HWND window) {
   // waits for its end.
   if (file.path.empty() || FrameBusy()) return;
   const int32_t rows = LinesPerPage(app.doc.view, TitleCount(app.doc.titles));
-  Looked& last = LastLook();
+  FollowLook& last = app.doc.followed;
   const int64_t leftAt = last.path == file.path ? last.leftAt : -1;
   if (HoldsProgramError(app.doc.screen) || !FollowDue(app.doc.screen, rows, file.Flen, leftAt))
     return;
@@ -81,7 +63,7 @@ void OnFollowTimer(HWND window) {
   const bool sameFile =
       !(identified && last.known && last.path == file.path && !(last.identity == identity));
   const LineTable& table = app.doc.screen;
-  last = Looked{file.path, identity, identified, table[table.Acur].offset};
+  last = FollowLook{file.path, identity, identified, table[table.Acur].offset};
 
   switch (FollowChangeOf(table[table.Alast].offset, length, sameFile)) {
     case FollowChange::kNone:
@@ -107,7 +89,7 @@ void OnFollowTimer(HWND window) {
     SendMessageW(window, UM_SCROLL_LINES, static_cast<WPARAM>(static_cast<intptr_t>(move.lines)),
                  static_cast<LPARAM>(-1));
   }
-  LastLook().leftAt = app.doc.screen[app.doc.screen.Acur].offset;
+  last.leftAt = app.doc.screen[app.doc.screen.Acur].offset;
 }
 
 }  // namespace zorvo

@@ -178,7 +178,7 @@ int AboutDialog(HWND owner);
 class PageIndex;
 class FileOpener;
 // The page index of the open file (the window tests look at it).
-PageIndex& WindowPageIndex();
+PageIndex& WindowPageIndex(HWND window);
 // How the index opens the viewed file; null: the system's way.
 void SetPageIndexOpener(FileOpener* opener);
 // PG_START, PG_CONT, PG_CANCEL, PG_END; timer 3 runs while it is active,

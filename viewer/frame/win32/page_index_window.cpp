@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "viewer/file/page_index.h"
 #include "viewer/frame/go_to.h"
@@ -45,7 +46,7 @@ class IndexMessages : public Notifier {
  public:
   int Message(const std::wstring& text, const std::wstring& caption, uint32_t style,
               uintptr_t owner) override {
-    if (indexWindow && WindowPageIndex().state() != PG_ACTIVE) StopTimer(indexWindow);
+    if (indexWindow && WindowPageIndex(indexWindow).state() != PG_ACTIVE) StopTimer(indexWindow);
     return FrameNotifier().Message(text, caption, style, owner);
   }
   void Beep(uint32_t style) override { FrameNotifier().Beep(style); }
@@ -92,7 +93,7 @@ int32_t PagesKnown(const PageIndex& index) {
 void PostNextRun(HWND window) {
   Viewer& app = ViewerOf(window);
   if (runPosted || app.settings.globals.PageIndexingBudget <= 0 ||
-      WindowPageIndex().state() != PG_ACTIVE || FrameBusy()) {
+      WindowPageIndex(window).state() != PG_ACTIVE || FrameBusy()) {
     return;
   }
   if (HIWORD(GetQueueStatus(QS_INPUT | QS_PAINT | QS_TIMER | QS_HOTKEY)) != 0) {
@@ -104,18 +105,18 @@ void PostNextRun(HWND window) {
 
 }  // namespace
 
-PageIndex& WindowPageIndex() {
+PageIndex& WindowPageIndex(HWND window) {
   static IndexMessages messages;
-  // Ended (and its file deleted) at the latest when the program ends.
-  static PageIndex index(messages, Opener());
-  return index;
+  Document& doc = ViewerOf(window).doc;
+  if (!doc.pageIndex) doc.pageIndex = std::make_unique<PageIndex>(messages, Opener());
+  return *doc.pageIndex;
 }
 
 void SetPageIndexOpener(FileOpener* opener) { Opener().opener = opener; }
 
 void OnPageIndexMessage(HWND window, UINT message) {
   Viewer& app = ViewerOf(window);
-  PageIndex& index = WindowPageIndex();
+  PageIndex& index = WindowPageIndex(window);
   const std::wstring& path = app.doc.file.path;
   const int32_t buffer = app.settings.globals.PageIndexingBuffer;
   const auto owner = reinterpret_cast<uintptr_t>(window);
@@ -157,7 +158,7 @@ void OnPageIndexResume(HWND window) {
 
 void KeepPageIndexCurrent(HWND window, bool fileRead) {
   Viewer& app = ViewerOf(window);
-  PageIndex& index = WindowPageIndex();
+  PageIndex& index = WindowPageIndex(window);
   const FileRecord& file = app.doc.file;
   if (file.path.empty()) return;
   const auto length = static_cast<uint64_t>(std::max<int64_t>(file.Flen, 0));
@@ -179,7 +180,7 @@ void KeepPageIndexCurrent(HWND window, bool fileRead) {
 
 void GoToCommand(HWND window) {
   Viewer& app = ViewerOf(window);
-  PageIndex& index = WindowPageIndex();
+  PageIndex& index = WindowPageIndex(window);
   // An index of a file that is no longer there starts again first.
   if (index.state() == PG_DONE &&
       index.FitsFile(app.doc.file.path, static_cast<uint64_t>(std::max<int64_t>(

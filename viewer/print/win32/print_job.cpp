@@ -35,22 +35,27 @@ struct JobState {
   HWND closeHeld = nullptr;       // a window whose close waits for the job's end
 };
 
-JobState& Job() {
-  static JobState job;
-  return job;
+// What printing keeps for the run, in one place. The print dialog's hook
+// and the abort procedure are called by the system with no data of ours,
+// so this is the print part's one global record.
+struct PrintRecords {
+  JobState job;
+  // The one print-dialog record of the run, and the printer selection it
+  // was last brought in line with.
+  PRINTDLGW record{};
+  PrinterSelection synced;
+  PrintDialogLook nextDialog;  // how the next print dialog looks
+  bool betweenPasses = false;  // the operator turns the paper over
+};
+
+PrintRecords& Records() {
+  static PrintRecords records;
+  return records;
 }
 
-// The one print-dialog record of the run, and the printer selection it was
-// last brought in line with.
-PRINTDLGW& Record() {
-  static PRINTDLGW record{};
-  return record;
-}
-
-PrinterSelection& Synced() {
-  static PrinterSelection synced;
-  return synced;
-}
+JobState& Job() { return Records().job; }
+PRINTDLGW& Record() { return Records().record; }
+PrinterSelection& Synced() { return Records().synced; }
 
 bool Same(const PrinterSelection& a, const PrinterSelection& b) {
   return a.devMode == b.devMode && a.devNames == b.devNames;
@@ -236,10 +241,7 @@ void SetDialogText(HWND dialog, int id, std::wstring text, size_t limit) {
 
 }  // namespace
 
-PrintDialogLook& NextPrintDialog() {
-  static PrintDialogLook look;
-  return look;
-}
+PrintDialogLook& NextPrintDialog() { return Records().nextDialog; }
 
 void SyncPrinterFromSettings(Viewer& app) {
   const PrinterSelection& printer = app.settings.printer;
@@ -274,10 +276,7 @@ void ForgetPrinter(Viewer& app) {
 
 namespace {
 
-bool& BetweenPasses() {
-  static bool between = false;
-  return between;
-}
+bool& BetweenPasses() { return Records().betweenPasses; }
 
 }  // namespace
 
