@@ -240,7 +240,7 @@ TEST(MenuState, HelpAndUnknownMenusSetNothing) {
 
 TEST(MenuInputs, ComeFromTheRecordsOfThisRun) {
   Viewer app;
-  app.settings.store = (std::make_unique<ProfileStore>(MakeMemoryBackend(), -1));
+  app.settings.store = std::make_unique<ProfileStore>(MakeMemoryBackend(), -1);
   app.doc.file.path = L"C:\\a.txt";
   app.doc.tags.count = 4;
   app.doc.view.ddeState = kDdeServing;

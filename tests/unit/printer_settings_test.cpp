@@ -52,7 +52,7 @@ TEST_F(PrinterSettingsTest, SavingNeedsBothRecordsAndAWritableProfile) {
   EXPECT_EQ(Text(L"PrtDriver"), L"winspool");  // what there is still goes
   EXPECT_EQ(Text(L"PrtDevice"), L"-");
 
-  settings.store = (std::make_unique<ProfileStore>(MakeMemoryBackend(), -1));
+  settings.store = std::make_unique<ProfileStore>(MakeMemoryBackend(), -1);
   settings.printer.devMode = DeviceMode{};
   EXPECT_EQ(SavePrinterSettings(settings, kSection), 0);
   EXPECT_TRUE(settings.profile().backend().Keys(kSection).empty());

@@ -142,7 +142,7 @@ TEST_F(RecentListsTest, SearchesSwitchedOffAreNotSaved) {
 }
 
 TEST_F(RecentListsTest, AReadOnlyProfileIsNotWritten) {
-  settings.store = (std::make_unique<ProfileStore>(MakeMemoryBackend(), -1));
+  settings.store = std::make_unique<ProfileStore>(MakeMemoryBackend(), -1);
   Open(L"a");
   settings.recentTexts.count = 0;
   Search(settings.recentTexts, "abc");

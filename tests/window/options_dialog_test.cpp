@@ -160,7 +160,7 @@ TEST_F(OptionsDialogTest, SaveWritesTheProfileAndCancelKeepsTheOptions) {
   EXPECT_EQ(app().settings.options.TabLength, 255) << "loaded again, bounded";
 
   // A profile that cannot be written: no Save; diagnostic mode shows its path.
-  app().settings.store = (std::make_unique<ProfileStore>(MakeMemoryBackend(), -1));
+  app().settings.store = std::make_unique<ProfileStore>(MakeMemoryBackend(), -1);
   app().settings.globals.DiagMode = 1;
   app().startup.profilePath = L"C:\\Zorvo\\ZORVO.INI";
   Run({[&](HWND dialog) {

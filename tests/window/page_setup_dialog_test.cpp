@@ -130,7 +130,7 @@ TEST_F(PageSetupDialogTest, CentimetresComeBackAsTypedAndSaveWritesThePageSetup)
                 Stored(app(), L"PrintFontAutoSize") + L";" + Stored(app(), L"PrintMessages"),
             L"100,48,48,300;1551;0;0");
   // Opened again: as typed. A read-only profile cannot be saved to.
-  app().settings.store = (std::make_unique<ProfileStore>(MakeMemoryBackend(), -1));
+  app().settings.store = std::make_unique<ProfileStore>(MakeMemoryBackend(), -1);
   EXPECT_EQ(Run({[&](HWND dialog) {
               EXPECT_EQ(Margins(dialog), L"2.5 1.2 1.2 7.5 ");
               EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_PAGE_SAVE)));

@@ -22,10 +22,12 @@ namespace zorvo {
 // line of the file in its display bytes, shown over a column scale.
 int FreezeColumnsDialog(HWND owner, std::string_view example);
 
-// Format > Color: edits the screen entries of Colors() on a working copy.
+// Format > Color: edits the screen entries of the settings' colours on a
+// working copy.
 int ColorDialog(HWND owner);
 
-// The grey shades of Colors() used for printing (reached from Page Setup).
+// The grey shades of the settings' colours used for printing (reached from
+// Page Setup).
 int PrintShadeDialog(HWND owner);
 
 // File > Page Setup: edits the page setup of the settings; 1 on OK or Save, which also
