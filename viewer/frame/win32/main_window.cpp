@@ -80,7 +80,7 @@ std::wstring TakeName(LPARAM lParam) {
   return copy;
 }
 
-void ClearTags(Viewer& app) { app.doc.tags.count = 0; }
+void ClearTags(TagList& tags) { tags.count = 0; }
 
 // The display bytes of the line at the top of the window, cut to `limit`.
 std::string TopLineText(Viewer& app, int32_t limit) {
@@ -90,8 +90,7 @@ std::string TopLineText(Viewer& app, int32_t limit) {
   return std::string(table.TextOf(table.Acur), static_cast<size_t>(length));
 }
 
-void ResetTable(Viewer& app) {
-  LineTable& table = app.doc.screen;
+void ResetTable(LineTable& table) {
   table.Acur = table.Afirst = table.Alast = 0;
   table.Tend = 0;
   table[0] = LineEntry{0, 0, -1, 0, 0};
@@ -152,8 +151,8 @@ void OpenFileNamed(HWND window, const std::wstring& name) {
     if (GetFileSizeEx(handle, &size)) file.Flen = size.QuadPart;
     CloseHandle(handle);
   }
-  ClearTags(app);
-  ResetTable(app);
+  ClearTags(app.doc.tags);
+  ResetTable(app.doc.screen);
   view.caption = NamePart(file.path) + L" - " + kAppTitle;
   SetWindowTextW(window, view.caption.c_str());
   if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
@@ -174,8 +173,8 @@ void CloseFile(HWND window) {
   SetWindowTextW(window, kAppTitle);
   app.doc.file.path.clear();
   app.doc.file.Flen = 0;
-  ClearTags(app);
-  ResetTable(app);
+  ClearTags(app.doc.tags);
+  ResetTable(app.doc.screen);
   InvalidateRect(window, nullptr, TRUE);
 }
 
@@ -409,8 +408,8 @@ bool Create(HWND window) {
   }
   TrimMenus(window);
   SendMessageW(window, UM_FONT, 0, 0);
-  ResetTable(app);
-  ClearTags(app);
+  ResetTable(app.doc.screen);
+  ClearTags(app.doc.tags);
   SyncFollowTimer(window);
   DragAcceptFiles(window, TRUE);
   AppendRecentSeparator(window);

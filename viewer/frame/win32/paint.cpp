@@ -23,8 +23,7 @@ int32_t g_madeFontSize = 0;  // FontSize when the screen font was last made
 constexpr int kFirstFit = -2;
 constexpr int kLastFit = -100;
 
-void RecordFromOptions(Viewer& app, LOGFONTW& font) {
-  const FormatOptions& options = app.settings.options;
+void RecordFromOptions(const FormatOptions& options, LOGFONTW& font) {
   std::wmemset(font.lfFaceName, 0, LF_FACESIZE);
   std::wcsncpy(font.lfFaceName, options.FontFace.c_str(), LF_FACESIZE - 1);
   font.lfWeight = options.FontWeight;
@@ -52,18 +51,17 @@ ClientSize ClientOf(HWND window) {
 }
 
 // One part of a row: its background filled over `clip` and the text on it.
-void DrawPart(Viewer& app, HDC dc, int x, const RECT& clip, const char* text, int32_t length,
+void DrawPart(const ColorTable& table, HDC dc, int x, const RECT& clip, const char* text, int32_t length,
               ColorPair colors) {
   if (clip.left >= clip.right) return;
-  const ColorTable& table = app.settings.colors;
   SetTextColor(dc, table[colors.text]);
   SetBkColor(dc, table[colors.background]);
   ExtTextOutA(dc, x, clip.top, ETO_CLIPPED | ETO_OPAQUE, &clip, text,
               static_cast<UINT>(std::max(length, 0)), nullptr);
 }
 
-void Line(Viewer& app, HDC dc, int style, int x0, int y0, int x1, int y1) {
-  HPEN pen = CreatePen(style, 1, app.settings.colors[kWindowText]);
+void Line(const ColorTable& colors, HDC dc, int style, int x0, int y0, int x1, int y1) {
+  HPEN pen = CreatePen(style, 1, colors[kWindowText]);
   if (!pen) return;
   HGDIOBJ old = SelectObject(dc, pen);
   // The gaps of a dotted line leave the row's colours as they are.
@@ -87,14 +85,14 @@ void PaintTitles(Viewer& app, HDC dc, const LineTable& titles, int32_t split, Cl
     if (freeze > 0) {
       const TextSpan frozen = FrozenText(line, freeze);
       const RECT clip{0, y, split - 1, y + lineHeight};
-      DrawPart(app, dc, 0, clip, text + frozen.begin, frozen.length, heading);
+      DrawPart(app.settings.colors, dc, 0, clip, text + frozen.begin, frozen.length, heading);
     }
     const TextSpan visible = VisibleText(line, view.horizontalOffset, freeze);
     const RECT clip{split, y, client.width + 1, y + lineHeight};
-    DrawPart(app, dc, split, clip, text + visible.begin, visible.length, heading);
+    DrawPart(app.settings.colors, dc, split, clip, text + visible.begin, visible.length, heading);
   }
   const int32_t bottom = TitleCount(app.doc.titles) * lineHeight - 1;
-  Line(app, dc, PS_SOLID, 0, bottom, client.width + 1, bottom);
+  Line(app.settings.colors, dc, PS_SOLID, 0, bottom, client.width + 1, bottom);
 }
 
 // Draws the rows the update rectangle touches; returns the bottom of the
@@ -130,11 +128,11 @@ int32_t PaintRows(Viewer& app, HDC dc, HBRUSH background, const RECT& update, Cl
 
     if (geometry.freezeColumns > 0) {
       const RECT clip{0, y, split - 1, y + lineHeight};
-      DrawPart(app, dc, 0, clip, text + plan.frozen.begin, plan.frozen.length,
+      DrawPart(app.settings.colors, dc, 0, clip, text + plan.frozen.begin, plan.frozen.length,
                {kHeadingText, kHeadingBgnd});
     }
     const RECT fill{split, y, plan.fillRight, y + lineHeight};
-    DrawPart(app, dc, split + 1, fill, text + visible.begin, visible.length, plan.colors);
+    DrawPart(app.settings.colors, dc, split + 1, fill, text + visible.begin, visible.length, plan.colors);
     if (plan.backgroundAfter) {
       const RECT rest{plan.textEnd, y, client.width + 1, y + lineHeight};
       FillRect(dc, &rest, background);
@@ -145,7 +143,7 @@ int32_t PaintRows(Viewer& app, HDC dc, HBRUSH background, const RECT& update, Cl
       ExtTextOutA(dc, plan.markerX, y, 0, nullptr, plan.marker.data(),
                   static_cast<UINT>(plan.marker.size()), nullptr);
     }
-    if (plan.pageBreak) Line(app, dc, PS_DOT, 0, y, client.width + 1, y);
+    if (plan.pageBreak) Line(app.settings.colors, dc, PS_DOT, 0, y, client.width + 1, y);
     if (RowSelected(line.offset, table[index + 1].offset, view.selection)) {
       const RECT row{0, y, client.width + 1, y + lineHeight};
       InvertRect(dc, &row);
@@ -209,8 +207,7 @@ LOGFONTW& ScreenFontRecord() {
 
 HFONT ScreenFont() { return g_screenFont; }
 
-HFONT CreateScreenFont(Viewer& app, HDC dc, int zoomSteps, LOGFONTW& font) {
-  FormatOptions& options = app.settings.options;
+HFONT CreateScreenFont(FormatOptions& options, HDC dc, int zoomSteps, LOGFONTW& font) {
   const FontHeight settled =
       ResolveFontHeight(font.lfHeight, options.FontSize, GetDeviceCaps(dc, LOGPIXELSY));
   options.FontSize = settled.fontSize;
@@ -251,8 +248,8 @@ void OnFont(HWND window) {
   // over an older pixel height; FontSize 0 leaves the choice to the record.
   if (options.FontSize >= 1 && options.FontSize != g_madeFontSize) record.lfHeight = 0;
   if (options.FontSize < 1) options.FontSize = 10;
-  RecordFromOptions(app, record);
-  g_screenFont = CreateScreenFont(app, dc, app.doc.view.zoomSteps, record);
+  RecordFromOptions(app.settings.options, record);
+  g_screenFont = CreateScreenFont(app.settings.options, dc, app.doc.view.zoomSteps, record);
   g_madeFontSize = options.FontSize;
   if (!g_screenFont) {
     g_screenFont = static_cast<HFONT>(GetStockObject(ANSI_FIXED_FONT));
@@ -318,7 +315,7 @@ void OnPaint(HWND window) {
 
   if (!app.doc.file.path.empty()) {
     const int32_t bottom = PaintRows(app, dc, background, ps.rcPaint, client);
-    if (freeze > 0) Line(app, dc, PS_SOLID, split - 1, 0, split - 1, bottom);
+    if (freeze > 0) Line(app.settings.colors, dc, PS_SOLID, split - 1, 0, split - 1, bottom);
     const LineTable& table = app.doc.screen;
     const int32_t blank =
         BlankAreaTop(titleCount, table.Acur, table.Alast, lineHeight, client.height);
@@ -351,7 +348,7 @@ void FitFontSize(HWND window) {
   app.doc.view.zoomSteps = 0;
   app.settings.options.FontSize = 0;  // the fitted pixel height decides it at UM_FONT
   LOGFONTW& record = ScreenFontRecord();
-  RecordFromOptions(app, record);
+  RecordFromOptions(app.settings.options, record);
   HDC dc = GetDC(window);
   if (dc) {
     // The text starts one pixel in, and frozen columns add their border.

@@ -8,7 +8,7 @@
 
 namespace zorvo {
 
-struct Viewer;
+struct FormatOptions;
 
 // The font record: face, weight and italic come from the view options at
 // every UM_FONT; its height is never zoomed. A negative height is a pixel
@@ -21,7 +21,7 @@ HFONT ScreenFont();
 
 // Creates the font of `font` for `dc` zoomed by `zoomSteps`, settling the
 // record's height and FontSize against each other first. Null on failure.
-HFONT CreateScreenFont(Viewer& app, HDC dc, int zoomSteps, LOGFONTW& font);
+HFONT CreateScreenFont(FormatOptions& options, HDC dc, int zoomSteps, LOGFONTW& font);
 // The character height, as a negative pixel height from -2 down to -99, of
 // the largest font of `font`'s face in which `text` is at most `width`
 // pixels wide: one pixel less than the first that is wider. `font`'s
